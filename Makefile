@@ -1,0 +1,33 @@
+# Two commands on a fresh Debian machine:
+#   make run   - installs what is missing, builds, builds the demo game and starts it
+#   make test  - installs what is missing, builds, runs every test, prints a summary
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja
+
+.PHONY: all deps build demo run test clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	cmake --build $(BUILD) --target demo -j $(JOBS)
+
+run: demo
+	$(BUILD)/mirelune --game $(BUILD)/demo
+
+test: deps
+	@BUILD=$(BUILD) BUILD_ASAN=$(BUILD_ASAN) BUILD_FUZZ=$(BUILD_FUZZ) JOBS=$(JOBS) scripts/run-tests.sh
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

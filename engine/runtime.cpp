@@ -1,0 +1,20 @@
+#include "engine/runtime.h"
+
+namespace ml {
+
+Runtime::Runtime(Platform& platform_, Reporter& reporter_, std::string gameDir)
+    : platform(platform_),
+      reporter(reporter_),
+      folder(std::move(gameDir)),
+      statePtr(std::make_unique<GameState>()),
+      state(*statePtr),
+      layers(kLayerCount),
+      shell(&defaultShell_) {
+  state.resetToInitial();
+  window.fontName = settings.font.name;
+  script = std::make_unique<ScriptContext>(*this);
+}
+
+Runtime::~Runtime() = default;
+
+}  // namespace ml

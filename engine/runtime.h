@@ -1,0 +1,106 @@
+// The long-lived services of one running game, owned in one place and passed by
+// reference. A test can build several runtimes side by side.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/define_table.h"
+#include "engine/game_state.h"
+#include "engine/input_state.h"
+#include "engine/random.h"
+#include "engine/script_context.h"
+#include "engine/shell_hooks.h"
+#include "media/archive.h"
+#include "media/back_buffer.h"
+#include "media/game_folder.h"
+#include "media/read_status.h"
+#include "media/settings.h"
+#include "media/sound_channel.h"
+#include "media/sprite.h"
+#include "platform/platform.h"
+#include "platform/reporter.h"
+
+namespace ml {
+
+// Requests raised by menus and dialogs inside nested waits; the waits and the frame
+// loop consume them.
+struct WindowState {
+  bool quitRequested = false;
+  bool titleRequested = false;
+  bool menuReturnRequested = false;
+  bool fontChanged = false;
+  bool mciNotified = false;
+  bool paintSuppressed = false;
+  bool altEnterUsed = false;
+  int mouseX = 0;
+  int mouseY = 0;
+  std::string fontName;  // Shift-JIS
+  int fontStyle = 0;     // 0 normal, 1 bold, 2 italic, 3 bold italic
+};
+
+// Engine-wide switches that live outside the script context.
+struct EngineSwitches {
+  bool autoMode = false;
+  bool skipMode = false;
+  bool messageWindowActive = false;
+  bool backlogOpen = false;
+  bool backlogCloseRequested = false;
+  bool saveScreenOpen = false;
+  bool saveScreenCloseRequested = false;
+  bool endReportArmed = true;  // "the end of the script" is reported once per run
+  int debugTargetLine = 0;
+};
+
+class Runtime {
+ public:
+  static constexpr int kLayerCount = 260;
+  static constexpr int kChannelCount = 5;
+
+  Runtime(Platform& platform, Reporter& reporter, std::string gameDir = ".");
+  ~Runtime();
+  Runtime(const Runtime&) = delete;
+  Runtime& operator=(const Runtime&) = delete;
+
+  Platform& platform;
+  Reporter& reporter;
+  GameFolder folder;
+  Settings settings;
+
+  // The one game state (large: kept on the heap).
+  std::unique_ptr<GameState> statePtr;
+  GameState& state;
+
+  DefineTable defines;       // filled by `define`
+  DefineTable pictureFlags;  // filled by `def_cg`
+  Random random;
+
+  DataArchive scriptArchive;
+  DataArchive pictureArchive;
+  DataArchive soundArchive;
+  ReadStatusStore readStatus;
+
+  BackBuffer backBuffer;
+  std::vector<Sprite> layers;  // kLayerCount slots
+  std::array<SoundChannel, kChannelCount> channels;
+
+  InputState input;
+  EngineSwitches switches;
+  WindowState window;
+
+  bool debugMode = false;
+  bool makePlaceholderPictures = false;
+  bool autoSaveChecked = false;  // debug menu: save the last four messages
+
+  ShellHooks* shell;  // never null; the application replaces the default
+
+  // The game's interpreter (the recollection player makes its own).
+  std::unique_ptr<ScriptContext> script;
+
+ private:
+  ShellHooks defaultShell_;
+};
+
+}  // namespace ml

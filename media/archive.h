@@ -1,0 +1,10 @@
+// Placeholder: filled in by the work that builds this service.
+#pragma once
+
+namespace ml {
+
+class DataArchive {
+ public:
+};
+
+}  // namespace ml

@@ -1,0 +1,90 @@
+// The services the engine takes from the operating system. Two implementations:
+// platform/sdl (a real window, sound card and clock) and platform/headless (virtual
+// clock, scripted input, no window), used by tests, the --headless runner and fuzzers.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace ml {
+
+// Keys the engine distinguishes; everything else arrives as Key::Other with its
+// ASCII letter (debug keys) in KeyEvent::letter.
+enum class Key {
+  Other, Enter, Space, Escape, PageUp, PageDown, Home, Left, Up, Right, Down, F1, F2,
+};
+
+enum class MouseButton { Left, Middle, Right };
+
+struct KeyEvent {
+  Key key = Key::Other;
+  char letter = 0;  // 'A'..'Z' for letter keys, else 0
+  bool alt = false;
+  bool shift = false;
+  bool ctrl = false;
+};
+
+// Receives window input while the platform processes its messages. Installed by the
+// application layer; the platform never interprets input itself.
+class InputSink {
+ public:
+  virtual ~InputSink() = default;
+  virtual void keyDown(const KeyEvent& e) = 0;
+  virtual void keyUp(const KeyEvent& e) = 0;
+  virtual void mouseMove(int x, int y) = 0;
+  virtual void mouseButton(MouseButton b, bool down) = 0;
+  virtual void wheel(int steps) = 0;  // positive: away from the player (up)
+  virtual void closeRequested() = 0;
+  virtual void activationChanged(bool active) = 0;
+};
+
+// Buttons and icons of a message box.
+enum class BoxButtons { Ok, YesNo };
+enum class BoxIcon { None, Error, Question, Information };
+enum class BoxAnswer { Ok, Yes, No };
+
+// How the composed 800x600 frame is shown (shake and zoom applied at presentation).
+struct PresentRequest {
+  const std::uint32_t* pixels = nullptr;  // 800x600, BGRA in memory, pitch 800
+  int shakeY = 0;
+  int shakeX = 0;
+  int zoom = 0;            // hold level; above 16 it zooms
+  bool suppressed = false; // paint shows nothing from the frame
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Milliseconds since the program started (virtual in headless runs).
+  virtual std::uint32_t ticks() = 0;
+  virtual void sleep(std::uint32_t ms) = 0;
+  // Seconds since the epoch, for the random seed and save times.
+  virtual std::int64_t unixTime() = 0;
+};
+
+class Platform : public Clock {
+ public:
+  ~Platform() override = default;
+
+  virtual void setInputSink(InputSink* sink) = 0;
+  // Processes pending window messages: input goes to the sink, menus and dialogs run.
+  virtual void processMessages() = 0;
+  // Shows a composed frame.
+  virtual void present(const PresentRequest& request) = 0;
+  virtual bool windowActive() = 0;
+  // Physical state of the Ctrl key (polled, not taken from key events).
+  virtual bool ctrlHeld() = 0;
+  // Caption text arrives as Shift-JIS bytes.
+  virtual void setCaption(std::string_view sjis) = 0;
+  // Caption and text in Shift-JIS. Headless runs print the box and answer from the
+  // input script, or with the default button.
+  virtual BoxAnswer messageBox(std::string_view captionSjis, std::string_view textSjis,
+                               BoxButtons buttons, BoxIcon icon, bool defaultNo) = 0;
+  virtual void setClipboardText(std::string_view sjis) = 0;
+  // Opens a document or web address through the desktop; false on failure.
+  virtual bool openUrl(std::string_view url) = 0;
+};
+
+}  // namespace ml

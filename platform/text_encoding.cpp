@@ -1,0 +1,63 @@
+#include "platform/text_encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace ml {
+namespace {
+
+// One conversion with iconv; unconvertible or invalid input becomes '?' and
+// conversion continues after it.
+std::string convert(const char* to, const char* from, std::string_view in) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+  std::string out;
+  out.reserve(in.size() * 2);
+  std::vector<char> buf(4096);
+  char* src = const_cast<char*>(in.data());
+  size_t srcLeft = in.size();
+  while (srcLeft > 0) {
+    char* dst = buf.data();
+    size_t dstLeft = buf.size();
+    size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    out.append(buf.data(), buf.size() - dstLeft);
+    if (r == static_cast<size_t>(-1)) {
+      if (errno == E2BIG) continue;
+      // EILSEQ or EINVAL: skip one byte (or the incomplete rest) and mark it.
+      out.push_back('?');
+      ++src;
+      --srcLeft;
+    }
+  }
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  iconv_close(cd);
+  return out;
+}
+
+}  // namespace
+
+std::string sjisToUtf8(std::string_view sjis) { return convert("UTF-8", "CP932", sjis); }
+
+std::string utf8ToSjis(std::string_view utf8) { return convert("CP932", "UTF-8", utf8); }
+
+std::uint32_t sjisCharToUnicode(std::uint8_t lead, std::uint8_t trail) {
+  char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+  std::string_view sv(in, trail ? 2 : 1);
+  iconv_t cd = iconv_open("UTF-32LE", "CP932");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return 0;
+  char out[8] = {};
+  char* src = in;
+  size_t srcLeft = sv.size();
+  char* dst = out;
+  size_t dstLeft = sizeof out;
+  size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  iconv_close(cd);
+  if (r == static_cast<size_t>(-1) || dstLeft != 4) return 0;
+  return static_cast<std::uint8_t>(out[0]) | (static_cast<std::uint8_t>(out[1]) << 8) |
+         (static_cast<std::uint8_t>(out[2]) << 16) |
+         (static_cast<std::uint32_t>(static_cast<std::uint8_t>(out[3])) << 24);
+}
+
+}  // namespace ml
