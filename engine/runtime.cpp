@@ -8,6 +8,7 @@ Runtime::Runtime(Platform& platform_, Reporter& reporter_, std::string gameDir)
       folder(std::move(gameDir)),
       statePtr(std::make_unique<GameState>()),
       state(*statePtr),
+      media{reporter_, folder, pictureArchive, settings},
       layers(kLayerCount),
       shell(&defaultShell_) {
   state.resetToInitial();

@@ -16,6 +16,7 @@
 #include "media/archive.h"
 #include "media/back_buffer.h"
 #include "media/game_folder.h"
+#include "media/media_context.h"
 #include "media/read_status.h"
 #include "media/settings.h"
 #include "media/sound_channel.h"
@@ -81,6 +82,9 @@ class Runtime {
   DataArchive pictureArchive;
   DataArchive soundArchive;
   ReadStatusStore readStatus;
+
+  // Handed to surfaces and sprites: reporter, folder, picture archive, settings.
+  MediaContext media;
 
   BackBuffer backBuffer;
   std::vector<Sprite> layers;  // kLayerCount slots
