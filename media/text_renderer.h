@@ -1,0 +1,61 @@
+// Drawing a text sprite: its layout (text_layout.h) and the glyph boxes of its
+// characters blended onto a 32-bit frame, clipped to the frame.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "media/font.h"
+#include "media/text_layout.h"
+
+namespace ml {
+
+class Reporter;
+struct TextRules;
+
+// The alpha blend of a rectangle of the pixel routines: destination, its pitch in
+// pixels, source, its pitch in pixels, width and rows (both at least 1).
+using BlendAlphaRoutine = void (*)(std::uint32_t* dst, int dstPitch, const std::uint32_t* src,
+                                   int srcPitch, int width, int rows);
+
+struct TextStyle {
+  Font* font = nullptr;              // null or invalid: laid out, nothing drawn
+  std::uint32_t colour = 0xFFFFFF;   // system colour value 0x00BBGGRR
+  int glyphSize = 24;
+  int columns = 20;
+  int rows = 4;
+  bool layoutRules = true;
+  int mojiType = 0;                  // 0 shadow, 1 outline, 2 plain, 3 keyed box
+  int readedLumi = 128;              // level of glyphs whose colour's red is not 255
+  int readedLumi2 = 128;             // their edge grey
+  bool cacheGlyphs = true;           // off: every glyph box is built anew (same pixels)
+};
+
+struct TextDrawResult {
+  int shown = 0;
+  bool penSet = false;  // when false the sprite keeps its previous pen
+  int penX = 0;         // relative to (x, y)
+  int penY = 0;
+  bool cut = false;
+};
+
+struct TextTarget {
+  std::uint32_t* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  int pitch = 0;  // pixels per row; 0 means width
+};
+
+// Lays out text (Shift-JIS; it may be shortened at overflow or have a bad escape
+// blanked) at the sprite's integer position (x, y) and draws the first `reveal`
+// characters onto the target with the blend routine.
+TextDrawResult drawText(std::string& text, const TextStyle& style, int reveal, int x, int y,
+                        const TextTarget& target, BlendAlphaRoutine blendAlpha,
+                        const TextRules& rules, Reporter& reporter);
+
+// Draws one character (trail 0 for a one-byte character) with its glyph box at
+// (px, py) on the target.
+void drawGlyph(std::uint8_t lead, std::uint8_t trail, const TextStyle& style, int px, int py,
+               const TextTarget& target, BlendAlphaRoutine blendAlpha);
+
+}  // namespace ml
