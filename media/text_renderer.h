@@ -11,12 +11,8 @@
 namespace ml {
 
 class Reporter;
+struct PixelOps;
 struct TextRules;
-
-// The alpha blend of a rectangle of the pixel routines: destination, its pitch in
-// pixels, source, its pitch in pixels, width and rows (both at least 1).
-using BlendAlphaRoutine = void (*)(std::uint32_t* dst, int dstPitch, const std::uint32_t* src,
-                                   int srcPitch, int width, int rows);
 
 struct TextStyle {
   Font* font = nullptr;              // null or invalid: laid out, nothing drawn
@@ -48,14 +44,15 @@ struct TextTarget {
 
 // Lays out text (Shift-JIS; it may be shortened at overflow or have a bad escape
 // blanked) at the sprite's integer position (x, y) and draws the first `reveal`
-// characters onto the target with the blend routine.
+// characters onto the target. Glyph boxes go through ops.blendAlpha of the set chosen
+// at start-up.
 TextDrawResult drawText(std::string& text, const TextStyle& style, int reveal, int x, int y,
-                        const TextTarget& target, BlendAlphaRoutine blendAlpha,
-                        const TextRules& rules, Reporter& reporter);
+                        const TextTarget& target, const PixelOps& ops, const TextRules& rules,
+                        Reporter& reporter);
 
 // Draws one character (trail 0 for a one-byte character) with its glyph box at
 // (px, py) on the target.
 void drawGlyph(std::uint8_t lead, std::uint8_t trail, const TextStyle& style, int px, int py,
-               const TextTarget& target, BlendAlphaRoutine blendAlpha);
+               const TextTarget& target, const PixelOps& ops);
 
 }  // namespace ml
