@@ -1,0 +1,44 @@
+// The player's settings file: "mirelune.ini" in the game folder, read at start-up and
+// written at every exit, every OK of the option dialog and every close of the in-game
+// option screen. "Default.ini" has the same form and is read only by the option
+// dialog's default button.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "media/settings.h"
+
+namespace ml {
+
+inline constexpr std::string_view kSettingsFileName = "mirelune.ini";
+inline constexpr std::string_view kDefaultSettingsFileName = "Default.ini";
+
+// The player names go into 12-byte buffers of the text renderer: 11 bytes and a
+// terminator.
+inline constexpr std::size_t kPlayerNameBytes = 11;
+
+// Reads every value into settings; a missing key, a value that is not an integer
+// where one is expected, or a missing or unreadable file gives the value's default.
+// refreshRates is the full-screen refresh-rate list as the option dialog shows it
+// (decimal texts); *refreshEntry receives the index of the first entry equal to
+// Display/Refresh, else 0 (the first entry), or -1 when the list is empty.
+// Display/Refresh itself keeps the value read. Answers Display/Window.
+bool ReadSettings(const std::string& path, Settings& settings,
+                  std::span<const std::string> refreshRates = {}, int* refreshEntry = nullptr);
+
+// Writes every value except the two Niji keys, Display/Window from the current
+// screen mode. Other keys and sections of an existing file are kept. Failures are
+// not reported, and never damage the file already there.
+void WriteSettings(const std::string& path, const Settings& settings, bool windowed);
+
+// An old positive Effect/Speed (larger was faster) in today's scale 0 … -11.
+int convertEffectSpeed(int stored);
+
+// The longest prefix of text of at most maxBytes that does not split a double-byte
+// character (the engine's lead-byte rule); a lead byte without its second byte at the
+// end is dropped as well.
+std::string cutToCharacterBoundary(std::string_view text, std::size_t maxBytes);
+
+}  // namespace ml
