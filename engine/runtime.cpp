@@ -9,6 +9,7 @@ Runtime::Runtime(Platform& platform_, Reporter& reporter_, std::string gameDir)
       statePtr(std::make_unique<GameState>()),
       state(*statePtr),
       media{reporter_, folder, pictureArchive, settings},
+      pixels(&pixelOpsFromEnvironment()),
       layers(kLayerCount),
       shell(&defaultShell_) {
   state.resetToInitial();

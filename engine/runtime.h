@@ -17,6 +17,7 @@
 #include "media/back_buffer.h"
 #include "media/game_folder.h"
 #include "media/media_context.h"
+#include "media/pixel_ops.h"
 #include "media/read_status.h"
 #include "media/settings.h"
 #include "media/sound_channel.h"
@@ -85,6 +86,10 @@ class Runtime {
 
   // Handed to surfaces and sprites: reporter, folder, picture archive, settings.
   MediaContext media;
+
+  // The pixel routine set chosen at start-up (SIMD unless MIRELUNE_PORTABLE_PIXELS=1);
+  // sprites, the back buffer and transitions all draw through it.
+  const PixelOps* pixels;
 
   BackBuffer backBuffer;
   std::vector<Sprite> layers;  // kLayerCount slots
