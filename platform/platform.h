@@ -7,6 +7,9 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/ui_model.h"
 
 namespace ml {
 
@@ -14,6 +17,7 @@ namespace ml {
 // ASCII letter (debug keys) in KeyEvent::letter.
 enum class Key {
   Other, Enter, Space, Escape, PageUp, PageDown, Home, Left, Up, Right, Down, F1, F2,
+  F4,  // only for the Alt+F4 shortcut
 };
 
 enum class MouseButton { Left, Middle, Right };
@@ -38,6 +42,9 @@ class InputSink {
   virtual void wheel(int steps) = 0;  // positive: away from the player (up)
   virtual void closeRequested() = 0;
   virtual void activationChanged(bool active) = 0;
+  // The run is over without a question, as after a confirmed close (headless frame
+  // limit).
+  virtual void endRequested() {}
 };
 
 // Buttons and icons of a message box.
@@ -85,6 +92,27 @@ class Platform : public Clock {
   virtual void setClipboardText(std::string_view sjis) = 0;
   // Opens a document or web address through the desktop; false on failure.
   virtual bool openUrl(std::string_view url) = 0;
+
+  // The main window's own pieces. The defaults suit a platform without a window.
+  virtual void raiseWindow() {}
+  // The menu bar drawn above the game area while windowed; the application owns the
+  // items and may change them between calls. nullptr: no menu bar.
+  virtual void setMenuBar(MenuItem* root) {}
+  // Opens the popup menu at the mouse; its items run after the menu closes.
+  virtual void openPopupMenu(MenuItem* root) {}
+  // Windowed: 800x600 game area below the menu bar. Full screen: the desktop, the frame
+  // scaled with black bars; the display mode itself is never changed.
+  virtual void setScreenMode(bool windowed) {}
+  virtual DesktopMode desktopMode() { return {}; }
+  // Refresh rates of the 800x600 modes at the desktop's colour depth, in the order the
+  // display lists them.
+  virtual std::vector<int> refreshRates() { return {}; }
+  // Waits up to ms for window messages without handling them (the idle frame loop).
+  virtual void waitForMessages(std::uint32_t ms) { sleep(ms); }
+  // The current-line dialog, modal.
+  virtual void showDebugForm(DebugFormData& form) {}
+  // The font dialog, modal; true when the player confirmed a choice.
+  virtual bool chooseFont(FontChoice& choice) { return false; }
 };
 
 }  // namespace ml

@@ -1,82 +1,223 @@
 #include "platform/headless/headless_platform.h"
 
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
+#include "platform/headless/png_writer.h"
+#include "platform/present_frame.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
 
+namespace {
+
+std::string oneLine(std::string s) {
+  for (char& c : s)
+    if (c == '\n' || c == '\r') c = ' ';
+  return s;
+}
+
+// The item and every menu above it must be visible and enabled to be clicked.
+MenuItem* findClickable(MenuItem* menu, std::string_view name) {
+  for (MenuItem& item : menu->items) {
+    if (!item.visible || !item.enabled || item.separator) continue;
+    if (item.name == name) return &item;
+    if (MenuItem* hit = findClickable(&item, name)) return hit;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 HeadlessPlatform::HeadlessPlatform() : epoch_(static_cast<std::int64_t>(std::time(nullptr))) {}
 
+void HeadlessPlatform::setActive(bool active) {
+  if (active == active_) return;
+  active_ = active;
+  if (sink_ != nullptr) sink_->activationChanged(active);
+}
+
+void HeadlessPlatform::setInputScript(InputScript script) {
+  script_ = std::move(script);
+  scriptPos_ = 0;
+  waiting_ = false;
+}
+
 void HeadlessPlatform::processMessages() {
+  if (frameLimitReached() && !endSignalled_) {
+    endSignalled_ = true;
+    if (sink_ != nullptr) sink_->endRequested();
+  }
+  runInputScript();
+  if (autoplay_ && sink_ != nullptr && now_ - lastAutoClick_ >= autoplayIntervalMs_) {
+    lastAutoClick_ = now_;
+    KeyEvent enter;
+    enter.key = Key::Enter;
+    sink_->keyDown(enter);
+    sink_->keyUp(enter);
+  }
   if (hook_) hook_(*this, sink_);
+}
+
+void HeadlessPlatform::runInputScript() {
+  // A command may open a box or a menu that processes messages again; the outer pass
+  // goes on with the script.
+  if (inScript_) return;
+  inScript_ = true;
+  while (scriptPos_ < script_.commands.size()) {
+    const InputCommand& c = script_.commands[scriptPos_];
+    if (!runCommand(c)) break;
+    ++scriptPos_;
+  }
+  inScript_ = false;
+}
+
+bool HeadlessPlatform::runCommand(const InputCommand& c) {
+  using K = InputCommand::Kind;
+  if (c.kind == K::Wait || c.kind == K::Frames) {
+    if (!waiting_) {
+      waiting_ = true;
+      waitUntilMs_ = now_ + static_cast<std::uint32_t>(c.value);
+      waitUntilFrame_ = frames_ + static_cast<std::uint64_t>(c.value);
+    }
+    bool over = c.kind == K::Wait ? static_cast<std::int32_t>(now_ - waitUntilMs_) >= 0
+                                  : frames_ >= waitUntilFrame_;
+    if (!over) return false;
+    waiting_ = false;
+    return true;
+  }
+  InputSink* s = sink_;
+  switch (c.kind) {
+    case K::Move:
+      mouseX_ = c.x;
+      mouseY_ = c.y;
+      if (s) s->mouseMove(c.x, c.y);
+      break;
+    case K::Click:
+      if (c.hasPosition) {
+        mouseX_ = c.x;
+        mouseY_ = c.y;
+        if (s) s->mouseMove(c.x, c.y);
+      }
+      if (s) {
+        s->mouseButton(c.button, true);
+        s->mouseButton(c.button, false);
+      }
+      break;
+    case K::Press:
+    case K::Release:
+      if (s) s->mouseButton(c.button, c.kind == K::Press);
+      break;
+    case K::Wheel:
+      if (s) s->wheel(static_cast<int>(c.value));
+      break;
+    case K::Key:
+      if (s) {
+        s->keyDown(c.key);
+        s->keyUp(c.key);
+      }
+      break;
+    case K::KeyDown:
+      if (s) s->keyDown(c.key);
+      break;
+    case K::KeyUp:
+      if (s) s->keyUp(c.key);
+      break;
+    case K::Ctrl:
+      ctrl_ = c.on;
+      break;
+    case K::Answer:
+      boxAnswers_.push_back(c.answer);
+      break;
+    case K::Font:
+      fontChoices_.push_back(c.font);
+      break;
+    case K::Menu:
+      if (!clickMenuItem(c.name)) emit("InputScript: line " + std::to_string(c.line) +
+                                       ": menu item " + c.name + " cannot be clicked now");
+      break;
+    case K::Activate:
+      setActive(true);
+      break;
+    case K::Deactivate:
+      setActive(false);
+      break;
+    case K::Close:
+      if (s) s->closeRequested();
+      break;
+    case K::Wait:
+    case K::Frames:
+      break;
+  }
+  return true;
+}
+
+void HeadlessPlatform::openPopupMenu(MenuItem* root) {
+  popup_ = root;
+  ++popupOpens_;
+}
+
+bool HeadlessPlatform::clickMenuItem(std::string_view name) {
+  MenuItem* item = nullptr;
+  if (popup_ != nullptr) {
+    item = findClickable(popup_, name);
+    popup_ = nullptr;  // any click closes the popup
+  }
+  if (item == nullptr && menuBar_ != nullptr && windowed_) item = findClickable(menuBar_, name);
+  if (item == nullptr) return false;
+  if (item->onClick) item->onClick();
+  return true;
 }
 
 void HeadlessPlatform::present(const PresentRequest& request) {
   ++frames_;
   now_ += frameMs_;
-  if (request.pixels == nullptr || request.suppressed) return;
-  // Keep the frame as the window would show it: shake bands and zoom applied.
-  constexpr int W = 800, H = 600;
-  lastFrame_.assign(static_cast<size_t>(W) * H, 0);
-  const std::uint32_t* src = request.pixels;
-  std::uint32_t* dst = lastFrame_.data();
-  if (request.shakeY != 0) {
-    int d = request.shakeY < 0 ? -request.shakeY : request.shakeY;
-    if (d > H) d = H;
-    for (int y = 0; y < H - d; ++y) {
-      int sy = request.shakeY < 0 ? y + d : y;
-      int dy = request.shakeY < 0 ? y : y + d;
-      std::memcpy(dst + dy * W, src + sy * W, W * 4);
-    }
-  } else if (request.shakeX != 0) {
-    int d = request.shakeX < 0 ? -request.shakeX : request.shakeX;
-    if (d > W) d = W;
-    for (int y = 0; y < H; ++y) {
-      int sx = request.shakeX < 0 ? d : 0;
-      int dx = request.shakeX < 0 ? 0 : d;
-      std::memcpy(dst + y * W + dx, src + y * W + sx, static_cast<size_t>(W - d) * 4);
-    }
-  } else if (request.zoom > 16) {
-    int w = W - (W * request.zoom) / 256;
-    int h = H - (H * request.zoom) / 256;
-    if (w < 1) w = 1;
-    if (h < 1) h = 1;
-    int left = W / 2 - w / 2, top = H / 2 - h / 2;
-    for (int y = 0; y < H; ++y) {
-      int sy = top + y * h / H;
-      for (int x = 0; x < W; ++x) dst[y * W + x] = src[sy * W + left + x * w / W];
-    }
-  } else {
-    std::memcpy(dst, src, static_cast<size_t>(W) * H * 4);
-  }
-  // The window shows no alpha.
-  for (auto& p : lastFrame_) p |= 0xFF000000u;
+  renderPresent(request, lastFrame_);
+}
+
+bool HeadlessPlatform::writeScreenshot(const std::string& path) const {
+  if (lastFrame_.size() == static_cast<size_t>(kGameWidth) * kGameHeight)
+    return writePng(path, lastFrame_.data(), kGameWidth, kGameHeight);
+  std::vector<std::uint32_t> black(static_cast<size_t>(kGameWidth) * kGameHeight, 0xFF000000u);
+  return writePng(path, black.data(), kGameWidth, kGameHeight);
 }
 
 BoxAnswer HeadlessPlatform::messageBox(std::string_view captionSjis, std::string_view textSjis,
                                        BoxButtons buttons, BoxIcon, bool defaultNo) {
   BoxAnswer answer;
+  bool fits = false;
   if (!boxAnswers_.empty()) {
     answer = boxAnswers_.front();
-    boxAnswers_.pop_front();
-  } else if (buttons == BoxButtons::Ok) {
-    answer = BoxAnswer::Ok;
-  } else {
-    answer = defaultNo ? BoxAnswer::No : BoxAnswer::Yes;
+    // An answer that the box does not offer is dropped, not applied to the wrong box.
+    fits = buttons == BoxButtons::Ok ? answer == BoxAnswer::Ok : answer != BoxAnswer::Ok;
+    if (fits) boxAnswers_.pop_front();
+  }
+  if (!fits) {
+    if (buttons == BoxButtons::Ok) answer = BoxAnswer::Ok;
+    else answer = defaultNo ? BoxAnswer::No : BoxAnswer::Yes;
   }
   std::string line = "MessageBox: [" + sjisToUtf8(captionSjis) + "] " + sjisToUtf8(textSjis);
   line += answer == BoxAnswer::Ok ? " -> OK" : answer == BoxAnswer::Yes ? " -> Yes" : " -> No";
-  for (char& c : line)
-    if (c == '\n' || c == '\r') c = ' ';
-  emit(std::move(line));
+  emit(oneLine(std::move(line)));
   return answer;
 }
 
 bool HeadlessPlatform::openUrl(std::string_view url) {
   emit("OpenUrl: " + std::string(url));
+  return true;
+}
+
+void HeadlessPlatform::showDebugForm(DebugFormData& form) {
+  std::string line = "DebugForm: " + sjisToUtf8(form.lineText);
+  for (const std::string& m : form.memo) line += " | " + sjisToUtf8(m);
+  emit(oneLine(std::move(line)));
+  lastDebugForm_ = form;
+}
+
+bool HeadlessPlatform::chooseFont(FontChoice& choice) {
+  if (fontChoices_.empty()) return false;
+  choice = fontChoices_.front();
+  fontChoices_.pop_front();
   return true;
 }
 

@@ -1,14 +1,17 @@
 // The platform without window or sound card: a virtual clock that only moves when the
-// engine sleeps or presents a frame, reports printed as UTF-8 lines on standard error,
-// message boxes answered with their default button unless the input script says else.
+// engine sleeps, waits or presents a frame, reports printed as UTF-8 lines on standard
+// error, message boxes answered from the input script or with their default button,
+// menus kept as data that the input script can click.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/headless/input_script.h"
 #include "platform/platform.h"
 #include "platform/reporter.h"
 
@@ -36,6 +39,15 @@ class HeadlessPlatform : public Platform, public Reporter {
   void setClipboardText(std::string_view sjis) override { clipboard_ = std::string(sjis); }
   bool openUrl(std::string_view url) override;
 
+  void setMenuBar(MenuItem* root) override { menuBar_ = root; }
+  void openPopupMenu(MenuItem* root) override;
+  void setScreenMode(bool windowed) override { windowed_ = windowed; ++screenModeChanges_; }
+  DesktopMode desktopMode() override { return desktop_; }
+  std::vector<int> refreshRates() override { return refreshRates_; }
+  void waitForMessages(std::uint32_t ms) override { now_ += ms; }
+  void showDebugForm(DebugFormData& form) override;
+  bool chooseFont(FontChoice& choice) override;
+
   // Reporter: one line on standard error per report.
   void scriptError(std::string_view message, std::string_view detail, std::string_view fileName,
                    int lineNumber, std::string_view lineText) override;
@@ -43,16 +55,37 @@ class HeadlessPlatform : public Platform, public Reporter {
                    std::string_view detail) override;
 
   // Test and runner controls.
-  void setActive(bool active) { active_ = active; }
+  void setActive(bool active);
   void setCtrlHeld(bool held) { ctrl_ = held; }
   void setFrameMilliseconds(std::uint32_t ms) { frameMs_ = ms; }
   void setQuiet(bool quiet) { quiet_ = quiet; }
+  void setDesktopMode(const DesktopMode& mode) { desktop_ = mode; }
+  void setRefreshRates(std::vector<int> rates) { refreshRates_ = std::move(rates); }
   // Answers for the next message boxes, in order (default button once exhausted).
   void queueBoxAnswer(BoxAnswer a) { boxAnswers_.push_back(a); }
-  // Runs before each processMessages; the runner's scripted input lives here.
+  // Choices for the next font dialogs (cancelled once exhausted).
+  void queueFontChoice(const FontChoice& c) { fontChoices_.push_back(c); }
+  // Runs before each processMessages; the runner's own scripted input may live here.
   void setMessageHook(std::function<void(HeadlessPlatform&, InputSink*)> hook) {
     hook_ = std::move(hook);
   }
+  // --input: the commands run as the engine processes messages.
+  void setInputScript(InputScript script);
+  bool inputScriptDone() const { return scriptPos_ >= script_.commands.size(); }
+  // --frames N: after N presented frames the run ends as after a confirmed close.
+  void setFrameLimit(std::uint64_t frames) { frameLimit_ = frames; }
+  bool frameLimitReached() const { return frameLimit_ != 0 && frames_ >= frameLimit_; }
+  // --autoplay: a click (Enter) whenever this many virtual ms passed since the last.
+  void setAutoplay(bool on, std::uint32_t intervalMs = 100) {
+    autoplay_ = on;
+    autoplayIntervalMs_ = intervalMs;
+    lastAutoClick_ = now_;
+  }
+  // Clicks a menu item by component name as the player would: only when it and its
+  // menus are visible and enabled (popup items only while the popup is open).
+  bool clickMenuItem(std::string_view name);
+  // --screenshot: the last presented frame (black before the first) as PNG.
+  bool writeScreenshot(const std::string& path) const;
 
   std::uint64_t presentedFrames() const { return frames_; }
   const std::vector<std::uint32_t>& lastFrame() const { return lastFrame_; }
@@ -60,24 +93,56 @@ class HeadlessPlatform : public Platform, public Reporter {
   const std::string& clipboard() const { return clipboard_; }
   const std::vector<std::string>& reports() const { return reports_; }
   InputSink* sink() const { return sink_; }
+  bool windowed() const { return windowed_; }
+  int screenModeChanges() const { return screenModeChanges_; }
+  MenuItem* menuBar() const { return menuBar_; }
+  MenuItem* openPopup() const { return popup_; }
+  int popupOpens() const { return popupOpens_; }
+  const std::optional<DebugFormData>& lastDebugForm() const { return lastDebugForm_; }
+  int mouseX() const { return mouseX_; }
+  int mouseY() const { return mouseY_; }
 
  private:
   void emit(std::string line);
+  void runInputScript();
+  // Runs one command; false when it must wait.
+  bool runCommand(const InputCommand& c);
 
   std::uint32_t now_ = 0;
   std::int64_t epoch_ = 0;
   std::uint32_t frameMs_ = 10;
   std::uint64_t frames_ = 0;
+  std::uint64_t frameLimit_ = 0;
+  bool endSignalled_ = false;
   bool active_ = true;
   bool ctrl_ = false;
   bool quiet_ = false;
+  bool windowed_ = true;
+  int screenModeChanges_ = 0;
+  bool autoplay_ = false;
+  std::uint32_t autoplayIntervalMs_ = 100;
+  std::uint32_t lastAutoClick_ = 0;
+  int mouseX_ = 0, mouseY_ = 0;
   InputSink* sink_ = nullptr;
+  MenuItem* menuBar_ = nullptr;
+  MenuItem* popup_ = nullptr;
+  int popupOpens_ = 0;
+  DesktopMode desktop_;
+  std::vector<int> refreshRates_;
   std::string caption_;
   std::string clipboard_;
   std::deque<BoxAnswer> boxAnswers_;
+  std::deque<FontChoice> fontChoices_;
   std::vector<std::string> reports_;
   std::vector<std::uint32_t> lastFrame_;
+  std::optional<DebugFormData> lastDebugForm_;
   std::function<void(HeadlessPlatform&, InputSink*)> hook_;
+  InputScript script_;
+  size_t scriptPos_ = 0;
+  bool waiting_ = false;
+  std::uint32_t waitUntilMs_ = 0;
+  std::uint64_t waitUntilFrame_ = 0;
+  bool inScript_ = false;
 };
 
 }  // namespace ml

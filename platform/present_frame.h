@@ -1,0 +1,42 @@
+// How one composed 800x600 frame lands in the game area: the shake bands, the zoom
+// stretch and the paint suppression, worked out once for the window and for the
+// headless platform (which keeps the frame as the window would show it).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace ml {
+
+constexpr int kGameWidth = 800;
+constexpr int kGameHeight = 600;
+
+struct PixelRect {
+  int x = 0, y = 0, w = 0, h = 0;
+  bool operator==(const PixelRect&) const = default;
+};
+
+struct PresentPlan {
+  bool drawFrame = false;  // false: nothing is taken from the frame
+  PixelRect source;        // part of the frame
+  PixelRect target;        // where it goes in the game area (stretched when sizes differ)
+  bool hasBand = false;    // a black band beside a shaken frame
+  PixelRect band;
+};
+
+PresentPlan planPresent(const PresentRequest& request);
+
+// Renders the request into an 800x600 picture as the window shows it (nearest-pixel
+// stretch for the zoom), opaque. Leaves `out` untouched when nothing is drawn.
+void renderPresent(const PresentRequest& request, std::vector<std::uint32_t>& out);
+
+// The largest 4:3 rectangle centred in an outW x outH output (full screen's black bars).
+PixelRect fitGameArea(int outW, int outH);
+
+// Maps an output position into game-area coordinates; false when it lies outside the
+// game area (in a bar, or over the menu bar).
+bool toGameArea(const PixelRect& area, int x, int y, int& gameX, int& gameY);
+
+}  // namespace ml
