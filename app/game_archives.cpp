@@ -1,0 +1,49 @@
+#include "app/game_archives.h"
+
+#include "engine/runtime.h"
+#include "media/game_folder.h"
+#include "platform/text_encoding.h"
+
+namespace ml {
+namespace {
+
+void reportUnreadable(Runtime& rt, std::string_view fileName) {
+  std::string text = SJ("データファイルが読めません\n") + std::string(fileName);
+  rt.platform.messageBox(SJ("ver 2.40"), text, BoxButtons::Ok, BoxIcon::Error, false);
+}
+
+}  // namespace
+
+ArchiveStartup openGameArchives(Runtime& rt, const DriveChooser& chooseDrive) {
+  // Scripts and pictures: a missing archive is reported and play goes on with loose
+  // files (authors run games unpacked).
+  if (!rt.scriptArchive.open(rt.folder.resolve("scr.dat"), true) && !rt.debugMode)
+    reportUnreadable(rt, "scr.dat");
+  rt.scriptArchive.attachOverride(rt.folder.resolve("arc2.scr"), true);
+
+  if (!rt.pictureArchive.open(rt.folder.resolve("cg.dat"), true) && !rt.debugMode)
+    reportUnreadable(rt, "cg.dat");
+  rt.pictureArchive.attachOverride(rt.folder.resolve("arc2.cg"), true);
+
+  bool soundOpen = rt.soundArchive.open(rt.folder.resolve("wav.dat"), false);
+  if (!rt.debugMode) {
+    std::string supplement = rt.folder.resolve("arc2.wav");
+    if (!soundOpen) {
+      // Installed without the sounds: they stay on the game's disc.
+      std::optional<std::string> drive;
+      if (chooseDrive) drive = chooseDrive(rt);
+      GameFolder disc(drive ? *drive : std::string());
+      if (!drive || !rt.soundArchive.open(disc.resolve("image\\wav.dat"), false)) {
+        reportUnreadable(rt, "wav.dat");
+        return ArchiveStartup::Stop;
+      }
+      supplement = disc.resolve("image\\arc2.wav");
+    }
+    rt.soundArchive.attachOverride(supplement, false);
+  }
+  // Attaching replaces the override, so "arc3.wav" is the one the sounds end up with.
+  rt.soundArchive.attachOverride(rt.folder.resolve("arc3.wav"), false);
+  return ArchiveStartup::Continue;
+}
+
+}  // namespace ml
