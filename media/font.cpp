@@ -74,12 +74,6 @@ FontMatch matchFromPattern(FcPattern* p) {
   FcChar8* fam = nullptr;
   if (FcPatternGetString(p, FC_FAMILY, 0, &fam) == FcResultMatch)
     m.family = reinterpret_cast<const char*>(fam);
-  int weight = FC_WEIGHT_REGULAR;
-  if (FcPatternGetInteger(p, FC_WEIGHT, 0, &weight) == FcResultMatch)
-    m.hasBold = weight >= FC_WEIGHT_BOLD;
-  int slant = FC_SLANT_ROMAN;
-  if (FcPatternGetInteger(p, FC_SLANT, 0, &slant) == FcResultMatch)
-    m.hasItalic = slant != FC_SLANT_ROMAN;
   return m;
 }
 
@@ -269,8 +263,15 @@ FontHandle FontLibrary::font(std::string_view faceName, int style, int height) {
     font->face_ = face;
     font->family_ = m.family;
     font->file_ = m.file;
-    font->emboldenOutline_ = bold && !m.hasBold;
-    font->slantOutline_ = italic && !m.hasItalic;
+    // The face's own style decides (fontconfig's match may already claim a synthetic
+    // bold or italic that only its renderer would apply).
+    bool faceBold = face->style_flags & FT_STYLE_FLAG_BOLD;
+    if (const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+        os2 && os2->version != 0xFFFF && os2->usWeightClass >= 600)
+      faceBold = true;
+    const bool faceItalic = face->style_flags & FT_STYLE_FLAG_ITALIC;
+    font->emboldenOutline_ = bold && !faceBold;
+    font->slantOutline_ = italic && !faceItalic;
     // The height is the cell height (ascent plus descent, as the system measures
     // them in the OS/2 table's Windows metrics), not the em size.
     long ascent = face->ascender, descent = -face->descender;

@@ -84,8 +84,6 @@ struct FontMatch {
   int index = 0;
   std::string family;  // UTF-8
   bool exact = false;  // the requested family itself is installed
-  bool hasBold = false;
-  bool hasItalic = false;
 };
 
 // The font service: one FreeType library and the fonts made from it. Fonts are
