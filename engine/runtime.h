@@ -15,6 +15,7 @@
 #include "engine/shell_hooks.h"
 #include "media/archive.h"
 #include "media/back_buffer.h"
+#include "media/font.h"
 #include "media/game_folder.h"
 #include "media/media_context.h"
 #include "media/pixel_ops.h"
@@ -22,6 +23,7 @@
 #include "media/settings.h"
 #include "media/sound_channel.h"
 #include "media/sprite.h"
+#include "media/text_rules.h"
 #include "platform/platform.h"
 #include "platform/reporter.h"
 
@@ -90,6 +92,12 @@ class Runtime {
   // The pixel routine set chosen at start-up (SIMD unless MIRELUNE_PORTABLE_PIXELS=1);
   // sprites, the back buffer and transitions all draw through it.
   const PixelOps* pixels;
+
+  // Fonts for text sprites and tools, and the three message fonts made from them.
+  FontLibrary fonts;
+  MessageFonts messageFonts;
+  // Bracket and line-end sets and the player's names, shared by every text sprite.
+  TextRules textRules;
 
   BackBuffer backBuffer;
   std::vector<Sprite> layers;  // kLayerCount slots
