@@ -291,4 +291,84 @@ TextDrawResult drawText(std::string& text, const TextStyle& style, int reveal, i
   return result;
 }
 
+namespace {
+
+// Straight-alpha "over": the text's coverage over whatever the target holds.
+std::uint32_t over(std::uint32_t dst, std::uint32_t colour, unsigned a) {
+  const unsigned da = dst >> 24;
+  if (da == 255) {
+    std::uint32_t out = dst & 0xFF000000u;
+    for (int shift = 0; shift <= 16; shift += 8)
+      out |= static_cast<std::uint32_t>(mix((colour >> shift) & 0xFF, (dst >> shift) & 0xFF, a))
+             << shift;
+    return out;
+  }
+  const unsigned keep = da * (255 - a);  // weight of the destination, scaled by 255
+  const unsigned oa = a * 255 + keep;    // output alpha, scaled by 255
+  if (oa == 0) return dst;
+  std::uint32_t out = static_cast<std::uint32_t>((oa + 127) / 255) << 24;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const unsigned sc = (colour >> shift) & 0xFF, dc = (dst >> shift) & 0xFF;
+    out |= static_cast<std::uint32_t>((sc * a * 255 + dc * keep + oa / 2) / oa) << shift;
+  }
+  return out;
+}
+
+// Walks the characters of a string with their pen positions.
+template <typename Visit>
+int walkPlainText(const Font& font, std::string_view text, Visit visit) {
+  int penX = 0, penY = 0, widest = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<std::uint8_t>(text[i]);
+    if (lead == '\n') {
+      widest = std::max(widest, penX);
+      penX = 0;
+      penY += font.height();
+      ++i;
+      continue;
+    }
+    std::uint8_t trail = 0;
+    if (isSjisLead(lead)) {
+      if (i + 1 >= text.size()) break;
+      trail = static_cast<std::uint8_t>(text[i + 1]);
+    }
+    i += trail ? 2 : 1;
+    const std::uint32_t cp = sjisCharToUnicode(lead, trail);
+    visit(cp, penX, penY);
+    penX += font.advance(cp);
+  }
+  return std::max(widest, penX);
+}
+
+}  // namespace
+
+int drawPlainText(const Font& font, std::string_view text, int x, int y, std::uint32_t colour,
+                  const TextTarget& target) {
+  if (!font.valid()) return 0;
+  const std::uint32_t pixel = colourToPixel(colour & 0xFFFFFF);
+  const int pitch = target.pitch > 0 ? target.pitch : target.width;
+  return walkPlainText(font, text, [&](std::uint32_t cp, int penX, int penY) {
+    GlyphBitmap gb;
+    if (!target.pixels || !font.greyBitmap(cp, gb)) return;
+    const long long ox = static_cast<long long>(x) + penX + gb.left;
+    const long long oy = static_cast<long long>(y) + penY + font.ascent() - gb.top;
+    for (int r = 0; r < gb.rows; ++r) {
+      const long long ty = oy + r;
+      if (ty < 0 || ty >= target.height) continue;
+      std::uint32_t* row = target.pixels + ty * pitch;
+      for (int c = 0; c < gb.width; ++c) {
+        const long long tx = ox + c;
+        const unsigned a = gb.coverage[static_cast<std::size_t>(r) * gb.width + c];
+        if (tx < 0 || tx >= target.width || a == 0) continue;
+        row[tx] = over(row[tx], pixel, a);
+      }
+    }
+  });
+}
+
+int measurePlainText(const Font& font, std::string_view text) {
+  if (!font.valid()) return 0;
+  return walkPlainText(font, text, [](std::uint32_t, int, int) {});
+}
+
 }  // namespace ml

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "media/font.h"
 #include "media/text_layout.h"
@@ -54,5 +55,16 @@ TextDrawResult drawText(std::string& text, const TextStyle& style, int reveal, i
 // (px, py) on the target.
 void drawGlyph(std::uint8_t lead, std::uint8_t trail, const TextStyle& style, int px, int py,
                const TextTarget& target, const PixelOps& ops);
+
+// Ordinary text drawing, as the system's text call gives it: characters of a Shift-JIS
+// string side by side at the font's own advances from (x, y) (the top-left of the
+// first cell), anti-aliased in the colour (0x00BBGGRR) over the target with a
+// transparent background. Transparent target pixels take the text's coverage as
+// their alpha, so tools can letter pictures that have an alpha channel. Line ends
+// start a new line one cell height lower. Returns the width of the widest line.
+int drawPlainText(const Font& font, std::string_view text, int x, int y, std::uint32_t colour,
+                  const TextTarget& target);
+// The width drawPlainText would return.
+int measurePlainText(const Font& font, std::string_view text);
 
 }  // namespace ml

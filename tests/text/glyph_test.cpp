@@ -381,6 +381,44 @@ TEST_F(GlyphTest, DrawTextShowsOnlyTheRevealedCells) {
   EXPECT_EQ(empty.store, Canvas(200, 60).store);
 }
 
+TEST_F(GlyphTest, PlainTextLettersOpaqueAndTransparentPictures) {
+  const std::string label = SJ("見本abc");
+  const int width = measurePlainText(*font, label);
+  EXPECT_GT(width, 24 * 2 + 3 * 8);
+  EXPECT_LT(width, 24 * 2 + 3 * 24);
+  EXPECT_EQ(measurePlainText(*font, label + "\n" + SJ("見")), width);
+
+  Canvas opaque(200, 60, 0xFF808080u);
+  EXPECT_EQ(drawPlainText(*font, label, 5, 5, 0x00FFFFFF, opaque.target()), width);
+  std::uint32_t brightest = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 200; ++x) {
+      EXPECT_EQ(opaque.at(x, y) >> 24, 0xFFu);
+      brightest = std::max(brightest, opaque.at(x, y) & 0xFF);
+    }
+  EXPECT_EQ(brightest, 255u);
+
+  // On a transparent picture the text keeps its colour and its coverage becomes alpha.
+  Canvas clear(200, 60, 0);
+  drawPlainText(*font, label, 5, 5, 0x000080FF, clear.target());  // orange
+  int inked = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 200; ++x) {
+      std::uint32_t p = clear.at(x, y);
+      if (p >> 24) {
+        EXPECT_EQ(p & 0xFFFFFF, 0xFF8000u);
+        ++inked;
+      }
+    }
+  EXPECT_GT(inked, 100);
+
+  // Off the edges nothing outside the picture is touched.
+  Canvas small(30, 20, 0);
+  for (int px : {-500, -20, 0, 25, 1 << 30})
+    for (int py : {-30, -10, 10, 1 << 30}) drawPlainText(*font, label, px, py, 0xFFFFFF, small.target());
+  EXPECT_TRUE(small.guardIntact());
+}
+
 TEST(GlyphCacheTest, StaysWithinItsBudget) {
   GlyphCache cache;
   for (std::uint16_t code = 0; code < 2000; ++code) {
