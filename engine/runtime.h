@@ -116,6 +116,30 @@ class Runtime {
   // The game's interpreter (the recollection player makes its own).
   std::unique_ptr<ScriptContext> script;
 
+  // Scene and sound operations the interpreter calls. They do nothing until the layer
+  // slots, sprites and sound channels are built (engine/runtime_services.cpp).
+  void clearLayer(int slot);
+  void clearAllLayers();
+  void stopChannel(int channel);
+  void stopAllChannels();
+  // Streaming and fades of the music, effect and voice channels, once per poll.
+  void serviceSoundChannels();
+  // Composes the back buffer from the layer slots; false when that fails.
+  bool composeBackBuffer();
+  // The composed frame with its shake and zoom, as the window shows it.
+  PresentRequest frameRequest();
+  // Refreshes the scene snapshots after a display command.
+  void composeScene();
+  // Reloads the scene layers, the music and the looping effect recorded in a state
+  // (the end of a fast-forward).
+  void restoreSceneFromState(const GameState& recorded);
+  // The text size back to its default (a return to the title).
+  void resetTextSize();
+  // Hands a changed message font to the text slots.
+  void applyFontChange();
+  // Merges the system flags into the system save.
+  void updateSystemSave();
+
  private:
   ShellHooks defaultShell_;
 };

@@ -1,0 +1,93 @@
+// A runtime on the headless platform with a temporary game folder, for running small
+// scripts. Scripts are written in UTF-8 here and stored as Shift-JIS with a plain
+// marker byte in front.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "engine/runtime.h"
+#include "engine/script_context.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/reporter.h"
+#include "platform/text_encoding.h"
+
+namespace ml::test {
+
+class EngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("mirelune-engine-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_ / "scr");
+    platform.setQuiet(true);
+    rt = std::make_unique<Runtime>(platform, reporter, dir_.string());
+  }
+  void TearDown() override {
+    rt.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  // Writes raw bytes as a file of the game folder.
+  void writeFile(const std::string& relative, const std::string& bytes) {
+    std::filesystem::path p = dir_ / relative;
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream out(p, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  // "scr/<name>.scr" holding "N" and the script text converted to Shift-JIS.
+  void writeScript(const std::string& name, const std::string& utf8) {
+    writeFile("scr/" + name + ".scr", "N" + utf8ToSjis(utf8));
+  }
+  // Writes and loads a script into the game's interpreter.
+  ScriptContext& load(const std::string& utf8, const std::string& name = "test") {
+    writeScript(name, utf8);
+    EXPECT_TRUE(sc().load("scr\\" + name + ".scr", rt->state, true));
+    return sc();
+  }
+  // Runs steps until one answers 0 or the end of the script is reported; returns the
+  // last result.
+  int run(int maxSteps = 1000) {
+    int r = 1;
+    for (int i = 0; i < maxSteps; ++i) {
+      bool armed = rt->switches.endReportArmed;
+      r = sc().step();
+      if (r == 0 || (armed && !rt->switches.endReportArmed)) break;
+    }
+    return r;
+  }
+
+  ScriptContext& sc() { return *rt->script; }
+  GameState& state() { return rt->state; }
+
+  // Messages of the reports made so far, in UTF-8.
+  std::vector<std::string> messages() const {
+    std::vector<std::string> m;
+    for (const auto& e : reporter.entries) m.push_back(sjisToUtf8(e.message));
+    return m;
+  }
+  // Reports other than the end-of-script one.
+  std::vector<RecordingReporter::Entry> errors() const {
+    std::vector<RecordingReporter::Entry> out;
+    for (const auto& e : reporter.entries)
+      if (e.message != SJ("最後まで実行しました")) out.push_back(e);
+    return out;
+  }
+  static std::string u(const std::string& sjis) { return sjisToUtf8(sjis); }
+
+  std::filesystem::path dir_;
+  HeadlessPlatform platform;
+  RecordingReporter reporter;
+  std::unique_ptr<Runtime> rt;
+};
+
+}  // namespace ml::test
