@@ -29,7 +29,7 @@ inline int clampTo(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : 
 // d where mask is set, else r.
 template <class V>
 inline typename V::T select(typename V::T mask, typename V::T d, typename V::T r) {
-  return V::or_(V::and_(mask, d), V::andnot(mask, r));
+  return V::blendv(mask, d, r);
 }
 
 // (s*w + d*(255-w)) >> 8 on 16-bit lanes.
@@ -39,17 +39,48 @@ inline typename V::T mix16(typename V::T s, typename V::T d, typename V::T w) {
   return V::template srli16<8>(V::add16(V::mullo16(s, w), V::mullo16(d, inv)));
 }
 
-// Every byte of every pixel blended with its own pixel's source alpha as weight.
-template <class V>
-inline typename V::T mixByAlpha(typename V::T s, typename V::T d) {
-  typename V::T z = V::zero();
-  typename V::T sl = V::unpacklo8(s, z), sh = V::unpackhi8(s, z);
-  typename V::T dl = V::unpacklo8(d, z), dh = V::unpackhi8(d, z);
-  return V::packus16(mix16<V>(sl, dl, V::alpha16(sl)), mix16<V>(sh, dh, V::alpha16(sh)));
+// Every byte of every pixel mixed with that pixel's weight, taken from byte Byte of the
+// same pixel in w: (s*w + d*(255-w)) >> 8. Sets with a byte multiply-add use it.
+template <class V, int Byte>
+inline typename V::T mixWeighted(typename V::T s, typename V::T d, typename V::T w) {
+  if constexpr (V::kMaddubs) {
+    return V::template mixWeighted<Byte>(s, d, w);
+  } else {
+    typename V::T z = V::zero();
+    typename V::T sl = V::unpacklo8(s, z), sh = V::unpackhi8(s, z);
+    typename V::T dl = V::unpacklo8(d, z), dh = V::unpackhi8(d, z);
+    typename V::T wl = V::template spread16<Byte>(V::unpacklo8(w, z));
+    typename V::T wh = V::template spread16<Byte>(V::unpackhi8(w, z));
+    return V::packus16(mix16<V>(sl, dl, wl), mix16<V>(sh, dh, wh));
+  }
 }
 
-// Runs a block kernel over a rectangle; the last partial block of a row goes through a
-// small buffer so that nothing outside the rectangle is read or written.
+// Memory access of a kernel: whole vectors, or the first lanes only at the end of a
+// row (the other lanes read as 0 and are never written).
+template <class V>
+struct FullIO {
+  typename V::T load(const uint32_t* p) const { return V::load(p); }
+  void store(uint32_t* p, typename V::T v) const { V::store(p, v); }
+};
+
+template <class V>
+struct TailIO {
+  typename V::T mask;
+  typename V::T load(const uint32_t* p) const { return V::maskload(p, mask); }
+  void store(uint32_t* p, typename V::T v) const { V::maskstore(p, mask, v); }
+};
+
+// Calls kernel(io, offset) for the vectors of a run of count pixels; the last partial
+// vector uses masked access where the instruction set has it, else a small buffer, so
+// that nothing outside the run is read or written.
+template <class V, class Whole, class Tail>
+inline void forRun(int count, Whole whole, Tail tail) {
+  constexpr int n = V::kPixels;
+  int x = 0;
+  for (; x + n <= count; x += n) whole(x);
+  if (x < count) tail(x, count - x);
+}
+
 template <class V, class Kernel>
 inline void forRect(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch, int width,
                     int rows, Kernel kernel) {
@@ -57,17 +88,21 @@ inline void forRect(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPit
   for (int y = 0; y < rows; ++y) {
     uint32_t* d = dst + ptrdiff_t(y) * dstPitch;
     const uint32_t* s = src + ptrdiff_t(y) * srcPitch;
-    int x = 0;
-    for (; x + n <= width; x += n) kernel(d + x, s + x);
-    if (x < width) {
-      alignas(32) uint32_t ts[n] = {};
-      alignas(32) uint32_t td[n] = {};
-      const size_t bytes = size_t(width - x) * 4;
-      std::memcpy(ts, s + x, bytes);
-      std::memcpy(td, d + x, bytes);
-      kernel(td, ts);
-      std::memcpy(d + x, td, bytes);
-    }
+    forRun<V>(
+        width, [&](int x) { kernel(d + x, s + x, FullIO<V>{}); },
+        [&](int x, int left) {
+          if constexpr (V::kMaskedIO) {
+            kernel(d + x, s + x, TailIO<V>{V::tailMask(left)});
+          } else {
+            alignas(32) uint32_t ts[n] = {};
+            alignas(32) uint32_t td[n] = {};
+            const size_t bytes = size_t(left) * 4;
+            std::memcpy(ts, s + x, bytes);
+            std::memcpy(td, d + x, bytes);
+            kernel(td, ts, FullIO<V>{});
+            std::memcpy(d + x, td, bytes);
+          }
+        });
   }
 }
 
@@ -76,24 +111,20 @@ inline void forRect(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPit
 template <class V>
 void blendAlpha(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch, int width,
                 int rows) {
-  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [](uint32_t* d, const uint32_t* s) {
-    typename V::T sv = V::load(s);
-    typename V::T a = V::and_(sv, V::set32(kAlphaMask));
-    typename V::T clear = V::cmpeq32(a, V::zero());
-    const int clearBits = V::mask32(clear);
-    if (clearBits == V::kAllBits) return;
-    typename V::T opaque = V::cmpeq32(a, V::set32(kAlphaMask));
-    const int opaqueBits = V::mask32(opaque);
-    if (opaqueBits == V::kAllBits) {
-      V::store(d, sv);
+  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [](uint32_t* d, const uint32_t* s, auto io) {
+    typename V::T sv = io.load(s);
+    if (V::allClear(sv)) return;
+    if (V::allOpaque(sv)) {
+      io.store(d, sv);
       return;
     }
-    typename V::T dv = V::load(d);
-    typename V::T r = mixByAlpha<V>(sv, dv);
+    typename V::T dv = io.load(d);
+    typename V::T r = mixWeighted<V, 3>(sv, dv, sv);
     // Opaque pixels are copied exactly, clear ones leave the destination as it was.
-    r = select<V>(opaque, sv, r);
-    r = select<V>(clear, dv, r);
-    V::store(d, r);
+    typename V::T a = V::and_(sv, V::set32(kAlphaMask));
+    r = select<V>(V::cmpeq32(a, V::set32(kAlphaMask)), sv, r);
+    r = select<V>(V::cmpeq32(a, V::zero()), dv, r);
+    io.store(d, r);
   });
 }
 
@@ -101,22 +132,15 @@ template <class V>
 void blendAlphaScaled(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch,
                       int width, int rows, int level) {
   const int l = clampTo(level, 0, 255);
-  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [l](uint32_t* d, const uint32_t* s) {
-    typename V::T sv = V::load(s);
+  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [l](uint32_t* d, const uint32_t* s, auto io) {
+    typename V::T sv = io.load(s);
     // e = (a*L) >> 8 in each 32-bit lane (the product fits the lane's low 16 bits).
     typename V::T e32 = V::template srli32<8>(
         V::mullo16(V::template srli32<24>(sv), V::set32(uint32_t(l))));
     typename V::T clear = V::cmpeq32(e32, V::zero());
     if (V::mask32(clear) == V::kAllBits) return;
-    typename V::T dv = V::load(d);
-    typename V::T z = V::zero();
-    // Spread e over the four 16-bit lanes of its pixel.
-    typename V::T e2 = V::or_(e32, V::template slli32<16>(e32));
-    typename V::T wl = V::unpacklo32(e2, e2), wh = V::unpackhi32(e2, e2);
-    typename V::T sl = V::unpacklo8(sv, z), sh = V::unpackhi8(sv, z);
-    typename V::T dl = V::unpacklo8(dv, z), dh = V::unpackhi8(dv, z);
-    typename V::T r = V::packus16(mix16<V>(sl, dl, wl), mix16<V>(sh, dh, wh));
-    V::store(d, select<V>(clear, dv, r));
+    typename V::T dv = io.load(d);
+    io.store(d, select<V>(clear, dv, mixWeighted<V, 0>(sv, dv, e32)));
   });
 }
 
@@ -124,21 +148,21 @@ template <class V>
 void blendAlphaDarkened(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch,
                         int width, int rows, int fade) {
   const int f = clampTo(fade, 0, 255);
-  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [f](uint32_t* d, const uint32_t* s) {
-    typename V::T sv = V::load(s);
+  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [f](uint32_t* d, const uint32_t* s, auto io) {
+    typename V::T sv = io.load(s);
+    if (V::allClear(sv)) return;
     typename V::T clear = V::cmpeq32(V::and_(sv, V::set32(kAlphaMask)), V::zero());
-    if (V::mask32(clear) == V::kAllBits) return;
-    typename V::T dv = V::load(d);
+    typename V::T dv = io.load(d);
     typename V::T z = V::zero();
     typename V::T vf = V::set16(f);
     typename V::T sl = V::unpacklo8(sv, z), sh = V::unpackhi8(sv, z);
     typename V::T dl = V::unpacklo8(dv, z), dh = V::unpackhi8(dv, z);
     // The source is darkened first ((s*F) >> 8), then blended with its own alpha.
-    typename V::T wl = V::alpha16(sl), wh = V::alpha16(sh);
+    typename V::T wl = V::template spread16<3>(sl), wh = V::template spread16<3>(sh);
     sl = V::template srli16<8>(V::mullo16(sl, vf));
     sh = V::template srli16<8>(V::mullo16(sh, vf));
     typename V::T r = V::packus16(mix16<V>(sl, dl, wl), mix16<V>(sh, dh, wh));
-    V::store(d, select<V>(clear, dv, r));
+    io.store(d, select<V>(clear, dv, r));
   });
 }
 
@@ -148,16 +172,16 @@ void copyDarkened(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch
   // A saturating byte subtraction; the alpha byte subtracts 0 and is copied.
   const uint32_t cut = 255 - uint32_t(clampTo(fade, 0, 255));
   const uint32_t cuts = cut | (cut << 8) | (cut << 16);
-  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [cuts](uint32_t* d, const uint32_t* s) {
-    V::store(d, V::subsu8(V::load(s), V::set32(cuts)));
+  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [cuts](uint32_t* d, const uint32_t* s, auto io) {
+    io.store(d, V::subsu8(io.load(s), V::set32(cuts)));
   });
 }
 
 template <class V>
 void copyGrey(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch, int width,
               int rows) {
-  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [](uint32_t* d, const uint32_t* s) {
-    typename V::T sv = V::load(s);
+  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [](uint32_t* d, const uint32_t* s, auto io) {
+    typename V::T sv = io.load(s);
     typename V::T byteMask = V::set32(0xFF);
     // Each weighted channel stays below 65536, so 16-bit products in 32-bit lanes
     // are exact.
@@ -168,7 +192,7 @@ void copyGrey(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch, in
                                  V::mullo16(r, V::set32(76)));
     typename V::T grey = V::template srli32<8>(sum);
     typename V::T out = V::or_(V::or_(grey, V::template slli32<8>(grey)), V::template slli32<16>(grey));
-    V::store(d, V::or_(out, V::and_(sv, V::set32(kAlphaMask))));
+    io.store(d, V::or_(out, V::and_(sv, V::set32(kAlphaMask))));
   });
 }
 
@@ -183,22 +207,27 @@ void darkenFrame(uint32_t* pixels, int width, int rows, int amount) {
   const uint32_t hi = uint32_t(k);
   const size_t count = size_t(width) * size_t(rows);
   const typename V::T mul = V::unpacklo32(V::set32(lo), V::set32(hi));
-  auto kernel = [mul](uint32_t* d, const uint32_t*) {
+  auto kernel = [mul](uint32_t* d, auto io) {
     typename V::T z = V::zero();
-    typename V::T dv = V::load(d);
+    typename V::T dv = io.load(d);
     typename V::T l = V::template srli16<8>(V::mullo16(V::unpacklo8(dv, z), mul));
     typename V::T h = V::template srli16<8>(V::mullo16(V::unpackhi8(dv, z), mul));
-    V::store(d, V::packus16(l, h));
+    io.store(d, V::packus16(l, h));
   };
   // One long row: the frame is contiguous.
   constexpr size_t n = size_t(V::kPixels);
   size_t i = 0;
-  for (; i + n <= count; i += n) kernel(pixels + i, nullptr);
+  for (; i + n <= count; i += n) kernel(pixels + i, FullIO<V>{});
   if (i < count) {
-    alignas(32) uint32_t t[n] = {};
-    std::memcpy(t, pixels + i, (count - i) * 4);
-    kernel(t, nullptr);
-    std::memcpy(pixels + i, t, (count - i) * 4);
+    const int left = int(count - i);
+    if constexpr (V::kMaskedIO) {
+      kernel(pixels + i, TailIO<V>{V::tailMask(left)});
+    } else {
+      alignas(32) uint32_t t[n] = {};
+      std::memcpy(t, pixels + i, size_t(left) * 4);
+      kernel(t, FullIO<V>{});
+      std::memcpy(pixels + i, t, size_t(left) * 4);
+    }
   }
 }
 
@@ -210,8 +239,8 @@ void crossFade(uint32_t* dst, int dstPitch, const uint32_t* p, int pPitch, const
     uint32_t* d = dst + ptrdiff_t(y) * dstPitch;
     const uint32_t* pr = p + ptrdiff_t(y) * pPitch;
     const uint32_t* qr = q + ptrdiff_t(y) * qPitch;
-    auto kernel = [v](uint32_t* out, const uint32_t* pp, const uint32_t* qp) {
-      typename V::T pv = V::load(pp), qv = V::load(qp);
+    auto kernel = [v](uint32_t* out, const uint32_t* pp, const uint32_t* qp, auto io) {
+      typename V::T pv = io.load(pp), qv = io.load(qp);
       typename V::T z = V::zero();
       typename V::T w = V::set16(v);
       typename V::T r = V::packus16(mix16<V>(V::unpacklo8(pv, z), V::unpacklo8(qv, z), w),
@@ -223,19 +252,23 @@ void crossFade(uint32_t* dst, int dstPitch, const uint32_t* p, int pPitch, const
       typename V::T qClear = V::andnot(pClear, V::cmpeq32(V::and_(qv, am), z));
       r = select<V>(V::and_(pClear, cm), qv, r);
       r = select<V>(V::and_(qClear, cm), pv, r);
-      V::store(out, r);
+      io.store(out, r);
     };
     constexpr int n = V::kPixels;
-    int x = 0;
-    for (; x + n <= width; x += n) kernel(d + x, pr + x, qr + x);
-    if (x < width) {
-      alignas(32) uint32_t tp[n] = {}, tq[n] = {}, td[n] = {};
-      const size_t bytes = size_t(width - x) * 4;
-      std::memcpy(tp, pr + x, bytes);
-      std::memcpy(tq, qr + x, bytes);
-      kernel(td, tp, tq);
-      std::memcpy(d + x, td, bytes);
-    }
+    forRun<V>(
+        width, [&](int x) { kernel(d + x, pr + x, qr + x, FullIO<V>{}); },
+        [&](int x, int left) {
+          if constexpr (V::kMaskedIO) {
+            kernel(d + x, pr + x, qr + x, TailIO<V>{V::tailMask(left)});
+          } else {
+            alignas(32) uint32_t tp[n] = {}, tq[n] = {}, td[n] = {};
+            const size_t bytes = size_t(left) * 4;
+            std::memcpy(tp, pr + x, bytes);
+            std::memcpy(tq, qr + x, bytes);
+            kernel(td, tp, tq, FullIO<V>{});
+            std::memcpy(d + x, td, bytes);
+          }
+        });
   }
 }
 

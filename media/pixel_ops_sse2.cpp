@@ -13,9 +13,14 @@ struct Sse2 {
   using T = __m128i;
   static constexpr int kPixels = 4;
   static constexpr int kAllBits = 0xF;
+  static constexpr bool kMaskedIO = false;  // row ends go through a small buffer
 
   static T load(const std::uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const T*>(p)); }
   static void store(std::uint32_t* p, T v) { _mm_storeu_si128(reinterpret_cast<T*>(p), v); }
+  // Never called (kMaskedIO is false), present so the shared code compiles.
+  static T tailMask(int) { return zero(); }
+  static T maskload(const std::uint32_t* p, T) { return load(p); }
+  static void maskstore(std::uint32_t* p, T, T v) { store(p, v); }
   static T zero() { return _mm_setzero_si128(); }
   static T set32(std::uint32_t v) { return _mm_set1_epi32(int(v)); }
   static T set16(int v) { return _mm_set1_epi16(short(v)); }
@@ -37,9 +42,19 @@ struct Sse2 {
   template <int N> static T srli16(T a) { return _mm_srli_epi16(a, N); }
   template <int N> static T srli32(T a) { return _mm_srli_epi32(a, N); }
   template <int N> static T slli32(T a) { return _mm_slli_epi32(a, N); }
-  // The alpha lane (3) of each unpacked pixel copied into all four of its lanes.
-  static T alpha16(T a) {
-    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF);
+  static T blendv(T mask, T a, T b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
+  static bool allClear(T p) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(p, set32(0xFF000000u)), zero())) == 0xFFFF;
+  }
+  static bool allOpaque(T p) {
+    const T a = set32(0xFF000000u);
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(p, a), a)) == 0xFFFF;
+  }
+  static constexpr bool kMaddubs = false;
+  template <int Byte> static T mixWeighted(T, T, T w) { return w; }  // unused
+  // Lane Byte of each unpacked pixel copied into all four of its lanes.
+  template <int Byte> static T spread16(T a) {
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, Byte * 0x55), Byte * 0x55);
   }
 };
 
