@@ -42,7 +42,8 @@ bool FileHandle::open(const std::string& hostPath, Mode mode) {
   int fd = -1;
   switch (mode) {
     case Mode::Read:
-      fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+      // Non-blocking so that a FIFO in the game folder cannot hang the open.
+      fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
       break;
     case Mode::Write:
       fd = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -50,10 +51,11 @@ bool FileHandle::open(const std::string& hostPath, Mode mode) {
   }
   if (fd < 0) return false;
   if (mode == Mode::Read) {
-    // A folder opens on Linux but cannot be read; treat it as no file, so lookups fall
-    // through to the archives.
+    // Only regular files count: a folder would open but not read, so lookups must fall
+    // through to the archives; pipes and devices have no size to read by.
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
       ::close(fd);
       return false;
     }

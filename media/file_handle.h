@@ -30,7 +30,7 @@ class FileHandle {
   static FileHandle adopt(int fd);
 
   // Closes any open file first; false, and nothing held, when the file cannot be
-  // opened (a directory is refused for reading).
+  // opened (reading takes regular files only: no folders, pipes or devices).
   bool open(const std::string& hostPath, Mode mode);
   void close();
   bool isOpen() const { return fd_ >= 0; }

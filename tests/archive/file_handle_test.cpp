@@ -49,6 +49,10 @@ TEST(FileHandleTest, WriteModeTruncatesAndMissingFileFailsToOpenForReading) {
   EXPECT_FALSE(f.isOpen());
   // A folder is not a file: lookups must fall through to the archives.
   EXPECT_FALSE(f.open(dir.path(), FileHandle::Mode::Read));
+  // Nor are pipes: opening one must not wait for a writer.
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(f.open(dir / "fifo", FileHandle::Mode::Read));
+  EXPECT_FALSE(f.open("/dev/null", FileHandle::Mode::Read));
   EXPECT_FALSE(f.open(dir / "no/such/dir/x.dat", FileHandle::Mode::Write));
 }
 
