@@ -8,10 +8,13 @@ Runtime::Runtime(Platform& platform_, Reporter& reporter_, std::string gameDir)
       folder(std::move(gameDir)),
       statePtr(std::make_unique<GameState>()),
       state(*statePtr),
-      media{reporter_, folder, pictureArchive, settings},
+      media{reporter_, folder, pictureArchive, settings, &textRules},
       pixels(&pixelOpsFromEnvironment()),
-      layers(kLayerCount),
+      backBuffer(media),
       shell(&defaultShell_) {
+  // Every sprite knows the media services and its own slot.
+  layers.reserve(kLayerCount);
+  for (int i = 0; i < kLayerCount; ++i) layers.emplace_back(media, i);
   state.resetToInitial();
   window.fontName = settings.font.name;
   script = std::make_unique<ScriptContext>(*this);

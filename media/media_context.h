@@ -9,12 +9,15 @@ class Reporter;
 class GameFolder;
 class DataArchive;
 struct Settings;
+struct TextRules;
 
 struct MediaContext {
   Reporter& reporter;
   const GameFolder& folder;
   DataArchive& pictureArchive;
   const Settings& settings;
+  // Bracket and line-end sets and the player's names for text sprites; null: defaults.
+  const TextRules* textRules = nullptr;
 };
 
 }  // namespace ml

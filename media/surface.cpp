@@ -41,6 +41,7 @@ void Surface::release() {
   pixels_.clear();
   pixels_.shrink_to_fit();
   content_.clear();
+  opaque_.clear();
   width_ = height_ = frameCount_ = 0;
   alphaFlag_ = false;
 }
@@ -56,6 +57,7 @@ bool Surface::create(int width, int height, int frames) {
   try {
     pixels_.assign(static_cast<std::size_t>(count), 0u);
     content_.assign(static_cast<std::size_t>(frames), ContentRect{0, 0, width, height});
+    opaque_.assign(static_cast<std::size_t>(frames), 0);  // zeroed: transparent
   } catch (const std::bad_alloc&) {
     release();
     report(155, SJ("ビットマップが作成できません"), "");
@@ -69,11 +71,33 @@ bool Surface::create(int width, int height, int frames) {
 
 std::uint32_t* Surface::pixels(int frame) {
   if (frame < 0 || frame >= frameCount_ || pixels_.empty()) return nullptr;
+  opaque_[static_cast<std::size_t>(frame)] = -1;
   return pixels_.data() + std::size_t(frame) * width_ * height_;
 }
 
 const std::uint32_t* Surface::pixels(int frame) const {
-  return const_cast<Surface*>(this)->pixels(frame);
+  if (frame < 0 || frame >= frameCount_ || pixels_.empty()) return nullptr;
+  return pixels_.data() + std::size_t(frame) * width_ * height_;
+}
+
+void Surface::pixelsChanged(int frame) {
+  if (frame >= 0 && frame < static_cast<int>(opaque_.size())) opaque_[static_cast<std::size_t>(frame)] = -1;
+}
+
+bool Surface::opaque(int frame) const {
+  const std::uint32_t* p = pixels(frame);
+  if (!p) return false;
+  std::int8_t& known = opaque_[static_cast<std::size_t>(frame)];
+  if (known < 0) {
+    std::uint32_t all = 0xFF000000u;
+    for (int y = 0; y < height_ && all == 0xFF000000u; ++y) {
+      const std::uint32_t* row = p + std::size_t(y) * width_;
+      for (int x = 0; x < width_; ++x) all &= row[x];  // colours fall away, alpha stays
+      all &= 0xFF000000u;
+    }
+    known = all == 0xFF000000u ? 1 : 0;
+  }
+  return known == 1;
 }
 
 const ContentRect& Surface::content(int frame) const {
@@ -87,7 +111,7 @@ void Surface::setContent(int frame, const ContentRect& rect) {
 }
 
 void Surface::computeContent(int frame) {
-  const std::uint32_t* p = pixels(frame);
+  const std::uint32_t* p = static_cast<const Surface*>(this)->pixels(frame);
   if (!p) return;
   int minX = width_, minY = height_, maxX = -1, maxY = -1;
   for (int y = 0; y < height_; ++y) {

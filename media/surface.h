@@ -51,9 +51,15 @@ class Surface {
   int width() const { return width_; }
   int height() const { return height_; }
   int frameCount() const { return frameCount_; }
-  // First pixel of a frame; null for a frame the surface does not have.
+  // First pixel of a frame; null for a frame the surface does not have. Handing out a
+  // writable pointer forgets whether the frame is opaque; code that keeps such a
+  // pointer and writes through it later calls pixelsChanged.
   std::uint32_t* pixels(int frame = 0);
   const std::uint32_t* pixels(int frame = 0) const;
+  void pixelsChanged(int frame);
+  // True when every pixel of the frame has alpha 255 (remembered until the pixels
+  // change).
+  bool opaque(int frame) const;
 
   const ContentRect& content(int frame) const;
   int contentX(int frame) const { return content(frame).x; }
@@ -92,6 +98,7 @@ class Surface {
   bool alphaFlag_ = false;
   std::vector<std::uint32_t> pixels_;  // frames one after another
   std::vector<ContentRect> content_;
+  mutable std::vector<std::int8_t> opaque_;  // per frame: -1 unknown, 0 no, 1 yes
 };
 
 }  // namespace ml
