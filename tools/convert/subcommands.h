@@ -1,0 +1,19 @@
+// The subcommands of mirelune-convert. Adding one is one line in the list below plus
+// its own file defining `int run_<name>(const std::vector<std::string>& args)`, where
+// args are the words after the subcommand's name. The function prints its own errors
+// and returns the exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// X(name, arguments, what it does)
+#define MIRELUNE_CONVERT_SUBCOMMANDS(X)                                                       \
+  X(topng, "PICTURE OUT.png",                                                                 \
+    "decode a .psd or .bmp picture with the engine's loaders and write every frame as PNG "   \
+    "(OUT.png for one frame, OUT-0.png, OUT-1.png ... for several)")
+
+#define MIRELUNE_DECLARE_SUBCOMMAND(name, arguments, summary) \
+  int run_##name(const std::vector<std::string>& args);
+MIRELUNE_CONVERT_SUBCOMMANDS(MIRELUNE_DECLARE_SUBCOMMAND)
+#undef MIRELUNE_DECLARE_SUBCOMMAND
