@@ -55,8 +55,10 @@ inline typename V::T mixWeighted(typename V::T s, typename V::T d, typename V::T
   }
 }
 
-// Memory access of a kernel: whole vectors, or the first lanes only at the end of a
-// row (the other lanes read as 0 and are never written).
+// Memory access of a block: whole vectors; the first lanes only, for rows shorter than
+// a vector (masked where the instruction set has it, else through a small buffer; the
+// other lanes read as 0 and are never written); or a whole vector whose store is held
+// back until the rest of the row is done.
 template <class V>
 struct FullIO {
   typename V::T load(const uint32_t* p) const { return V::load(p); }
@@ -64,45 +66,77 @@ struct FullIO {
 };
 
 template <class V>
-struct TailIO {
-  typename V::T mask;
-  typename V::T load(const uint32_t* p) const { return V::maskload(p, mask); }
-  void store(uint32_t* p, typename V::T v) const { V::maskstore(p, mask, v); }
+struct PartialIO {
+  int left;
+  typename V::T load(const uint32_t* p) const {
+    if constexpr (V::kMaskedIO) {
+      return V::maskload(p, V::tailMask(left));
+    } else {
+      alignas(32) uint32_t t[V::kPixels] = {};
+      std::memcpy(t, p, size_t(left) * 4);
+      return V::load(t);
+    }
+  }
+  void store(uint32_t* p, typename V::T v) const {
+    if constexpr (V::kMaskedIO) {
+      V::maskstore(p, V::tailMask(left), v);
+    } else {
+      alignas(32) uint32_t t[V::kPixels];
+      V::store(t, v);
+      std::memcpy(p, t, size_t(left) * 4);
+    }
+  }
 };
 
-// Calls kernel(io, offset) for the vectors of a run of count pixels; the last partial
-// vector uses masked access where the instruction set has it, else a small buffer, so
-// that nothing outside the run is read or written.
-template <class V, class Whole, class Tail>
-inline void forRun(int count, Whole whole, Tail tail) {
-  constexpr int n = V::kPixels;
-  int x = 0;
-  for (; x + n <= count; x += n) whole(x);
-  if (x < count) tail(x, count - x);
+template <class V>
+struct HeldIO {
+  typename V::T* value;
+  uint32_t** where;
+  typename V::T load(const uint32_t* p) const { return V::load(p); }
+  void store(uint32_t* p, typename V::T v) const {
+    *value = v;
+    *where = p;
+  }
+};
+
+// Runs block(x, io) over the vectors of a row of width pixels. A row that does not end
+// on a vector boundary gets its last vector computed first, from the untouched pixels,
+// at width - n; it overlaps the vector before it, and is stored after the rest: every
+// routine here gives each pixel a value that depends only on that pixel's inputs, so
+// the overlapping pixels are written twice with the same value. With kPaired, pair(x)
+// may finish two vectors at once (long clear or opaque runs) and returns true if so.
+template <class V, bool kPaired, class Block, class Pair>
+inline void forRow(ptrdiff_t width, Block block, Pair pair) {
+  constexpr ptrdiff_t n = V::kPixels;
+  if (width <= 0) return;
+  if (width < n) {
+    block(0, PartialIO<V>{int(width)});
+    return;
+  }
+  typename V::T held = V::zero();
+  uint32_t* heldAt = nullptr;
+  if (width % n != 0) block(width - n, HeldIO<V>{&held, &heldAt});
+  ptrdiff_t x = 0;
+  if constexpr (kPaired) {
+    for (; x + 2 * n <= width; x += 2 * n) {
+      if (!pair(x)) {
+        block(x, FullIO<V>{});
+        block(x + n, FullIO<V>{});
+      }
+    }
+  }
+  for (; x + n <= width; x += n) block(x, FullIO<V>{});
+  if (heldAt != nullptr) V::store(heldAt, held);
 }
 
-template <class V, class Kernel>
+template <class V, class Block>
 inline void forRect(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch, int width,
-                    int rows, Kernel kernel) {
-  constexpr int n = V::kPixels;
+                    int rows, Block block) {
   for (int y = 0; y < rows; ++y) {
     uint32_t* d = dst + ptrdiff_t(y) * dstPitch;
     const uint32_t* s = src + ptrdiff_t(y) * srcPitch;
-    forRun<V>(
-        width, [&](int x) { kernel(d + x, s + x, FullIO<V>{}); },
-        [&](int x, int left) {
-          if constexpr (V::kMaskedIO) {
-            kernel(d + x, s + x, TailIO<V>{V::tailMask(left)});
-          } else {
-            alignas(32) uint32_t ts[n] = {};
-            alignas(32) uint32_t td[n] = {};
-            const size_t bytes = size_t(left) * 4;
-            std::memcpy(ts, s + x, bytes);
-            std::memcpy(td, d + x, bytes);
-            kernel(td, ts, FullIO<V>{});
-            std::memcpy(d + x, td, bytes);
-          }
-        });
+    forRow<V, false>(
+        width, [&](ptrdiff_t x, auto io) { block(d + x, s + x, io); }, [](ptrdiff_t) { return false; });
   }
 }
 
@@ -111,7 +145,7 @@ inline void forRect(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPit
 template <class V>
 void blendAlpha(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch, int width,
                 int rows) {
-  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [](uint32_t* d, const uint32_t* s, auto io) {
+  auto block = [](uint32_t* d, const uint32_t* s, auto io) {
     typename V::T sv = io.load(s);
     if (V::allClear(sv)) return;
     if (V::allOpaque(sv)) {
@@ -125,7 +159,26 @@ void blendAlpha(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch, 
     r = select<V>(V::cmpeq32(a, V::set32(kAlphaMask)), sv, r);
     r = select<V>(V::cmpeq32(a, V::zero()), dv, r);
     io.store(d, r);
-  });
+  };
+  // Sprites are mostly long runs of clear or opaque pixels: two vectors are tested at
+  // once, and taken one at a time only where a run changes.
+  constexpr ptrdiff_t n = V::kPixels;
+  for (int y = 0; y < rows; ++y) {
+    uint32_t* d = dst + ptrdiff_t(y) * dstPitch;
+    const uint32_t* s = src + ptrdiff_t(y) * srcPitch;
+    forRow<V, true>(
+        width, [&](ptrdiff_t x, auto io) { block(d + x, s + x, io); },
+        [&](ptrdiff_t x) {
+          typename V::T s0 = V::load(s + x), s1 = V::load(s + x + n);
+          if (V::allClear(V::or_(s0, s1))) return true;
+          if (V::allOpaque(V::and_(s0, s1))) {
+            V::store(d + x, s0);
+            V::store(d + x + n, s1);
+            return true;
+          }
+          return false;
+        });
+  }
 }
 
 template <class V>
@@ -205,30 +258,18 @@ void darkenFrame(uint32_t* pixels, int width, int rows, int amount) {
   // Colour lanes are multiplied by k, the alpha lane by 0: it comes out cleared.
   const uint32_t lo = uint32_t(k) | (uint32_t(k) << 16);
   const uint32_t hi = uint32_t(k);
-  const size_t count = size_t(width) * size_t(rows);
   const typename V::T mul = V::unpacklo32(V::set32(lo), V::set32(hi));
-  auto kernel = [mul](uint32_t* d, auto io) {
-    typename V::T z = V::zero();
-    typename V::T dv = io.load(d);
-    typename V::T l = V::template srli16<8>(V::mullo16(V::unpacklo8(dv, z), mul));
-    typename V::T h = V::template srli16<8>(V::mullo16(V::unpackhi8(dv, z), mul));
-    io.store(d, V::packus16(l, h));
-  };
-  // One long row: the frame is contiguous.
-  constexpr size_t n = size_t(V::kPixels);
-  size_t i = 0;
-  for (; i + n <= count; i += n) kernel(pixels + i, FullIO<V>{});
-  if (i < count) {
-    const int left = int(count - i);
-    if constexpr (V::kMaskedIO) {
-      kernel(pixels + i, TailIO<V>{V::tailMask(left)});
-    } else {
-      alignas(32) uint32_t t[n] = {};
-      std::memcpy(t, pixels + i, size_t(left) * 4);
-      kernel(t, FullIO<V>{});
-      std::memcpy(pixels + i, t, size_t(left) * 4);
-    }
-  }
+  // The frame is contiguous: one long row.
+  forRow<V, false>(
+      ptrdiff_t(width) * rows,
+      [&](ptrdiff_t x, auto io) {
+        typename V::T z = V::zero();
+        typename V::T dv = io.load(pixels + x);
+        typename V::T l = V::template srli16<8>(V::mullo16(V::unpacklo8(dv, z), mul));
+        typename V::T h = V::template srli16<8>(V::mullo16(V::unpackhi8(dv, z), mul));
+        io.store(pixels + x, V::packus16(l, h));
+      },
+      [](ptrdiff_t) { return false; });
 }
 
 template <class V>
@@ -239,36 +280,24 @@ void crossFade(uint32_t* dst, int dstPitch, const uint32_t* p, int pPitch, const
     uint32_t* d = dst + ptrdiff_t(y) * dstPitch;
     const uint32_t* pr = p + ptrdiff_t(y) * pPitch;
     const uint32_t* qr = q + ptrdiff_t(y) * qPitch;
-    auto kernel = [v](uint32_t* out, const uint32_t* pp, const uint32_t* qp, auto io) {
-      typename V::T pv = io.load(pp), qv = io.load(qp);
-      typename V::T z = V::zero();
-      typename V::T w = V::set16(v);
-      typename V::T r = V::packus16(mix16<V>(V::unpacklo8(pv, z), V::unpacklo8(qv, z), w),
-                                    mix16<V>(V::unpackhi8(pv, z), V::unpackhi8(qv, z), w));
-      // Where one side is clear the other side's colour shows unmixed; the alpha byte
-      // of the mix is then already the wanted (Xa * weight) >> 8.
-      typename V::T am = V::set32(kAlphaMask), cm = V::set32(~kAlphaMask);
-      typename V::T pClear = V::cmpeq32(V::and_(pv, am), z);
-      typename V::T qClear = V::andnot(pClear, V::cmpeq32(V::and_(qv, am), z));
-      r = select<V>(V::and_(pClear, cm), qv, r);
-      r = select<V>(V::and_(qClear, cm), pv, r);
-      io.store(out, r);
-    };
-    constexpr int n = V::kPixels;
-    forRun<V>(
-        width, [&](int x) { kernel(d + x, pr + x, qr + x, FullIO<V>{}); },
-        [&](int x, int left) {
-          if constexpr (V::kMaskedIO) {
-            kernel(d + x, pr + x, qr + x, TailIO<V>{V::tailMask(left)});
-          } else {
-            alignas(32) uint32_t tp[n] = {}, tq[n] = {}, td[n] = {};
-            const size_t bytes = size_t(left) * 4;
-            std::memcpy(tp, pr + x, bytes);
-            std::memcpy(tq, qr + x, bytes);
-            kernel(td, tp, tq, FullIO<V>{});
-            std::memcpy(d + x, td, bytes);
-          }
-        });
+    forRow<V, false>(
+        width,
+        [&](ptrdiff_t x, auto io) {
+          typename V::T pv = io.load(pr + x), qv = io.load(qr + x);
+          typename V::T z = V::zero();
+          typename V::T w = V::set16(v);
+          typename V::T r = V::packus16(mix16<V>(V::unpacklo8(pv, z), V::unpacklo8(qv, z), w),
+                                        mix16<V>(V::unpackhi8(pv, z), V::unpackhi8(qv, z), w));
+          // Where one side is clear the other side's colour shows unmixed; the alpha
+          // byte of the mix is then already the wanted (Xa * weight) >> 8.
+          typename V::T am = V::set32(kAlphaMask), cm = V::set32(~kAlphaMask);
+          typename V::T pClear = V::cmpeq32(V::and_(pv, am), z);
+          typename V::T qClear = V::andnot(pClear, V::cmpeq32(V::and_(qv, am), z));
+          r = select<V>(V::and_(pClear, cm), qv, r);
+          r = select<V>(V::and_(qClear, cm), pv, r);
+          io.store(d + x, r);
+        },
+        [](ptrdiff_t) { return false; });
   }
 }
 
