@@ -26,6 +26,7 @@
 #include "media/text_rules.h"
 #include "platform/platform.h"
 #include "platform/reporter.h"
+#include "scene/scene_state.h"
 
 namespace ml {
 
@@ -102,6 +103,7 @@ class Runtime {
   BackBuffer backBuffer;
   std::vector<Sprite> layers;  // kLayerCount slots
   std::array<SoundChannel, kChannelCount> channels;
+  SceneState scene;  // tint presets of the picture layers
 
   InputState input;
   EngineSwitches switches;
