@@ -16,6 +16,14 @@ int clampTo(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 uint32_t byteOf(uint32_t pixel, int i) { return (pixel >> (8 * i)) & 0xFFu; }
 
+// max(0, v - cut) for every byte value, made once per call.
+struct CutTable {
+  std::uint8_t v[256];
+  explicit CutTable(uint32_t cut) {
+    for (uint32_t i = 0; i < 256; ++i) v[i] = std::uint8_t(i > cut ? i - cut : 0);
+  }
+};
+
 // (s*w + d*(255-w)) >> 8 on all four bytes.
 uint32_t blendPixel(uint32_t s, uint32_t d, uint32_t w) {
   uint32_t out = 0;
@@ -52,7 +60,7 @@ void blendAlphaScaled(uint32_t* dst, int dstPitch, const uint32_t* src, int srcP
 
 void blendAlphaDarkened(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch,
                         int width, int rows, int fade) {
-  uint32_t cut = 255 - uint32_t(clampTo(fade, 0, 255));
+  const CutTable cut(255 - uint32_t(clampTo(fade, 0, 255)));
   for (int y = 0; y < rows; ++y) {
     uint32_t* d = dst + std::ptrdiff_t(y) * dstPitch;
     const uint32_t* s = src + std::ptrdiff_t(y) * srcPitch;
@@ -60,29 +68,22 @@ void blendAlphaDarkened(uint32_t* dst, int dstPitch, const uint32_t* src, int sr
       uint32_t a = s[x] >> 24;
       if (a == 0) continue;
       uint32_t t = blendPixel(s[x], d[x], a);
-      uint32_t out = 0;
-      for (int i = 0; i < 4; ++i) {
-        uint32_t v = byteOf(t, i);
-        out |= (v > cut ? v - cut : 0) << (8 * i);
-      }
-      d[x] = out;
+      d[x] = (uint32_t(cut.v[t >> 24]) << 24) | (uint32_t(cut.v[byteOf(t, 2)]) << 16) |
+             (uint32_t(cut.v[byteOf(t, 1)]) << 8) | cut.v[byteOf(t, 0)];
     }
   }
 }
 
 void copyDarkened(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch, int width,
                   int rows, int fade) {
-  uint32_t cut = 255 - uint32_t(clampTo(fade, 0, 255));
+  const CutTable cut(255 - uint32_t(clampTo(fade, 0, 255)));
   for (int y = 0; y < rows; ++y) {
     uint32_t* d = dst + std::ptrdiff_t(y) * dstPitch;
     const uint32_t* s = src + std::ptrdiff_t(y) * srcPitch;
     for (int x = 0; x < width; ++x) {
-      uint32_t out = s[x] & 0xFF000000u;
-      for (int i = 0; i < 3; ++i) {
-        uint32_t v = byteOf(s[x], i);
-        out |= (v > cut ? v - cut : 0) << (8 * i);
-      }
-      d[x] = out;
+      const uint32_t p = s[x];
+      d[x] = (p & 0xFF000000u) | (uint32_t(cut.v[byteOf(p, 2)]) << 16) |
+             (uint32_t(cut.v[byteOf(p, 1)]) << 8) | cut.v[byteOf(p, 0)];
     }
   }
 }
