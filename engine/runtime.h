@@ -26,6 +26,7 @@
 #include "media/text_rules.h"
 #include "platform/platform.h"
 #include "platform/reporter.h"
+#include "scene/message_window_state.h"
 #include "scene/scene_state.h"
 
 namespace ml {
@@ -104,6 +105,7 @@ class Runtime {
   std::vector<Sprite> layers;  // kLayerCount slots
   std::array<SoundChannel, kChannelCount> channels;
   SceneState scene;  // tint presets of the picture layers
+  MessageWindowState messageWindow;
 
   InputState input;
   EngineSwitches switches;

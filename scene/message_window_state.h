@@ -1,0 +1,36 @@
+// What the message window keeps between pages and while it is hidden: the visibility
+// of its slots before hiding, the visibility of the choice slots hidden along with it,
+// and the states of the window buttons.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace ml {
+
+struct MessageWindowState {
+  static constexpr int kWindowFirstSlot = 30;
+  static constexpr int kWindowLastSlot = 79;
+  static constexpr int kChoiceFirstSlot = 130;
+  static constexpr int kChoiceLastSlot = 189;
+  static constexpr int kButtonCount = 9;
+
+  // Set while the window's slots are hidden; the remembered visibility is valid only
+  // then, so hiding twice keeps the first memory and showing a shown window changes
+  // nothing.
+  bool hidden = false;
+  std::array<bool, kWindowLastSlot - kWindowFirstSlot + 1> windowVisible{};
+  // The choice slots hidden by the player together with the window.
+  bool choicesHidden = false;
+  std::array<bool, kChoiceLastSlot - kChoiceFirstSlot + 1> choiceVisible{};
+
+  // Buttons 1-9 (index 0 unused): -1 disabled, 0 normal, 1 under the pointer,
+  // 2 selected.
+  std::array<int, kButtonCount + 1> buttonState{};
+
+  // Scratch frame of partial repaints (kept so it is not made anew every 33 ms).
+  std::vector<std::uint32_t> repaintScratch;
+};
+
+}  // namespace ml
