@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <vector>
 
 #include "pixel_test_support.h"
 
@@ -230,6 +231,33 @@ TEST_P(SpriteRoutines, OutOfRangeLevelsAreClamped) {
   ops().copyDarkened(a.origin(), 17, src.origin(), 17, 17, 2, -40);
   ops().copyDarkened(b.origin(), 17, src.origin(), 17, 17, 2, 0);
   EXPECT_EQ(a.buf, b.buf);
+}
+
+// Buffers of exactly the picture's size, so that the address sanitizer sees any read or
+// write past the last pixel (the vector loops must stop at the row's end).
+TEST_P(SpriteRoutines, ExactSizedPicturesAreNotOverrun) {
+  std::mt19937 rng(101);
+  for (int width = 1; width <= 19; ++width) {
+    for (int rows : {1, 3}) {
+      const std::size_t n = std::size_t(width) * rows;
+      std::vector<uint32_t> src(n), p(n), dst(n);
+      fillRandom(src, rng, AlphaMix::Runs);
+      fillRandom(p, rng, AlphaMix::Runs);
+      fillRandom(dst, rng);
+      ops().blendAlpha(dst.data(), width, src.data(), width, width, rows);
+      ops().blendAlphaScaled(dst.data(), width, src.data(), width, width, rows, 99);
+      ops().blendAlphaDarkened(dst.data(), width, src.data(), width, width, rows, 99);
+      ops().copyDarkened(dst.data(), width, src.data(), width, width, rows, 99);
+      ops().copyGrey(dst.data(), width, src.data(), width, width, rows);
+      ops().crossFade(dst.data(), width, src.data(), width, p.data(), width, width, rows, 99);
+      ops().darkenFrame(dst.data(), width, rows, -9);
+      // In place: the destination is also one of the cross-faded pictures.
+      std::vector<uint32_t> expected(n);
+      ops().crossFade(expected.data(), width, dst.data(), width, p.data(), width, width, rows, 57);
+      ops().crossFade(dst.data(), width, dst.data(), width, p.data(), width, width, rows, 57);
+      ASSERT_EQ(dst, expected) << "width " << width;
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, SpriteRoutines, testing::ValuesIn(allSets()), setName);
