@@ -53,8 +53,9 @@ struct PixelOps {
   // each filled with the source pixel at its top-left; partial blocks are left alone.
   void (*copyMosaic)(std::uint32_t* dst, int dstPitch, const std::uint32_t* src,
                      int srcPitch, int width, int rows, int type);
-  // Rotation about (width/2, height/2) by whole degrees; destination and source are
-  // width x height with pitch width. Pixels whose source lies outside stay as they were.
+  // Rotation about (width/2, height/2) by whole degrees (any int, taken mod 360);
+  // destination and source are separate width x height pictures with pitch width.
+  // Pixels whose source lies outside stay as they were.
   void (*copyRotated)(std::uint32_t* dst, int width, int height, const std::uint32_t* src,
                       int angle);
 
