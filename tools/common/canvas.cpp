@@ -369,6 +369,21 @@ void Canvas::glow(const Shape& shape, const Paint& paint, float strength, float 
   });
 }
 
+void Canvas::drawCoverage(int dx, int dy, int w, int h, const float* coverage, const Paint& paint,
+                          float opacity) {
+  for (int y = 0; y < h; ++y) {
+    int ty = y + dy;
+    if (ty < 0 || ty >= height_) continue;
+    for (int x = 0; x < w; ++x) {
+      int tx = x + dx;
+      float cov = coverage[std::size_t(y) * w + x];
+      if (tx < 0 || tx >= width_ || cov <= 0) continue;
+      Colour c = paint.at(tx + 0.5f, ty + 0.5f);
+      blend(std::size_t(ty) * width_ + tx, c, c.a * clamp01(cov) * opacity);
+    }
+  }
+}
+
 void Canvas::drawCanvas(const Canvas& source, int dx, int dy, float opacity) {
   for (int y = 0; y < source.height_; ++y) {
     int ty = y + dy;
@@ -382,6 +397,34 @@ void Canvas::drawCanvas(const Canvas& source, int dx, int dy, float opacity) {
       for (int c = 0; c < 4; ++c) d[c] = s[c] * opacity + d[c] * k;
     }
   }
+}
+
+void Canvas::drawImage(const RgbaImage& image, float x, float y, float scale, float opacity) {
+  if (image.empty() || scale <= 0) return;
+  int x0 = std::max(0, static_cast<int>(std::floor(x))), y0 = std::max(0, static_cast<int>(std::floor(y)));
+  int x1 = std::min(width_, static_cast<int>(std::ceil(x + image.width * scale)));
+  int y1 = std::min(height_, static_cast<int>(std::ceil(y + image.height * scale)));
+  for (int ty = y0; ty < y1; ++ty)
+    for (int tx = x0; tx < x1; ++tx) {
+      float sx = (tx + 0.5f - x) / scale - 0.5f, sy = (ty + 0.5f - y) / scale - 0.5f;
+      int ix = static_cast<int>(std::floor(sx)), iy = static_cast<int>(std::floor(sy));
+      float fx = sx - ix, fy = sy - iy;
+      float acc[4] = {0, 0, 0, 0};
+      for (int k = 0; k < 4; ++k) {
+        int px = ix + (k & 1), py = iy + (k >> 1);
+        if (px < 0 || py < 0 || px >= image.width || py >= image.height) continue;
+        float w = ((k & 1) ? fx : 1 - fx) * ((k >> 1) ? fy : 1 - fy);
+        const std::uint8_t* p = image.at(px, py);
+        float a = p[3] / 255.0f * w;
+        for (int c = 0; c < 3; ++c) acc[c] += p[c] / 255.0f * a;
+        acc[3] += a;
+      }
+      if (acc[3] <= 0) continue;
+      float* d = &px_[(std::size_t(ty) * width_ + tx) * 4];
+      float a = acc[3] * opacity, k = 1 - a;
+      for (int c = 0; c < 3; ++c) d[c] = acc[c] * opacity + d[c] * k;
+      d[3] = a + d[3] * k;
+    }
 }
 
 void Canvas::blur(float radius) {
@@ -507,6 +550,36 @@ RgbaImage cropImage(const RgbaImage& image, const PixelRect& r) {
       std::uint8_t* d = out.at(x, y);
       for (int c = 0; c < 4; ++c) d[c] = s[c];
     }
+  return out;
+}
+
+RgbaImage resizeImage(const RgbaImage& image, int width, int height) {
+  RgbaImage out(std::max(width, 0), std::max(height, 0));
+  if (image.empty() || out.empty()) return out;
+  double sx = static_cast<double>(image.width) / out.width;
+  double sy = static_cast<double>(image.height) / out.height;
+  for (int y = 0; y < out.height; ++y) {
+    int y0 = static_cast<int>(y * sy), y1 = std::max(y0 + 1, static_cast<int>((y + 1) * sy));
+    y1 = std::min(y1, image.height);
+    for (int x = 0; x < out.width; ++x) {
+      int x0 = static_cast<int>(x * sx), x1 = std::max(x0 + 1, static_cast<int>((x + 1) * sx));
+      x1 = std::min(x1, image.width);
+      double acc[4] = {0, 0, 0, 0};
+      int n = 0;
+      for (int yy = y0; yy < y1; ++yy)
+        for (int xx = x0; xx < x1; ++xx) {
+          const std::uint8_t* p = image.at(xx, yy);
+          double a = p[3];
+          for (int c = 0; c < 3; ++c) acc[c] += p[c] * a;
+          acc[3] += a;
+          ++n;
+        }
+      std::uint8_t* d = out.at(x, y);
+      if (acc[3] <= 0 || n == 0) continue;
+      for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>(std::lround(acc[c] / acc[3]));
+      d[3] = static_cast<std::uint8_t>(std::lround(acc[3] / n));
+    }
+  }
   return out;
 }
 

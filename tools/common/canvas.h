@@ -117,8 +117,13 @@ class Canvas {
   void draw(const Shape& shape, const Paint& paint, float opacity = 1.0f, float feather = 1.0f);
   // Coverage of the shape removed from the canvas (cuts holes).
   void erase(const Shape& shape, float opacity = 1.0f, float feather = 1.0f);
+  // A coverage mask (w x h values 0..1, rows top to bottom) painted at (dx, dy).
+  void drawCoverage(int dx, int dy, int w, int h, const float* coverage, const Paint& paint,
+                    float opacity = 1.0f);
   // Another canvas painted over this one with its top-left corner at (dx, dy).
   void drawCanvas(const Canvas& source, int dx, int dy, float opacity = 1.0f);
+  // A picture drawn with its top-left corner at (x, y), scaled (bilinear).
+  void drawImage(const RgbaImage& image, float x, float y, float scale = 1.0f, float opacity = 1.0f);
   // Additive light: the paint's colour times coverage added (for glows and sparkles).
   void glow(const Shape& shape, const Paint& paint, float strength = 1.0f, float feather = 1.0f);
   // Soft blur with roughly the given radius (three box passes).
@@ -150,6 +155,8 @@ struct PixelRect {
 };
 PixelRect opaqueBounds(const RgbaImage& image);
 RgbaImage cropImage(const RgbaImage& image, const PixelRect& r);
+// Area-averaged reduction (or plain enlargement) to width x height.
+RgbaImage resizeImage(const RgbaImage& image, int width, int height);
 
 // Deterministic randomness for generated content.
 class Rng {

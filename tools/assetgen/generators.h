@@ -1,0 +1,39 @@
+// The generator's parts, one function per family of assets. Each draws or
+// synthesises deterministically (fixed seeds) and hands its files to the sink.
+#pragma once
+
+#include "tools/assetgen/asset_sink.h"
+#include "tools/common/canvas.h"
+#include "tools/common/canvas_text.h"
+
+namespace ml::tools {
+
+struct GenContext {
+  AssetSink& sink;
+  const TextPainter& text;
+};
+
+// Pictures.
+void makeBackgrounds(GenContext& ctx);
+void makeEvents(GenContext& ctx);
+void makeCharacters(GenContext& ctx);
+void makeBlueSky(GenContext& ctx);
+void makeWindowParts(GenContext& ctx);
+void makeTitleParts(GenContext& ctx);
+void makeSaveLoadParts(GenContext& ctx);
+void makeOptionParts(GenContext& ctx);
+void makeExtrasParts(GenContext& ctx);
+
+// Sounds.
+void makeMusic(GenContext& ctx);
+void makeEffects(GenContext& ctx);
+void makeVoices(GenContext& ctx);
+
+// Pictures other parts reuse (the galleries show event pictures as thumbnails).
+RgbaImage drawEventPicture(int number, int variant);
+int eventPictureCount();
+RgbaImage drawBackgroundPicture(int number);
+// Character 0 Aoi, 1 Rin, 2 Sou; expression 0 normal, 1 smiling, 2 sad, 3 surprised.
+RgbaImage drawCharacterPicture(int character, int expression);
+
+}  // namespace ml::tools
