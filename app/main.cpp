@@ -2,14 +2,57 @@
 // mirelune --headless [--game DIR] [options] [OpenDebugMode]
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 
+#include "app/application.h"
 #include "app/headless_runner.h"
+#include "media/instance_mutex.h"
+
+#ifdef MIRELUNE_WITH_SDL
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_reporter.h"
+#include "platform/text_encoding.h"
+#endif
 
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--headless") == 0) return ml::runHeadless(argc, argv);
   }
-  std::fputs("mirelune: the windowed program is not built yet; use --headless\n", stderr);
+#ifdef MIRELUNE_WITH_SDL
+  ml::AppOptions options;
+  std::string error;
+  if (!ml::parseCommandLine(argc, argv, options, error)) {
+    std::fprintf(stderr, "mirelune: %s\nusage: mirelune [--game DIR] [OpenDebugMode|CloseDebugMode]\n",
+                 error.c_str());
+    return 2;
+  }
+  // A second copy ends at once and shows nothing.
+  ml::InstanceMutex mutex;
+  if (!mutex.acquire("XXX_MUTEX_OBJECT")) return 1;
+
+  ml::SdlPlatform platform;
+  if (!platform.initVideo(error)) {
+    std::fprintf(stderr, "mirelune: %s\n", error.c_str());
+    return 1;
+  }
+  ml::SdlReporter reporter(platform);
+  try {
+    ml::Application app(platform, reporter, options);
+    if (!platform.createWindow(error)) {
+      std::fprintf(stderr, "mirelune: %s\n", error.c_str());
+      platform.messageBox(SJ("ver 2.40"), ml::utf8ToSjis(error), ml::BoxButtons::Ok, ml::BoxIcon::Error, false);
+      return 1;
+    }
+    return app.run();
+  } catch (const std::exception& e) {
+    // The last resort: what escaped is shown, never swallowed.
+    std::fprintf(stderr, "mirelune: %s\n", e.what());
+    platform.messageBox("Mirelune", ml::utf8ToSjis(e.what()), ml::BoxButtons::Ok, ml::BoxIcon::Error, false);
+    return 1;
+  }
+#else
+  std::fputs("mirelune: built without a window (MIRELUNE_SDL=OFF); use --headless\n", stderr);
   return 2;
+#endif
 }

@@ -1,0 +1,293 @@
+#include "app/application.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "app/game_archives.h"
+#include "app/settings_file.h"
+#include "engine/poll.h"
+#include "media/file_handle.h"
+#include "platform/text_encoding.h"
+
+namespace ml {
+
+namespace {
+
+constexpr std::size_t kMaxRefreshModes = 10;
+
+// Services whose construction belongs to layers still being built. Each answers
+// whether the service exists; until its layer offers a constructor there is nothing
+// that can fail.
+bool createBackBuffer(Runtime&) { return true; }
+bool createSoundDevice(Runtime&) { return true; }
+
+}  // namespace
+
+bool applyDebugWord(const std::string& word, AppOptions& options) {
+  if (word == "OpenDebugMode") {
+    options.debugMode = true;
+    return true;
+  }
+  if (word == "CloseDebugMode") {
+    options.debugMode = false;
+    return true;
+  }
+  return false;
+}
+
+bool parseCommandLine(int argc, char** argv, AppOptions& options, std::string& error) {
+  bool firstWordSeen = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--game") {
+      if (i + 1 >= argc) {
+        error = "--game needs a folder";
+        return false;
+      }
+      options.gameDir = argv[++i];
+    } else if (a.rfind("--", 0) == 0) {
+      error = "unknown option " + a;
+      return false;
+    } else if (!firstWordSeen) {
+      // Only the first argument that is not an option decides the debug mode; any
+      // other word there leaves it off.
+      firstWordSeen = true;
+      applyDebugWord(a, options);
+    }
+  }
+  return true;
+}
+
+Application::Application(Platform& platform, Reporter& reporter, AppOptions options)
+    : platform_(platform),
+      options_(std::move(options)),
+      menus_(*this),
+      rt_(platform, reporter, options_.gameDir),
+      screen_(platform, menus_),
+      input_(*this) {
+  rt_.debugMode = options_.debugMode;
+  rt_.random.seed(static_cast<std::uint32_t>(platform_.unixTime()));
+  platform_.setCaption(SJ("Mirelune 体験版"));
+  // The quick save and the last-choice save last for one run only.
+  if (!rt_.debugMode) {
+    FileHandle::deleteFile(gamePath("Save800.dat"));
+    FileHandle::deleteFile(gamePath("Save900.dat"));
+  }
+  rt_.shell = &menus_;
+  platform_.setInputSink(&input_);
+}
+
+Application::~Application() {
+  platform_.setInputSink(nullptr);
+  platform_.setMenuBar(nullptr);
+}
+
+std::string Application::gamePath(std::string_view name) const { return rt_.folder.resolve(name); }
+
+std::string Application::settingsPath() const { return gamePath(kSettingsFileName); }
+
+int Application::run() {
+  formCreate();
+  if (startUp()) runFrameLoop();
+  else if (end_ == RunEnd::FatalStartUp) idleUntilClosed();
+  shutdown();
+  return 0;
+}
+
+void Application::formCreate() {
+  menus_.item("MnDebug").visible = rt_.debugMode;
+  menus_.item("MnKaisouExit").visible = false;
+  platform_.setMenuBar(&menus_.mainMenu());
+}
+
+void Application::startUpError(std::string_view textSjis) {
+  platform_.messageBox(SJ("ver 2.40"), textSjis, BoxButtons::Ok, BoxIcon::Error, false);
+}
+
+bool Application::fatal(std::string_view messageSjis) {
+  if (!messageSjis.empty()) startUpError(messageSjis);
+  rt_.window.quitRequested = true;
+  end_ = RunEnd::FatalStartUp;
+  // Without a window nobody could close the idle one.
+  if (options_.headless) closed_ = true;
+  return false;
+}
+
+bool Application::startUp() {
+  platform_.raiseWindow();
+
+  // The game folder takes the place of the program's drive and folder.
+  std::error_code ec;
+  if (!std::filesystem::is_directory(options_.gameDir, ec) ||
+      ::access(options_.gameDir.c_str(), R_OK | X_OK) != 0)
+    return fatal(SJ("フォルダが変更できません"));
+
+  refreshRates_.clear();
+  for (int rate : platform_.refreshRates()) {
+    if (refreshRates_.size() >= kMaxRefreshModes) break;
+    refreshRates_.push_back(std::to_string(rate));
+  }
+
+  platform_.setCaption(SJ("Mirelune 体験版"));
+  // The Vorbis decoder is linked in; there is no codec driver that could be missing.
+  menus_.prepareScreenItems();
+
+  if (!createBackBuffer(rt_)) return fatal(SJ("画面の作成に失敗しました"));
+  menus_.item("MnFull16").visible = true;
+
+  if (!createSoundDevice(rt_)) startUpError(SJ("Direct Sound が使用できません"));
+
+  DriveChooser chooser = [this](Runtime&) { return dialogs_->chooseDrive(); };
+  if (openGameArchives(rt_, chooser) == ArchiveStartup::Stop) return fatal({});
+
+  rt_.readStatus.load(gamePath(kReadStatusFile));
+  readStatusLoaded_ = true;
+
+  if (!rt_.script->load(SJ("scr\\open.scr"), rt_.state, true) && !rt_.debugMode)
+    return fatal(SJ("シナリオが初期化できません"));
+
+  setAutoMode(false);
+  setSkipMode(false);
+
+  bool windowed = ReadSettings(settingsPath(), rt_.settings, refreshRates_, &refreshEntry_);
+  settingsRead_ = true;
+  rt_.window.fontName = rt_.settings.font.name;
+  rt_.window.fontStyle = rt_.settings.font.style;
+
+  DesktopMode desk = platform_.desktopMode();
+  if (desk.width < 800 || desk.height < 600 || desk.bitsPerPixel < 15) {
+    startUpError(SJ("デスクトップを ") + "800" + SJ(" × ") + "600" + " " + SJ("ハイカラー以上にして下さい"));
+    rt_.window.quitRequested = true;
+    end_ = RunEnd::DesktopRefused;
+    closed_ = true;  // the window closes at once
+    return false;
+  }
+
+  screen_.setWindowedFlag(windowed);
+  applyScreenMode(windowed, true);
+
+  FontChoice c;
+  c.face = rt_.window.fontName;
+  c.bold = rt_.window.fontStyle == 1 || rt_.window.fontStyle == 3;
+  c.italic = rt_.window.fontStyle == 2 || rt_.window.fontStyle == 3;
+  fontDialog_ = c;
+  rebuildFonts();
+
+  started_ = true;
+  // The first paint shows the back buffer as it is.
+  platform_.present(rt_.frameRequest());
+  return true;
+}
+
+void Application::runFrameLoop() {
+  for (;;) {
+    platform_.processMessages();
+    if (rt_.window.quitRequested) break;
+    if (!platform_.windowActive() && !rt_.settings.system.noActive) {
+      // The story stands still; wait for the window's messages instead of spinning.
+      platform_.waitForMessages(10);
+      continue;
+    }
+    std::uint8_t result = rt_.script->step();
+    ++steps_;
+    if (result == 0) {
+      // The read marks of this run are kept at the story's end as at any other exit.
+      saveReadStatus();
+      rt_.window.quitRequested = true;
+      closed_ = true;
+      end_ = RunEnd::StoryEnded;
+      break;
+    }
+    if (options_.maxSteps != 0 && steps_ >= options_.maxSteps) {
+      endWithoutQuestion();
+      break;
+    }
+    if (rt_.window.titleRequested) returnToTitle();
+  }
+}
+
+void Application::idleUntilClosed() {
+  while (!closed_) {
+    platform_.processMessages();
+    if (!closed_) platform_.waitForMessages(20);
+  }
+}
+
+void Application::returnToTitle() {
+  rt_.window.titleRequested = false;
+  setAutoMode(false);
+  setSkipMode(false);
+  std::memset(rt_.state.flags, 0, sizeof rt_.state.flags);
+  std::memset(rt_.state.pictureNames, 0, sizeof rt_.state.pictureNames);
+  rt_.script->load(SJ("scr\\open.scr"), rt_.state, true);
+  // After the load, which may have brought the system flags back.
+  rt_.state.flags[2023] = 0;
+  rt_.state.flags[2034] = 0;
+  rt_.clearAllLayers();
+  rt_.stopAllChannels();
+  present();
+}
+
+void Application::requestTitle() {
+  BoxAnswer a = platform_.messageBox(SJ("確認"), SJ("タイトル画面に戻りますか？"), BoxButtons::YesNo,
+                                     BoxIcon::Question, true);
+  if (a == BoxAnswer::Yes) rt_.window.titleRequested = true;
+}
+
+bool Application::closeQuery() {
+  if (rt_.window.quitRequested) return true;
+  BoxAnswer a = platform_.messageBox(SJ("確認"), SJ("本当に終了してもよろしいですか？"),
+                                     BoxButtons::YesNo, BoxIcon::Question, true);
+  if (a != BoxAnswer::Yes) return false;
+  saveReadStatus();
+  rt_.window.quitRequested = true;
+  return true;
+}
+
+void Application::closeWindow() {
+  if (closed_) return;
+  bool quitting = rt_.window.quitRequested;
+  if (!closeQuery()) return;
+  closed_ = true;
+  if (!quitting && end_ == RunEnd::Running) end_ = RunEnd::Closed;
+}
+
+void Application::endWithoutQuestion() {
+  if (rt_.window.quitRequested) {
+    closed_ = true;
+    return;
+  }
+  saveReadStatus();
+  rt_.window.quitRequested = true;
+  closed_ = true;
+  if (end_ == RunEnd::Running) end_ = RunEnd::Ended;
+}
+
+bool Application::saveReadStatus() {
+  // Before the store was loaded it holds nothing of the player's; writing it then
+  // could only lose the marks of earlier runs.
+  if (!readStatusLoaded_) return false;
+  return rt_.readStatus.save(gamePath(kReadStatusFile));
+}
+
+void Application::shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  // Written on every exit, but only once the file has been read: settings that were
+  // never loaded would overwrite the player's file with defaults.
+  if (settingsRead_) WriteSettings(settingsPath(), rt_.settings, screen_.windowedFlag());
+  rt_.stopAllChannels();
+  platform_.setMenuBar(nullptr);
+}
+
+void Application::rebuildFonts() { fontsRebuilt_++; }
+
+void Application::setAutoMode(bool on) { ml::setAutoMode(rt_, on); }
+
+void Application::setSkipMode(bool on) { ml::setSkipMode(rt_, on); }
+
+bool Application::present() { return ml::present(*rt_.script); }
+
+}  // namespace ml

@@ -1,0 +1,354 @@
+#include "platform/sdl/sdl_platform.h"
+
+#include <SDL.h>
+#include <imgui.h>
+
+#include <ctime>
+
+#include "platform/text_encoding.h"
+
+namespace ml {
+
+namespace {
+
+// Menus and dialogs stay responsive between the engine's own presents.
+constexpr std::uint32_t kUiFrameMs = 16;
+
+bool mapKey(const SDL_Keysym& ks, KeyEvent& e) {
+  e = KeyEvent{};
+  e.shift = (ks.mod & KMOD_SHIFT) != 0;
+  e.alt = (ks.mod & KMOD_ALT) != 0;
+  e.ctrl = (ks.mod & KMOD_CTRL) != 0;
+  switch (ks.sym) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: e.key = Key::Enter; return true;
+    case SDLK_SPACE: e.key = Key::Space; return true;
+    case SDLK_ESCAPE: e.key = Key::Escape; return true;
+    case SDLK_PAGEUP: e.key = Key::PageUp; return true;
+    case SDLK_PAGEDOWN: e.key = Key::PageDown; return true;
+    case SDLK_HOME: e.key = Key::Home; return true;
+    case SDLK_LEFT: e.key = Key::Left; return true;
+    case SDLK_UP: e.key = Key::Up; return true;
+    case SDLK_RIGHT: e.key = Key::Right; return true;
+    case SDLK_DOWN: e.key = Key::Down; return true;
+    case SDLK_F1: e.key = Key::F1; return true;
+    case SDLK_F2: e.key = Key::F2; return true;
+    case SDLK_F4: e.key = Key::F4; return true;
+    default: break;
+  }
+  if (ks.sym >= SDLK_a && ks.sym <= SDLK_z) {
+    e.key = Key::Other;
+    e.letter = static_cast<char>('A' + (ks.sym - SDLK_a));
+    return true;
+  }
+  return false;
+}
+
+int buttonIndex(Uint8 sdlButton, MouseButton& b) {
+  switch (sdlButton) {
+    case SDL_BUTTON_LEFT: b = MouseButton::Left; return 0;
+    case SDL_BUTTON_MIDDLE: b = MouseButton::Middle; return 1;
+    case SDL_BUTTON_RIGHT: b = MouseButton::Right; return 2;
+    default: return -1;
+  }
+}
+
+SDL_Rect toSdl(const PixelRect& r) { return SDL_Rect{r.x, r.y, r.w, r.h}; }
+
+// A rectangle of the 800x600 frame placed into the game area's pixels.
+SDL_Rect scaled(const PixelRect& r, const PixelRect& area) {
+  auto sx = [&](int x) { return area.x + static_cast<int>(static_cast<long long>(x) * area.w / kGameWidth); };
+  auto sy = [&](int y) { return area.y + static_cast<int>(static_cast<long long>(y) * area.h / kGameHeight); };
+  int x0 = sx(r.x), y0 = sy(r.y);
+  return SDL_Rect{x0, y0, sx(r.x + r.w) - x0, sy(r.y + r.h) - y0};
+}
+
+}  // namespace
+
+SdlPlatform::SdlPlatform() = default;
+
+SdlPlatform::~SdlPlatform() {
+  ui_.shutdown();
+  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  if (videoReady_) SDL_Quit();
+}
+
+bool SdlPlatform::initVideo(std::string& error) {
+  // The display mode is never changed, and a game keeps its window when focus moves.
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+    error = std::string("cannot start SDL video: ") + SDL_GetError();
+    return false;
+  }
+  videoReady_ = true;
+  return true;
+}
+
+bool SdlPlatform::createWindow(std::string& error) {
+  if (!videoReady_) {
+    error = "SDL video is not started";
+    return false;
+  }
+  window_ = SDL_CreateWindow(captionUtf8_.empty() ? "Mirelune" : captionUtf8_.c_str(), SDL_WINDOWPOS_CENTERED,
+                             SDL_WINDOWPOS_CENTERED, kGameWidth, kGameHeight, SDL_WINDOW_HIDDEN);
+  if (window_ == nullptr) {
+    error = std::string("cannot create the window: ") + SDL_GetError();
+    return false;
+  }
+  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+  if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (renderer_ == nullptr) {
+    error = std::string("cannot create a renderer: ") + SDL_GetError();
+    return false;
+  }
+  // Scaling of the zoom and of full screen: smooth, as a stretching copy would look.
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, kGameWidth,
+                               kGameHeight);
+  if (texture_ == nullptr) {
+    error = std::string("cannot create the frame texture: ") + SDL_GetError();
+    return false;
+  }
+  SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+  if (!ui_.init(window_, renderer_)) {
+    error = "cannot start the menus (Dear ImGui)";
+    return false;
+  }
+  setScreenMode(windowed_);
+  SDL_ShowWindow(window_);
+  shown_ = true;
+  renderFrame();
+  return true;
+}
+
+std::uint32_t SdlPlatform::ticks() { return SDL_GetTicks(); }
+
+void SdlPlatform::sleep(std::uint32_t ms) { SDL_Delay(ms); }
+
+std::int64_t SdlPlatform::unixTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+bool SdlPlatform::ctrlHeld() {
+  if (!active_) return false;
+  const Uint8* keys = SDL_GetKeyboardState(nullptr);
+  return keys[SDL_SCANCODE_LCTRL] || keys[SDL_SCANCODE_RCTRL];
+}
+
+void SdlPlatform::setCaption(std::string_view sjis) {
+  captionUtf8_ = sjisToUtf8(sjis);
+  if (window_ != nullptr) SDL_SetWindowTitle(window_, captionUtf8_.c_str());
+}
+
+void SdlPlatform::setClipboardText(std::string_view sjis) { SDL_SetClipboardText(sjisToUtf8(sjis).c_str()); }
+
+bool SdlPlatform::openUrl(std::string_view url) { return SDL_OpenURL(std::string(url).c_str()) == 0; }
+
+void SdlPlatform::raiseWindow() {
+  if (window_ != nullptr) SDL_RaiseWindow(window_);
+}
+
+void SdlPlatform::openPopupMenu(MenuItem* root) { ui_.requestPopup(root); }
+
+void SdlPlatform::setScreenMode(bool windowed) {
+  windowed_ = windowed;
+  if (window_ == nullptr) return;
+  if (windowed) {
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowBordered(window_, SDL_TRUE);
+    SDL_SetWindowResizable(window_, SDL_FALSE);
+    SDL_SetWindowSize(window_, kGameWidth, kGameHeight + ui_.menuBarHeight());
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  } else {
+    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
+  lastRender_ = 0;  // draw the new layout at the next chance
+}
+
+DesktopMode SdlPlatform::desktopMode() {
+  DesktopMode d;
+  SDL_DisplayMode m;
+  if (SDL_GetDesktopDisplayMode(0, &m) == 0) {
+    d.width = m.w;
+    d.height = m.h;
+    d.bitsPerPixel = static_cast<int>(SDL_BITSPERPIXEL(m.format));
+  }
+  return d;
+}
+
+std::vector<int> SdlPlatform::refreshRates() {
+  std::vector<int> rates;
+  SDL_DisplayMode desk;
+  if (SDL_GetDesktopDisplayMode(0, &desk) != 0) return rates;
+  int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode m;
+    if (SDL_GetDisplayMode(0, i, &m) != 0) continue;
+    if (m.w == kGameWidth && m.h == kGameHeight && SDL_BITSPERPIXEL(m.format) == SDL_BITSPERPIXEL(desk.format))
+      rates.push_back(m.refresh_rate);
+  }
+  return rates;
+}
+
+void SdlPlatform::waitForMessages(std::uint32_t ms) {
+  SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
+  // Menus opened over an idle game still need their pictures.
+  if (SDL_GetTicks() - lastRender_ >= kUiFrameMs) renderFrame();
+}
+
+PixelRect SdlPlatform::gameArea() const {
+  if (windowed_) return PixelRect{0, ui_.menuBarHeight(), kGameWidth, kGameHeight};
+  int w = 0, h = 0;
+  if (renderer_ != nullptr) SDL_GetRendererOutputSize(renderer_, &w, &h);
+  return fitGameArea(w, h);
+}
+
+void SdlPlatform::setActive(bool active) {
+  if (active == active_) return;
+  active_ = active;
+  if (sink_ != nullptr) sink_->activationChanged(active);
+}
+
+void SdlPlatform::handleWindowEvent(const SDL_Event& e) {
+  switch (e.window.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED: setActive(true); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: setActive(false); break;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED: lastRender_ = 0; break;
+    default: break;
+  }
+}
+
+void SdlPlatform::handleInput(const SDL_Event& e) {
+  if (sink_ == nullptr) return;
+  switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      KeyEvent k;
+      if (!mapKey(e.key.keysym, k)) return;
+      // A key release always reaches the game, so no button stays held behind a menu.
+      if (e.type == SDL_KEYDOWN) {
+        if (ui_.wantsKeyboard()) return;
+        sink_->keyDown(k);
+      } else {
+        sink_->keyUp(k);
+      }
+      return;
+    }
+    case SDL_MOUSEMOTION: {
+      int gx, gy;
+      if (ui_.wantsMouse()) return;
+      if (toGameArea(gameArea(), e.motion.x, e.motion.y, gx, gy)) sink_->mouseMove(gx, gy);
+      return;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      MouseButton b;
+      int idx = buttonIndex(e.button.button, b);
+      if (idx < 0) return;
+      int gx, gy;
+      if (e.type == SDL_MOUSEBUTTONDOWN) {
+        if (ui_.wantsMouse() || !toGameArea(gameArea(), e.button.x, e.button.y, gx, gy)) return;
+        mouseInGame_[idx] = true;
+        sink_->mouseMove(gx, gy);
+        sink_->mouseButton(b, true);
+      } else {
+        // Only a release whose press went to the game: a click that closed a menu is
+        // the menu's.
+        if (!mouseInGame_[idx]) return;
+        mouseInGame_[idx] = false;
+        sink_->mouseButton(b, false);
+      }
+      return;
+    }
+    case SDL_MOUSEWHEEL:
+      if (ui_.wantsMouse() || e.wheel.y == 0) return;
+      sink_->wheel(e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y);
+      return;
+    default: return;
+  }
+}
+
+void SdlPlatform::pumpEvents(Pump mode) {
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    ui_.processEvent(e);
+    if (e.type == SDL_WINDOWEVENT) {
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+        if (mode == Pump::Game && sink_ != nullptr) sink_->closeRequested();
+      } else {
+        handleWindowEvent(e);
+      }
+      continue;
+    }
+    if (e.type == SDL_QUIT) {
+      // The close box (or the session asking the program to end): the exit question.
+      if (mode == Pump::Game && sink_ != nullptr) sink_->closeRequested();
+      continue;
+    }
+    if (mode == Pump::Game) handleInput(e);
+  }
+}
+
+void SdlPlatform::processMessages() {
+  if (window_ == nullptr) return;
+  pumpEvents(modalDepth_ > 0 ? Pump::Modal : Pump::Game);
+  if (SDL_GetTicks() - lastRender_ >= kUiFrameMs) renderFrame();
+  runPendingClicks();
+}
+
+void SdlPlatform::runPendingClicks() {
+  while (!pendingClicks_.empty()) {
+    std::vector<std::function<void()>> clicks;
+    clicks.swap(pendingClicks_);
+    for (auto& click : clicks) click();
+  }
+}
+
+void SdlPlatform::present(const PresentRequest& request) {
+  if (window_ == nullptr) return;
+  PresentPlan plan = planPresent(request);
+  if (plan.drawFrame || plan.hasBand) {
+    // Paint suppression keeps the window's picture as it is.
+    if (plan.drawFrame) SDL_UpdateTexture(texture_, nullptr, request.pixels, kGameWidth * 4);
+    plan_ = plan;
+    haveFrame_ = true;
+  }
+  renderFrame();
+}
+
+void SdlPlatform::renderFrame(const std::function<void()>& modalContents) {
+  if (window_ == nullptr || ui_.inFrame()) return;
+  lastRender_ = SDL_GetTicks();
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  PixelRect area = gameArea();
+  if (haveFrame_ && plan_.drawFrame) {
+    SDL_Rect src = toSdl(plan_.source);
+    SDL_Rect dst = scaled(plan_.target, area);
+    SDL_RenderCopy(renderer_, texture_, &src, &dst);
+  }
+  ui_.beginFrame();
+  if (windowed_ && menuBar_ != nullptr) ui_.drawMenuBar(*menuBar_, modalDepth_ == 0, pendingClicks_);
+  if (modalDepth_ == 0) ui_.drawPopup(pendingClicks_);
+  if (modalContents) modalContents();
+  ui_.endFrame(renderer_);
+  SDL_RenderPresent(renderer_);
+}
+
+bool SdlPlatform::modalPossible() const { return window_ != nullptr && shown_ && ui_.ready() && !ui_.inFrame(); }
+
+void SdlPlatform::runModal(const std::function<bool()>& drawContents, const std::function<void()>& afterFrame) {
+  ++modalDepth_;
+  bool open = true;
+  while (open) {
+    pumpEvents(Pump::Modal);
+    renderFrame([&] { open = drawContents(); });
+    if (afterFrame) afterFrame();
+    SDL_Delay(10);
+  }
+  --modalDepth_;
+  lastRender_ = 0;
+}
+
+}  // namespace ml

@@ -1,0 +1,97 @@
+// The desktop platform: one SDL window with the 800x600 game area below a Dear ImGui
+// menu bar (windowed), or the desktop's full screen with the frame scaled to fit and
+// black bars (the display mode is never changed). The frame is uploaded into one
+// streaming texture; menus, message boxes and dialogs are ImGui, drawn over it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/present_frame.h"
+#include "platform/sdl/imgui_layer.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+union SDL_Event;
+
+namespace ml {
+
+class SdlPlatform : public Platform {
+ public:
+  SdlPlatform();
+  ~SdlPlatform() override;
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  // SDL's video subsystem; false with a message when there is no display.
+  bool initVideo(std::string& error);
+  // The main window (hidden until the first frame would show); false with a message.
+  bool createWindow(std::string& error);
+  bool hasWindow() const { return window_ != nullptr; }
+
+  std::uint32_t ticks() override;
+  void sleep(std::uint32_t ms) override;
+  std::int64_t unixTime() override;
+
+  void setInputSink(InputSink* sink) override { sink_ = sink; }
+  void processMessages() override;
+  void present(const PresentRequest& request) override;
+  bool windowActive() override { return active_; }
+  bool ctrlHeld() override;
+  void setCaption(std::string_view sjis) override;
+  BoxAnswer messageBox(std::string_view captionSjis, std::string_view textSjis, BoxButtons buttons,
+                       BoxIcon icon, bool defaultNo) override;
+  void setClipboardText(std::string_view sjis) override;
+  bool openUrl(std::string_view url) override;
+
+  void raiseWindow() override;
+  void setMenuBar(MenuItem* root) override { menuBar_ = root; }
+  void openPopupMenu(MenuItem* root) override;
+  void setScreenMode(bool windowed) override;
+  DesktopMode desktopMode() override;
+  std::vector<int> refreshRates() override;
+  void waitForMessages(std::uint32_t ms) override;
+  void showDebugForm(DebugFormData& form) override;
+  bool chooseFont(FontChoice& choice) override;
+
+ private:
+  // What a pass of event handling may do with input.
+  enum class Pump { Game, Modal };
+  void pumpEvents(Pump mode);
+  void handleInput(const SDL_Event& e);
+  void handleWindowEvent(const SDL_Event& e);
+  void setActive(bool active);
+  // The game area inside the window now.
+  PixelRect gameArea() const;
+  // One picture: the frame, the menu bar (windowed), the popup and any modal contents.
+  void renderFrame(const std::function<void()>& modalContents = {});
+  void runPendingClicks();
+  // Runs a modal ImGui window until drawContents answers false; the game is frozen.
+  // afterFrame runs between pictures, where it may open a box of its own.
+  void runModal(const std::function<bool()>& drawContents, const std::function<void()>& afterFrame = {});
+  bool modalPossible() const;
+
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  ImGuiLayer ui_;
+  InputSink* sink_ = nullptr;
+  MenuItem* menuBar_ = nullptr;
+  bool videoReady_ = false;
+  bool active_ = true;
+  bool windowed_ = true;
+  bool shown_ = false;
+  int modalDepth_ = 0;
+  bool haveFrame_ = false;
+  PresentPlan plan_;
+  std::uint32_t lastRender_ = 0;
+  bool mouseInGame_[3] = {false, false, false};
+  std::string captionUtf8_;
+  std::vector<std::function<void()>> pendingClicks_;
+};
+
+}  // namespace ml

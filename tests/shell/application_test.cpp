@@ -1,0 +1,266 @@
+// Start-up, frame loop, title return and shutdown through the headless platform.
+#include <gtest/gtest.h>
+
+#include "shell_fixture.h"
+
+namespace ml::test {
+namespace {
+
+TEST(StartUp, QuickSavesGoOutsideDebugModeOnly) {
+  {
+    HeadlessGame g;
+    g.dir.write("Save800.dat", "q");
+    g.dir.write("Save900.dat", "p");
+    g.dir.write("Save001.dat", "s");
+    g.make();
+    EXPECT_FALSE(g.dir.exists("Save800.dat"));
+    EXPECT_FALSE(g.dir.exists("Save900.dat"));
+    EXPECT_TRUE(g.dir.exists("Save001.dat"));
+  }
+  {
+    HeadlessGame g(true);
+    g.dir.write("Save800.dat", "q");
+    g.dir.write("Save900.dat", "p");
+    g.make();
+    EXPECT_TRUE(g.dir.exists("Save800.dat"));
+    EXPECT_TRUE(g.dir.exists("Save900.dat"));
+  }
+}
+
+TEST(StartUp, CommandLineDebugWordIsExactAndFirst) {
+  auto parse = [](std::vector<std::string> args, AppOptions& o) {
+    std::vector<char*> argv{const_cast<char*>("mirelune")};
+    for (auto& a : args) argv.push_back(a.data());
+    std::string err;
+    return parseCommandLine(static_cast<int>(argv.size()), argv.data(), o, err);
+  };
+  AppOptions o;
+  EXPECT_TRUE(parse({"--game", "/g", "OpenDebugMode"}, o));
+  EXPECT_TRUE(o.debugMode);
+  EXPECT_EQ(o.gameDir, "/g");
+  AppOptions lower;
+  EXPECT_TRUE(parse({"opendebugmode"}, lower));
+  EXPECT_FALSE(lower.debugMode);
+  AppOptions second;
+  EXPECT_TRUE(parse({"x", "OpenDebugMode"}, second));
+  EXPECT_FALSE(second.debugMode);
+  AppOptions closed;
+  EXPECT_TRUE(parse({"CloseDebugMode"}, closed));
+  EXPECT_FALSE(closed.debugMode);
+  AppOptions bad;
+  EXPECT_FALSE(parse({"--bogus"}, bad));
+  EXPECT_FALSE(parse({"--game"}, bad));
+}
+
+TEST(StartUp, OrderedSequenceReachesTheFrameLoop) {
+  HeadlessGame g;
+  g.platform.setRefreshRates({60, 75});
+  Application& a = g.start();
+  Runtime& rt = a.runtime();
+  EXPECT_TRUE(a.started());
+  EXPECT_FALSE(rt.window.quitRequested);
+  EXPECT_EQ(sjisToUtf8(g.platform.caption()), "Mirelune 体験版");
+  MenuItem& full16 = a.menus().item("MnFull16");
+  EXPECT_EQ(sjisToUtf8(full16.caption), "全画面(&0)");
+  EXPECT_TRUE(full16.visible);
+  EXPECT_FALSE(a.menus().item("MnFull32").visible);
+  EXPECT_TRUE(a.menus().item("MnWindow").checked);
+  EXPECT_FALSE(a.menus().item("MnDebug").visible);
+  EXPECT_EQ(a.refreshRates(), (std::vector<std::string>{"60", "75"}));
+  EXPECT_EQ(a.refreshEntry(), 0);
+  EXPECT_EQ(a.fontsRebuilt(), 1);
+  EXPECT_EQ(sjisToUtf8(a.fontDialogChoice().face), "ＭＳ ゴシック");
+  EXPECT_TRUE(g.platform.windowed());
+  EXPECT_EQ(g.platform.menuBar(), &a.menus().mainMenu());
+  // Missing archives are reported, not fatal.
+  EXPECT_TRUE(g.reported("データファイルが読めません"));
+}
+
+TEST(StartUp, SettingsChooseTheScreenModeAndAreWrittenAtExit) {
+  HeadlessGame g;
+  g.dir.write("mirelune.ini", "[Display]\r\nWindow=0\r\nRefresh=75\r\n[Mine]\r\nKeep=1\r\n");
+  g.platform.setRefreshRates({60, 75, 85});
+  Application& a = g.start();
+  EXPECT_FALSE(g.platform.windowed());
+  EXPECT_TRUE(a.menus().item("MnFull16").checked);
+  EXPECT_FALSE(a.menus().item("MnWindow").checked);
+  EXPECT_EQ(a.refreshEntry(), 1);
+  a.shutdown();
+  std::string ini = g.dir.read("mirelune.ini");
+  EXPECT_NE(ini.find("Window=0"), std::string::npos);
+  EXPECT_NE(ini.find("Keep=1"), std::string::npos);
+  EXPECT_NE(ini.find("[Volume]"), std::string::npos);
+}
+
+TEST(StartUp, MissingScriptIsFatalOutsideDebugMode) {
+  HeadlessGame g(false, "", false);
+  g.dir.write("mirelune.ini", "[Volume]\r\nBgm=7\r\n");
+  Application& a = g.make();
+  EXPECT_EQ(a.run(), 0);
+  EXPECT_EQ(a.end(), RunEnd::FatalStartUp);
+  EXPECT_TRUE(a.runtime().window.quitRequested);
+  EXPECT_TRUE(g.reported("MessageBox: [ver 2.40] シナリオが初期化できません -> OK"));
+  EXPECT_EQ(a.steps(), 0u);
+}
+
+TEST(StartUp, FatalErrorLeavesAWindowThatClosesWithoutAQuestion) {
+  HeadlessGame g(false, "", false);
+  AppOptions o;
+  o.gameDir = g.dir.path();  // a windowed run: the idle window stays until closed
+  Application a(g.platform, g.platform, o);
+  a.formCreate();
+  EXPECT_FALSE(a.startUp());
+  EXPECT_FALSE(a.windowClosed());
+  InputScript s;
+  std::string err;
+  ASSERT_TRUE(s.parse("wait 100\nclose\n", err));
+  g.platform.setInputScript(s);
+  a.idleUntilClosed();
+  EXPECT_TRUE(a.windowClosed());
+  EXPECT_FALSE(g.reported("本当に終了"));
+}
+
+TEST(StartUp, MissingScriptIsToleratedInDebugMode) {
+  HeadlessGame g(true, "", false);
+  Application& a = g.start();
+  EXPECT_TRUE(a.started());
+  EXPECT_TRUE(a.menus().item("MnDebug").visible);
+  EXPECT_FALSE(g.reported("シナリオが初期化できません"));
+}
+
+TEST(StartUp, UnusableGameFolderIsFatal) {
+  HeadlessPlatform p;
+  p.setQuiet(true);
+  AppOptions o;
+  o.gameDir = "/nonexistent/mirelune-game";
+  o.headless = true;
+  Application a(p, p, o);
+  EXPECT_EQ(a.run(), 0);
+  EXPECT_EQ(a.end(), RunEnd::FatalStartUp);
+  ASSERT_FALSE(p.reports().empty());
+  EXPECT_EQ(p.reports()[0], "MessageBox: [ver 2.40] フォルダが変更できません -> OK");
+}
+
+TEST(StartUp, DesktopCheckNeedsEightHundredBySixHundredHighColour) {
+  struct Case {
+    DesktopMode mode;
+    bool ok;
+  } cases[] = {
+      {{800, 600, 16}, true}, {{800, 600, 8}, false}, {{640, 480, 32}, false}, {{1920, 1080, 24}, true},
+  };
+  for (const Case& c : cases) {
+    HeadlessGame g;
+    g.platform.setDesktopMode(c.mode);
+    Application& a = g.make();
+    a.formCreate();
+    EXPECT_EQ(a.startUp(), c.ok);
+    if (!c.ok) {
+      EXPECT_TRUE(g.reported("デスクトップを 800 × 600 ハイカラー以上にして下さい"));
+      EXPECT_EQ(a.end(), RunEnd::DesktopRefused);
+      EXPECT_TRUE(a.windowClosed());
+    }
+  }
+}
+
+TEST(StartUp, SettingsOfTheLastRunSurviveAFatalStart) {
+  HeadlessGame g(false, "", false);
+  g.dir.write("mirelune.ini", "[Volume]\r\nBgm=7\r\n");
+  g.make().run();
+  EXPECT_EQ(g.dir.read("mirelune.ini"), "[Volume]\r\nBgm=7\r\n");
+}
+
+TEST(FrameLoop, StepLimitEndsWithoutQuestionAndKeepsReadMarks) {
+  HeadlessGame g;
+  AppOptions o;
+  o.maxSteps = 3;
+  Application& a = g.make(o);
+  a.runtime().readStatus.isRead("scr\\open.scr", 0, true);
+  EXPECT_EQ(a.run(), 0);
+  EXPECT_EQ(a.end(), RunEnd::Ended);
+  EXPECT_EQ(a.steps(), 3u);
+  EXPECT_FALSE(g.reported("本当に終了"));
+  EXPECT_TRUE(g.dir.exists("SaveXXX.dat"));
+  EXPECT_TRUE(g.dir.exists("mirelune.ini"));
+}
+
+TEST(FrameLoop, ExitQuestionNoKeepsRunningYesCloses) {
+  HeadlessGame g;
+  InputScript s;
+  std::string err;
+  ASSERT_TRUE(s.parse("close\nwait 500\nanswer yes\nclose\n", err));
+  g.platform.setInputScript(s);
+  Application& a = g.make();
+  EXPECT_EQ(a.run(), 0);
+  EXPECT_EQ(a.end(), RunEnd::Closed);
+  EXPECT_TRUE(g.reported("MessageBox: [確認] 本当に終了してもよろしいですか？ -> No"));
+  EXPECT_TRUE(g.reported("MessageBox: [確認] 本当に終了してもよろしいですか？ -> Yes"));
+  EXPECT_GT(a.steps(), 1u);  // the game went on after the No
+  EXPECT_TRUE(g.dir.exists("mirelune.ini"));
+}
+
+TEST(FrameLoop, InactiveWindowHoldsTheStoryUnlessNoActive) {
+  for (bool noActive : {false, true}) {
+    HeadlessGame g;
+    if (noActive) g.dir.write("mirelune.ini", "[System]\r\nNoActive=1\r\n");
+    InputScript s;
+    std::string err;
+    ASSERT_TRUE(s.parse("deactivate\nwait 1000\nanswer yes\nclose\n", err));
+    g.platform.setInputScript(s);
+    Application& a = g.make();
+    a.run();
+    if (noActive) EXPECT_GT(a.steps(), 0u);
+    else EXPECT_EQ(a.steps(), 0u);
+  }
+}
+
+TEST(FrameLoop, FrameLimitEndsAsAConfirmedClose) {
+  HeadlessGame g;
+  g.platform.setFrameLimit(1);
+  Application& a = g.make();
+  a.run();
+  EXPECT_EQ(a.end(), RunEnd::Ended);
+  EXPECT_FALSE(g.reported("本当に終了"));
+}
+
+TEST(TitleReturn, ClearsFlagsReloadsAndResetsEngineFlags) {
+  HeadlessGame g;
+  Application& a = g.start();
+  Runtime& rt = a.runtime();
+  GameState& st = rt.state;
+  st.flags[5] = 9;
+  st.flags[1500] = 1;
+  st.flags[2023] = 1;
+  st.flags[2034] = 200;
+  std::strcpy(st.pictureNames[0], "bg01");
+  std::strcpy(st.pictureNames[3], "sp02");
+  rt.switches.autoMode = true;
+  rt.switches.skipMode = true;
+  g.platform.queueBoxAnswer(BoxAnswer::No);
+  a.requestTitle();
+  EXPECT_FALSE(rt.window.titleRequested);
+  g.platform.queueBoxAnswer(BoxAnswer::Yes);
+  a.requestTitle();
+  EXPECT_TRUE(rt.window.titleRequested);
+  a.returnToTitle();
+  EXPECT_FALSE(rt.window.titleRequested);
+  EXPECT_EQ(st.flags[5], 0);
+  EXPECT_EQ(st.flags[1500], 0);
+  EXPECT_EQ(st.flags[2023], 0);
+  EXPECT_EQ(st.flags[2034], 0);
+  EXPECT_EQ(st.pictureNames[0][0], 0);
+  EXPECT_EQ(st.pictureNames[3][0], 0);
+  EXPECT_FALSE(rt.switches.autoMode);
+  EXPECT_FALSE(rt.switches.skipMode);
+  EXPECT_EQ(sjisToUtf8(a.menus().item("MnSkip").caption), "自動再生(&A)");
+}
+
+TEST(TitleReturn, TitleQuestionDefaultsToNo) {
+  HeadlessGame g;
+  Application& a = g.start();
+  a.requestTitle();
+  EXPECT_FALSE(a.runtime().window.titleRequested);
+  EXPECT_TRUE(g.reported("MessageBox: [確認] タイトル画面に戻りますか？ -> No"));
+}
+
+}  // namespace
+}  // namespace ml::test

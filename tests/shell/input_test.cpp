@@ -1,0 +1,201 @@
+// Keys, mouse and wheel into the input buttons; shortcuts, debug letters, Alt+Enter
+// and the right-click rule.
+#include <gtest/gtest.h>
+
+#include "engine/input_state.h"
+#include "shell_fixture.h"
+
+namespace ml::test {
+namespace {
+
+KeyEvent key(Key k, bool shift = false, bool alt = false) {
+  KeyEvent e;
+  e.key = k;
+  e.shift = shift;
+  e.alt = alt;
+  return e;
+}
+
+KeyEvent letter(char c, bool alt = false) {
+  KeyEvent e;
+  e.letter = c;
+  e.alt = alt;
+  return e;
+}
+
+TEST(InputMapping, EveryKeyPressesAndReleasesItsOwnButton) {
+  HeadlessGame g;
+  Application& a = g.start();
+  InputState& in = a.runtime().input;
+  const std::pair<Key, std::uint32_t> map[] = {
+      {Key::Enter, InputDecide},        {Key::Space, InputDecide},  {Key::Escape, InputCancel},
+      {Key::PageUp, InputLogBack},      {Key::PageDown, InputLogForward}, {Key::Home, InputVoice},
+      {Key::Left, InputLeft},           {Key::Up, InputUp},         {Key::Right, InputRight},
+      {Key::Down, InputDown},           {Key::F1, InputLoadScreen}, {Key::F2, InputSaveScreen},
+  };
+  for (auto [k, bit] : map) {
+    in = InputState{};
+    in.press(InputSkip);  // another held button must survive
+    a.input().keyDown(key(k));
+    EXPECT_EQ(in.held, bit | InputSkip) << static_cast<int>(k);
+    EXPECT_EQ(in.pressed, bit | InputSkip);
+    a.input().keyUp(key(k));
+    EXPECT_EQ(in.held, std::uint32_t{InputSkip}) << static_cast<int>(k);
+    EXPECT_EQ(in.pressed, bit | InputSkip);  // the press stays until consumed
+  }
+  in = InputState{};
+  a.input().keyDown(letter('Q'));
+  a.input().keyUp(letter('Q'));
+  EXPECT_EQ(in.held | in.pressed, 0u);
+}
+
+TEST(InputMapping, MouseButtonsWheelAndPosition) {
+  HeadlessGame g;
+  Application& a = g.start();
+  Runtime& rt = a.runtime();
+  InputState& in = rt.input;
+  a.input().mouseMove(123, 456);
+  EXPECT_EQ(rt.window.mouseX, 123);
+  EXPECT_EQ(rt.window.mouseY, 456);
+  a.input().mouseButton(MouseButton::Left, true);
+  EXPECT_TRUE(in.isHeld(InputDecide));
+  a.input().mouseButton(MouseButton::Middle, true);
+  a.input().mouseButton(MouseButton::Left, false);
+  EXPECT_EQ(in.held, std::uint32_t{InputVoice});
+  a.input().mouseButton(MouseButton::Middle, false);
+  EXPECT_EQ(in.held, 0u);
+  in = InputState{};
+  a.input().wheel(2);
+  EXPECT_EQ(in.pressed, std::uint32_t{InputLogBack});
+  a.input().wheel(-1);
+  EXPECT_EQ(in.pressed, std::uint32_t{InputLogBack | InputLogForward});
+  // Right button down does nothing by itself.
+  in = InputState{};
+  a.input().mouseButton(MouseButton::Right, true);
+  EXPECT_EQ(in.held | in.pressed, 0u);
+}
+
+TEST(InputMapping, RightClickOpensThePopupOnlyWhileAPageWaits) {
+  HeadlessGame g;
+  Application& a = g.start();
+  Runtime& rt = a.runtime();
+  auto rightClick = [&] {
+    rt.input = InputState{};
+    a.input().mouseButton(MouseButton::Right, true);
+    a.input().mouseButton(MouseButton::Right, false);
+  };
+  // No page waits: a plain cancel, released at once.
+  rightClick();
+  EXPECT_EQ(rt.input.pressed, std::uint32_t{InputCancel});
+  EXPECT_EQ(rt.input.held, 0u);
+  EXPECT_EQ(g.platform.popupOpens(), 0);
+
+  rt.script->waitingForClick = true;
+  rightClick();
+  EXPECT_EQ(rt.input.pressed, 0u);
+  EXPECT_EQ(g.platform.popupOpens(), 1);
+  EXPECT_EQ(g.platform.openPopup(), &a.menus().popupMenu());
+
+  for (int blocker = 0; blocker < 3; ++blocker) {
+    rt.settings.key.context = blocker != 0;
+    rt.switches.backlogOpen = blocker == 1;
+    rt.switches.saveScreenOpen = blocker == 2;
+    rightClick();
+    EXPECT_EQ(rt.input.pressed, std::uint32_t{InputCancel}) << blocker;
+    EXPECT_EQ(g.platform.popupOpens(), 1) << blocker;
+  }
+}
+
+TEST(InputMapping, ShortcutsUseTheKeyAndRespectEnabling) {
+  HeadlessGame g;
+  Application& a = g.start();
+  Runtime& rt = a.runtime();
+  // Shift+Down is the next-choice shortcut: disabled at start, the key is still used up.
+  a.input().keyDown(key(Key::Down, true));
+  EXPECT_FALSE(rt.script->fastForward);
+  EXPECT_EQ(rt.input.pressed, 0u);
+  a.menus().setQuickItems(true);
+  a.input().keyDown(key(Key::Down, true));
+  EXPECT_TRUE(rt.script->fastForward);
+  a.input().keyDown(key(Key::F2, true));
+  EXPECT_TRUE(rt.script->quickSavePending);
+  EXPECT_EQ(rt.input.pressed, 0u);
+  // Shift+F1 loads only when the quick save exists.
+  a.input().keyDown(key(Key::F1, true));
+  EXPECT_FALSE(rt.script->quickLoadPending);
+  g.dir.write("Save800.dat", "x");
+  a.input().keyDown(key(Key::F1, true));
+  EXPECT_TRUE(rt.script->quickLoadPending);
+  // Plain F1 is the load screen button.
+  a.input().keyDown(key(Key::F1));
+  EXPECT_TRUE(rt.input.isPressed(InputLoadScreen));
+}
+
+TEST(InputMapping, AltF4AsksTheExitQuestion) {
+  HeadlessGame g;
+  Application& a = g.start();
+  a.input().keyDown(key(Key::F4, false, true));
+  EXPECT_TRUE(g.reported("本当に終了してもよろしいですか？ -> No"));
+  EXPECT_FALSE(a.windowClosed());
+  g.platform.queueBoxAnswer(BoxAnswer::Yes);
+  a.input().keyDown(key(Key::F4, false, true));
+  EXPECT_TRUE(a.windowClosed());
+  EXPECT_TRUE(a.runtime().window.quitRequested);
+  EXPECT_TRUE(g.dir.exists("SaveXXX.dat"));
+}
+
+TEST(InputMapping, AltEnterTogglesScreenModeAndStillDecides) {
+  HeadlessGame g;
+  Application& a = g.start();
+  Runtime& rt = a.runtime();
+  a.input().keyDown(key(Key::Enter, false, true));
+  EXPECT_FALSE(g.platform.windowed());
+  EXPECT_TRUE(a.menus().item("MnFull16").checked);
+  EXPECT_FALSE(a.menus().item("MnWindow").checked);
+  EXPECT_TRUE(rt.window.altEnterUsed);
+  EXPECT_TRUE(rt.input.isPressed(InputDecide));
+  a.input().keyDown(key(Key::Enter, false, true));
+  EXPECT_TRUE(g.platform.windowed());
+  EXPECT_TRUE(a.menus().item("MnWindow").checked);
+}
+
+TEST(InputMapping, DeactivationGivesTheDesktopBackInFullScreen) {
+  HeadlessGame g;
+  Application& a = g.start();
+  a.input().activationChanged(false);
+  EXPECT_TRUE(g.platform.windowed());  // windowed: nothing to do
+  a.applyScreenMode(false, true);
+  a.input().activationChanged(false);
+  EXPECT_TRUE(g.platform.windowed());
+  EXPECT_TRUE(a.menus().item("MnFull16").checked);  // check marks untouched
+  a.input().activationChanged(true);
+  EXPECT_FALSE(g.platform.windowed());
+}
+
+TEST(InputMapping, DebugLettersOnlyInDebugMode) {
+  {
+    HeadlessGame g;
+    Application& a = g.start();
+    a.input().keyDown(letter('T'));
+    a.input().keyDown(letter('N'));
+    a.input().keyDown(letter('C'));
+    EXPECT_FALSE(g.reported("タイトル画面に戻りますか"));
+    EXPECT_FALSE(a.runtime().script->fastForward);
+    EXPECT_TRUE(g.platform.clipboard().empty());
+  }
+  {
+    HeadlessGame g(true);
+    Application& a = g.start();
+    a.input().keyDown(letter('T'));
+    EXPECT_TRUE(g.reported("MessageBox: [確認] タイトル画面に戻りますか？ -> No"));
+    a.input().keyDown(letter('N'));  // the handler runs even while the item is disabled
+    EXPECT_TRUE(a.runtime().script->fastForward);
+    a.input().keyDown(letter('D'));
+    EXPECT_TRUE(g.platform.lastDebugForm().has_value());
+    a.input().keyDown(letter('C', true));  // Alt+C: the menu shortcut copies once
+    EXPECT_NE(g.platform.clipboard().find("(1)\r\n"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace ml::test
