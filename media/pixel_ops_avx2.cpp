@@ -63,9 +63,6 @@ struct Avx2 {
   // lies in -32640..32385 (no saturation), and adding 32640 back gives the exact sum.
   template <int Byte>
   static T mixWeighted(T s, T d, T w) {
-    const T flip = _mm256_set1_epi8(-128);
-    const T sx = _mm256_xor_si256(s, flip), dx = _mm256_xor_si256(d, flip);
-    const T lo = _mm256_unpacklo_epi8(sx, dx), hi = _mm256_unpackhi_epi8(sx, dx);
     // Weight pairs (w, 255 - w) beside each (s, d) pair.
     const T spreadLo = _mm256_setr_epi8(Byte, Byte, Byte, Byte, Byte, Byte, Byte, Byte,
                                         Byte + 4, Byte + 4, Byte + 4, Byte + 4, Byte + 4, Byte + 4, Byte + 4, Byte + 4,
@@ -75,6 +72,20 @@ struct Avx2 {
     const T invert = _mm256_set1_epi16(short(0xFF00));
     const T wl = _mm256_xor_si256(_mm256_shuffle_epi8(w, spreadLo), invert);
     const T wh = _mm256_xor_si256(_mm256_shuffle_epi8(w, spreadHi), invert);
+    return mixPairs(s, d, wl, wh);
+  }
+
+  // One weight for every pixel.
+  static T mixUniform(T s, T d, int w) {
+    const T pairs = _mm256_set1_epi16(short(w | ((255 - w) << 8)));
+    return mixPairs(s, d, pairs, pairs);
+  }
+
+  // The mix itself, with the weight pairs (w, 255 - w) of the low and high halves.
+  static T mixPairs(T s, T d, T wl, T wh) {
+    const T flip = _mm256_set1_epi8(-128);
+    const T sx = _mm256_xor_si256(s, flip), dx = _mm256_xor_si256(d, flip);
+    const T lo = _mm256_unpacklo_epi8(sx, dx), hi = _mm256_unpackhi_epi8(sx, dx);
     const T bias = _mm256_set1_epi16(32640);
     const T tl = _mm256_srli_epi16(_mm256_add_epi16(_mm256_maddubs_epi16(wl, lo), bias), 8);
     const T th = _mm256_srli_epi16(_mm256_add_epi16(_mm256_maddubs_epi16(wh, hi), bias), 8);

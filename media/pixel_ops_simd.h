@@ -55,6 +55,19 @@ inline typename V::T mixWeighted(typename V::T s, typename V::T d, typename V::T
   }
 }
 
+// Every byte mixed with one weight w for all pixels: (s*w + d*(255-w)) >> 8.
+template <class V>
+inline typename V::T mixUniform(typename V::T s, typename V::T d, int w) {
+  if constexpr (V::kMaddubs) {
+    return V::mixUniform(s, d, w);
+  } else {
+    typename V::T z = V::zero();
+    typename V::T vw = V::set16(w);
+    return V::packus16(mix16<V>(V::unpacklo8(s, z), V::unpacklo8(d, z), vw),
+                       mix16<V>(V::unpackhi8(s, z), V::unpackhi8(d, z), vw));
+  }
+}
+
 // Memory access of a block: whole vectors; the first lanes only, for rows shorter than
 // a vector (masked where the instruction set has it, else through a small buffer; the
 // other lanes read as 0 and are never written); or a whole vector whose store is held
@@ -185,8 +198,14 @@ template <class V>
 void blendAlphaScaled(uint32_t* dst, int dstPitch, const uint32_t* src, int srcPitch,
                       int width, int rows, int level) {
   const int l = clampTo(level, 0, 255);
-  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [l](uint32_t* d, const uint32_t* s, auto io) {
+  const int opaqueWeight = (255 * l) >> 8;
+  forRect<V>(dst, dstPitch, src, srcPitch, width, rows, [l, opaqueWeight](uint32_t* d, const uint32_t* s, auto io) {
     typename V::T sv = io.load(s);
+    // Boards and other opaque areas: one weight for the whole vector.
+    if (V::allOpaque(sv) && opaqueWeight != 0) {
+      io.store(d, mixUniform<V>(sv, io.load(d), opaqueWeight));
+      return;
+    }
     // e = (a*L) >> 8 in each 32-bit lane (the product fits the lane's low 16 bits).
     typename V::T e32 = V::template srli32<8>(
         V::mullo16(V::template srli32<24>(sv), V::set32(uint32_t(l))));
@@ -285,9 +304,7 @@ void crossFade(uint32_t* dst, int dstPitch, const uint32_t* p, int pPitch, const
         [&](ptrdiff_t x, auto io) {
           typename V::T pv = io.load(pr + x), qv = io.load(qr + x);
           typename V::T z = V::zero();
-          typename V::T w = V::set16(v);
-          typename V::T r = V::packus16(mix16<V>(V::unpacklo8(pv, z), V::unpacklo8(qv, z), w),
-                                        mix16<V>(V::unpackhi8(pv, z), V::unpackhi8(qv, z), w));
+          typename V::T r = mixUniform<V>(pv, qv, v);
           // Where one side is clear the other side's colour shows unmixed; the alpha
           // byte of the mix is then already the wanted (Xa * weight) >> 8.
           typename V::T am = V::set32(kAlphaMask), cm = V::set32(~kAlphaMask);

@@ -51,7 +51,9 @@ struct Sse2 {
     return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(p, a), a)) == 0xFFFF;
   }
   static constexpr bool kMaddubs = false;
-  template <int Byte> static T mixWeighted(T, T, T w) { return w; }  // unused
+  // Unused (kMaddubs is false), present so the shared code compiles.
+  template <int Byte> static T mixWeighted(T, T, T w) { return w; }
+  static T mixUniform(T s, T, int) { return s; }
   // Lane Byte of each unpacked pixel copied into all four of its lanes.
   template <int Byte> static T spread16(T a) {
     return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, Byte * 0x55), Byte * 0x55);
