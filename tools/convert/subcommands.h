@@ -11,7 +11,8 @@
 #define MIRELUNE_CONVERT_SUBCOMMANDS(X)                                                       \
   X(topng, "PICTURE OUT.png",                                                                 \
     "decode a .psd or .bmp picture with the engine's loaders and write every frame as PNG "   \
-    "(OUT.png for one frame, OUT-0.png, OUT-1.png ... for several)")
+    "(OUT.png for one frame, OUT-0.png, OUT-1.png ... for several)")                        \
+  X(script, "IN OUT [--scramble]", "UTF-8 script to the engine's form: Shift-JIS, CR LF, marker byte; --scramble scrambles it")
 
 #define MIRELUNE_DECLARE_SUBCOMMAND(name, arguments, summary) \
   int run_##name(const std::vector<std::string>& args);

@@ -1,0 +1,149 @@
+// mirelune-lint GAMEDIR: checks a game's scripts before anyone plays them.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/runtime.h"
+#include "media/archive.h"
+#include "platform/text_encoding.h"
+#include "tools/lint/game_data.h"
+#include "tools/lint/script_checker.h"
+
+namespace {
+
+constexpr const char* kHelp =
+    "usage: mirelune-lint [--verbose] GAMEDIR\n"
+    "\n"
+    "Checks the scripts of a game folder the way the engine will read them: loose files\n"
+    "first, then scr.dat, cg.dat and wav.dat with their override archives. Every script\n"
+    "reachable from \"open\" through change and change_kaisou is checked, and then every\n"
+    "other script present (loose or packed), which is only noted as unreachable.\n"
+    "\n"
+    "Reported, with file and line, in the engine's own words where it has them:\n"
+    "  undefined command words (a label line that execution runs into is one too),\n"
+    "  goto labels missing from the script, change targets that do not exist,\n"
+    "  pictures (cg\\NAME.bmp or .psd), sounds (wav\\NAME.wav) and MIDI files that are\n"
+    "  named but missing, defined names resolved; files the engine loads by itself for\n"
+    "  a command (the window's frame and buttons, the title menu's pictures ...),\n"
+    "  condition blocks whose braces do not balance and malformed conditions,\n"
+    "  over-long lines and tokens, flags out of range (F2048 and above), malformed\n"
+    "  numbers and times, keywords a command does not take, more than ten choices,\n"
+    "  pages that overflow the message window, bare LF line ends and unconverted\n"
+    "  UTF-8 scripts.\n"
+    "\n"
+    "Output: one line per finding, \"scr\\NAME.scr:LINE: MESSAGE: DETAIL\" (UTF-8).\n"
+    "Lines marked \"note:\" (unreachable scripts, missing movies, which the engine skips\n"
+    "silently) are told but do not count.\n"
+    "  --verbose  also tell where each script was read from\n"
+    "\n"
+    "Exit status: 0 clean, 1 when anything was reported, 2 on bad usage or a missing\n"
+    "folder.\n";
+
+bool sameName(const std::string& a, const std::string& b) { return ml::archiveNamesEqual(a, b); }
+
+bool contains(const std::vector<std::string>& list, const std::string& name) {
+  return std::any_of(list.begin(), list.end(), [&](const std::string& n) { return sameName(n, name); });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string folder;
+  bool verbose = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (a == "--verbose" || a == "-v") {
+      verbose = true;
+    } else if (!a.empty() && a[0] == '-') {
+      std::fprintf(stderr, "mirelune-lint: unknown option \"%s\"\n", a.c_str());
+      return 2;
+    } else if (folder.empty()) {
+      folder = a;
+    } else {
+      std::fprintf(stderr, "mirelune-lint: only one game folder, not \"%s\"\n", a.c_str());
+      return 2;
+    }
+  }
+  if (folder.empty()) {
+    std::fputs(kHelp, stderr);
+    return 2;
+  }
+
+  ml::lint::GameData data(folder);
+  if (!data.folderExists()) {
+    std::fprintf(stderr, "mirelune-lint: %s is not a folder\n", folder.c_str());
+    return 2;
+  }
+
+  std::vector<ml::lint::Finding> findings;
+  ml::lint::ScriptChecker checker(data, findings);
+  std::vector<std::string> present = data.presentScripts();
+  if (!contains(present, "open")) present.insert(present.begin(), "open");
+
+  // Defined names hold wherever they are used once the script defining them has run.
+  std::map<std::string, ml::lint::ScriptFile> files;
+  for (const std::string& name : present) {
+    files[name] = data.readScript(name);
+    if (files[name].found) checker.collectDefinitions(files[name]);
+  }
+  auto fileOf = [&](const std::string& name) -> ml::lint::ScriptFile& {
+    for (auto& [n, f] : files)
+      if (sameName(n, name)) return f;
+    files[name] = data.readScript(name);
+    return files[name];
+  };
+
+  // Scripts in the order play reaches them, each starting from the page setup the one
+  // before left.
+  std::vector<std::string> visited, queue = {"open"};
+  ml::lint::PageSetup page;
+  page.autoReturnOff = data.runtime().state.autoReturnOff() != 0;
+  std::vector<std::string> sources;
+  auto checkOne = [&](const std::string& name, bool reachable) {
+    visited.push_back(name);
+    ml::lint::ScriptFile& file = fileOf(name);
+    std::string path = "scr\\" + name + ".scr";
+    if (!file.found) {
+      if (name == "open")
+        findings.push_back({path, 0, SJ("ファイルが存在しない"), path + SJ("  (ゲームはここから始まる)"), false});
+      return;
+    }
+    if (verbose)
+      sources.push_back(ml::sjisToUtf8(path) + ": " +
+                        (file.loose ? (file.alsoArchived ? "loose file (wins over the copy in scr.dat)" : "loose file")
+                                    : "scr.dat"));
+    if (!reachable)
+      findings.push_back({path, 0, SJ("open から到達できない"), SJ("単独で検査した"), true});
+    std::vector<std::string> targets;
+    checker.check(name, file, page, targets);
+    for (const std::string& t : targets)
+      if (!contains(visited, t) && !contains(queue, t)) queue.push_back(t);
+  };
+  for (std::size_t i = 0; i < queue.size(); ++i) checkOne(queue[i], true);
+  for (const std::string& name : present)
+    if (!contains(visited, name)) checkOne(name, false);
+
+  for (const std::string& s : sources) std::printf("%s\n", s.c_str());
+  int problems = 0;
+  for (const ml::lint::Finding& f : findings) {
+    std::string where = ml::sjisToUtf8(f.script) + (f.line > 0 ? ":" + std::to_string(f.line) : std::string()) + ": ";
+    std::string text = (f.note ? "note: " : "") + ml::sjisToUtf8(f.message);
+    if (!f.detail.empty()) text += ": " + ml::sjisToUtf8(f.detail);
+    std::printf("%s%s\n", where.c_str(), text.c_str());
+    if (!f.note) ++problems;
+  }
+  std::vector<std::string> archives = data.openedArchives();
+  std::string from;
+  for (const std::string& a : archives) from += (from.empty() ? "" : ", ") + a;
+  std::printf("mirelune-lint: %zu scripts checked (%s), %d problem%s\n", visited.size(),
+              from.empty() ? "loose files only" : ("loose files and " + from).c_str(), problems,
+              problems == 1 ? "" : "s");
+  return problems > 0 ? 1 : 0;
+}

@@ -1,0 +1,512 @@
+#include "tools/lint/script_checker.h"
+
+#include <cstring>
+#include <optional>
+
+#include "engine/command_table.h"
+#include "engine/runtime.h"
+#include "engine/script_context.h"
+#include "media/script_scramble.h"
+#include "media/text_layout.h"
+#include "platform/reporter.h"
+#include "platform/text_encoding.h"
+#include "tools/lint/command_arguments.h"
+#include "tools/lint/expression_check.h"
+#include "tools/lint/implied_files.h"
+
+namespace ml::lint {
+namespace {
+
+constexpr int kMessageCapacity = ScriptContext::kMessageCapacity;
+constexpr int kChoiceSlots = ScriptContext::kChoiceSlots;
+
+bool hasEqualsOutsideDoubleByte(const char* word) {
+  for (std::size_t i = 0; word[i] != 0; ++i) {
+    auto c = static_cast<std::uint8_t>(word[i]);
+    if (isLeadByte(c) && word[i + 1] != 0) ++i;
+    else if (c == '=') return true;
+  }
+  return false;
+}
+
+int glyphSizeOfCode(std::int64_t code) {
+  // moji stores code - 1; the page display maps the stored value to a size.
+  switch (code - 1) {
+    case 1: return 36;
+    case 3: return 48;
+    case 5: return 60;
+    case 8: return 72;
+    default: return 24;
+  }
+}
+
+// A script as bytes that are valid UTF-8 with multi-byte characters was most likely
+// never converted to Shift-JIS.
+int firstUtf8Line(const std::vector<std::uint8_t>& t) {
+  int line = 1;
+  bool multi = false;
+  int firstMultiLine = 0;
+  for (std::size_t i = 1; i < t.size();) {
+    std::uint8_t b = t[i];
+    if (b == '\n') ++line;
+    int n = b < 0x80 ? 1 : (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3 : (b >= 0xF0 && b <= 0xF4) ? 4 : 0;
+    if (n == 0 || i + static_cast<std::size_t>(n) > t.size()) return 0;
+    for (int k = 1; k < n; ++k)
+      if ((t[i + static_cast<std::size_t>(k)] & 0xC0) != 0x80) return 0;
+    if (n > 1 && !multi) {
+      multi = true;
+      firstMultiLine = line;
+    }
+    i += static_cast<std::size_t>(n);
+  }
+  return multi ? firstMultiLine : 0;
+}
+
+}  // namespace
+
+// The state of one pass over one script.
+struct ScriptChecker::Walk {
+  Walk(ScriptChecker& checker, ScriptContext& context, PageSetup& setup, std::vector<std::string>* targets)
+      : c(checker), sc(context), page(setup), changesTo(targets) {}
+  ScriptChecker& c;
+  ScriptContext& sc;
+  PageSetup& page;
+  std::vector<std::string>* changesTo;  // null in the collecting pass
+  std::set<std::string> labels;
+  std::string pageText;
+  int pageLine = 0;
+  int choices = 0;
+  int depth = 0;
+  std::vector<int> openLines;
+  bool lastEndsFlow = false;  // the previous command never falls through (goto, change)
+
+  bool collecting() const { return changesTo == nullptr; }
+  void report(int line, std::string_view message, std::string_view detail, bool note = false) {
+    if (!collecting()) c.report(line, message, detail, note);
+  }
+  ReportFn at(int line) {
+    return [this, line](std::string_view m, std::string_view d) { report(line, m, d); };
+  }
+
+  void collectLabels();
+  void run();
+  void condition();
+  void textLine();
+  void command(const CommandRow& row);
+  void endPage(int line);
+  void checkPicture(int line, std::string name, bool nullAllowed = false);
+  void checkSound(int line, std::string name, bool defined);
+  void checkImplied(int line, std::string_view keyword, const std::vector<std::string>& args);
+  std::optional<std::int64_t> literal(const std::string& arg) {
+    return checkExpression(arg, [](std::string_view, std::string_view) {});
+  }
+};
+
+ScriptChecker::ScriptChecker(GameData& data, std::vector<Finding>& findings)
+    : data_(data), findings_(findings) {}
+
+void ScriptChecker::report(int line, std::string_view message, std::string_view detail, bool note) {
+  auto key = std::make_tuple(path_, line, std::string(message), std::string(detail));
+  if (!seen_.insert(key).second) return;
+  findings_.push_back(Finding{path_, line, std::string(message), std::string(detail), note});
+}
+
+void ScriptChecker::drainEngineReports(int lineOverride) {
+  auto& entries = data_.reports().entries;
+  for (const RecordingReporter::Entry& e : entries)
+    report(lineOverride >= 0 ? lineOverride : (e.script ? e.number : 0), e.message, e.detail);
+  entries.clear();
+}
+
+bool ScriptChecker::install(const ScriptFile& file) {
+  ScriptContext& sc = *data_.runtime().script;
+  sc.reset();
+  sc.state = &data_.runtime().state;
+  sc.text = file.bytes;
+  sc.size = static_cast<std::int32_t>(sc.text.size());
+  unscrambleScript(sc.text);
+  return sc.size > 0;
+}
+
+void ScriptChecker::collectDefinitions(const ScriptFile& file) {
+  if (!install(file)) return;
+  PageSetup scratch;
+  Walk w(*this, *data_.runtime().script, scratch, nullptr);
+  w.run();
+  data_.reports().entries.clear();
+}
+
+void ScriptChecker::check(std::string_view name, const ScriptFile& file, PageSetup& page,
+                          std::vector<std::string>& changesTo) {
+  path_ = "scr\\" + std::string(name) + ".scr";
+  Runtime& rt = data_.runtime();
+  std::snprintf(rt.state.scriptName, sizeof rt.state.scriptName, "%.*s",
+                static_cast<int>(std::min<std::size_t>(name.size(), sizeof rt.state.scriptName - 1)),
+                name.data());
+  if (!install(file)) {
+    report(0, SJ("サイズがおかしい"), path_);
+    return;
+  }
+  ScriptContext& sc = *rt.script;
+  // The engine reads CR LF; a bare LF does not end a word, so arguments run on into the
+  // next line.
+  for (std::size_t i = 1, line = 1; i < sc.text.size(); ++i) {
+    if (sc.text[i] != '\n') continue;
+    if (sc.text[i - 1] != '\r') {
+      report(static_cast<int>(line), SJ("改行が LF だけになっている"), SJ("行末は CR LF にする"));
+      break;
+    }
+    ++line;
+  }
+  if (int line = firstUtf8Line(sc.text))
+    report(line, SJ("Shift-JIS ではない"), SJ("UTF-8 のまま (mirelune-convert script で変換する)"));
+
+  Walk w(*this, sc, page, &changesTo);
+  w.collectLabels();
+  w.run();
+}
+
+// The labels a goto can reach: every token that begins with "@", except the token
+// after a goto, which names a target.
+void ScriptChecker::Walk::collectLabels() {
+  sc.pos = 1;
+  sc.lineNumber = 1;
+  char token[ScriptContext::kWordCapacity];
+  bool afterGoto = false;
+  while (!sc.atEnd()) {
+    int n = sc.peekWord(token, sizeof token);
+    sc.advance(n);
+    if (token[0] == '@' && !afterGoto) labels.insert(token);
+    afterGoto = std::strcmp(token, "goto") == 0;
+    if (n == 0) sc.advance(1);
+  }
+  c.data_.reports().entries.clear();  // the walk below reports what the tokens hold
+  sc.pos = 1;
+  sc.lineNumber = 1;
+}
+
+void ScriptChecker::Walk::run() {
+  sc.pos = 1;
+  sc.lineNumber = 1;
+  while (!sc.atEnd()) {
+    int n = sc.peekWord(sc.word, ScriptContext::kWordCapacity);
+    const int line = sc.lineNumber;
+    if (sc.word[0] == 0) {
+      if (sc.atEnd()) break;
+      // A NUL byte (or an empty quoted word) reads as the end of the script.
+      report(line, SJ("スクリプトの途中で終わっている"), SJ("NUL バイトまたは空の \"\""));
+      sc.advance(n > 0 ? n : 1);
+      continue;
+    }
+    sc.copyLineText();
+    c.drainEngineReports();
+    const auto first = static_cast<std::uint8_t>(sc.word[0]);
+    const bool endsFlowBefore = lastEndsFlow;
+    lastEndsFlow = false;
+    if (first == ';') {
+      sc.skipComment();
+      lastEndsFlow = endsFlowBefore;  // a comment does not change where flow comes from
+    } else if (first == '}') {
+      sc.advance(1);
+      if (depth == 0) {
+        report(line, SJ("括弧が閉じていない"), SJ("対応する { がない }"));
+      } else {
+        --depth;
+        openLines.pop_back();
+      }
+    } else if (first == '[') {
+      condition();
+    } else if (hasEqualsOutsideDoubleByte(sc.word)) {
+      const std::string word = sc.word;
+      sc.skipWord();
+      checkAssignment(word, [this](std::string& t) { sc.substituteDefine(t); }, at(line));
+    } else if (isLeadByte(first)) {
+      textLine();
+    } else if (const CommandRow* row = findCommand(sc.word)) {
+      command(*row);
+    } else {
+      std::string detail = sc.word;
+      if (first == '@' && !endsFlowBefore)
+        detail += SJ("  (ラベルの行に処理が流れ込む。ラベルは「; @名前」のようにコメント行に書く)");
+      if (first != '@' || !endsFlowBefore) report(line, SJ("未定義のコマンド"), detail);
+      sc.skipWord();
+    }
+    c.drainEngineReports();
+  }
+  for (int open : openLines) report(open, SJ("括弧が閉じていない"), "{");
+  if (!collecting() && !pageText.empty() && page.autoReturnOff)
+    report(pageLine, SJ("ページが表示されないまま終わっている"), SJ("最後の文章のあとに ret がない"), true);
+}
+
+void ScriptChecker::Walk::condition() {
+  const int line = sc.lineNumber;
+  sc.advance(1);  // "["
+  const std::string start(reinterpret_cast<const char*>(sc.text.data()) + sc.pos,
+                          std::min<std::size_t>(64, sc.text.size() - static_cast<std::size_t>(sc.pos)));
+  char comparison = 0, logic = 0;
+  bool blankReported = false, breakReported = false;
+  auto fold = [&]() {
+    if (comparison != 0) logic = 0;
+    comparison = 0;
+  };
+  for (;;) {
+    if (sc.atEnd()) {
+      report(line, SJ("スクリプトの終わりになった"), "");
+      return;
+    }
+    const std::uint8_t b = sc.byteAt(sc.pos);
+    if (b == ']') {
+      sc.advance(1);
+      break;
+    }
+    std::size_t i = static_cast<std::size_t>(sc.pos);
+    if (isBlank(b)) {
+      if (!blankReported) report(line, SJ("余分なスペースが入っている"), "");
+      blankReported = true;
+    } else if (b == '\r' || b == '\n') {
+      if (!breakReported) report(line, SJ("改行で終わっている"), "");
+      breakReported = true;
+    } else if (b == '=' || b == '!') {
+      comparison = static_cast<char>(b);
+    } else if (b == '<' || b == '>') {
+      comparison = static_cast<char>(b);
+      if (sc.byteAt(sc.pos + 1) == '=') ++i;
+    } else if (b == '&' || b == '|') {
+      logic = static_cast<char>(b);
+    } else {
+      char operand[ScriptContext::kWordCapacity];
+      readOperand(sc.text.data(), sc.text.size(), i, operand, sizeof operand);
+      std::string value = operand;
+      if (value.empty()) {
+        report(line, SJ("不正な文字"), std::string(1, static_cast<char>(b)));
+        sc.advance(1);
+        continue;
+      }
+      if (!(b >= '0' && b <= '9') && !(b >= 'A' && b <= 'Z')) {
+        sc.substituteDefine(value);
+        if (value.empty() || value[0] != 'F') {
+          report(line, SJ("不正な文字"), operand);
+          // The engine stops here; go on after the condition to check the rest.
+          while (!sc.atEnd() && sc.byteAt(sc.pos) != ']' && sc.byteAt(sc.pos) != '\n') sc.advance(1);
+          if (sc.byteAt(sc.pos) == ']') sc.advance(1);
+          return;
+        }
+      }
+      if (std::optional<std::int64_t> f = flagNumber(value); f && *f >= kFlagCount)
+        report(line, SJ("フラグの範囲を超えている"), value);
+      fold();
+    }
+    sc.advance(static_cast<std::int64_t>(i) + 1 - sc.pos);
+  }
+  if (comparison != 0 || logic != 0) report(line, SJ("演算が途中で終わっている"), "");
+
+  // The block must follow, after blanks, line breaks and comment lines.
+  for (;;) {
+    const std::uint8_t b = sc.skipLineBreaks();
+    if (b == 0 && sc.atEnd()) {
+      report(line, SJ("スクリプトの終わりになった"), "");
+      return;
+    }
+    if (isBlank(b)) {
+      sc.advance(1);
+    } else if (b == ';') {
+      sc.skipComment();
+    } else if (b == '{') {
+      sc.advance(1);
+      break;
+    } else {
+      report(sc.lineNumber, SJ("複文が開始されていない"), "");
+      return;
+    }
+  }
+  // A skipped block ends at the brace that balances it, counted byte by byte.
+  int d = 1;
+  for (std::size_t i = static_cast<std::size_t>(sc.pos); i < sc.text.size() && d > 0; ++i) {
+    const std::uint8_t b = sc.text[i];
+    if (isLeadByte(b)) ++i;
+    else if (b == ';') while (i + 1 < sc.text.size() && sc.text[i + 1] != '\r' && sc.text[i + 1] != '\n') ++i;
+    else if (b == '{') ++d;
+    else if (b == '}') --d;
+  }
+  if (d > 0) {
+    report(line, SJ("括弧が閉じていない"), "{");
+    return;  // reported once here rather than again at the end
+  }
+  ++depth;
+  openLines.push_back(line);
+}
+
+void ScriptChecker::Walk::textLine() {
+  const int line = sc.lineNumber;
+  const std::size_t length = std::strlen(sc.word);
+  const std::string word = sc.word;
+  sc.skipWord();
+  if (collecting()) return;
+  if (!page.windowDefined) {
+    report(line, SJ("window が定義されていません"), "");
+    page.windowDefined = true;  // once is enough
+  }
+  if (pageText.empty()) pageLine = line;
+  if (pageText.size() + length < static_cast<std::size_t>(kMessageCapacity)) {
+    pageText += word;
+  } else {
+    report(line, SJ("ページの文章が 2000 バイトを超える"), SJ("この行は捨てられる"));
+  }
+  const std::uint8_t next = sc.byteAt(sc.pos);
+  if ((sc.atEnd() || next == '\r' || next == '\n') && pageText.size() + 1 < static_cast<std::size_t>(kMessageCapacity))
+    pageText += '\n';
+  if (!page.autoReturnOff) endPage(line);
+}
+
+void ScriptChecker::Walk::endPage(int line) {
+  if (pageText.empty()) return;
+  Runtime& rt = c.data_.runtime();
+  TextLayoutParams params;
+  params.glyphSize = page.glyphSize;
+  params.columns = page.columns;
+  params.rows = page.rows;
+  std::vector<PlacedChar> placed;
+  std::string text = pageText;
+  layoutText(text, params, rt.textRules, c.data_.reports(), placed);
+  c.drainEngineReports(pageLine > 0 ? pageLine : line);
+  pageText.clear();
+  pageLine = 0;
+}
+
+void ScriptChecker::Walk::checkPicture(int line, std::string name, bool nullAllowed) {
+  if (name.empty() || (nullAllowed && name == "NULL")) return;
+  sc.substituteDefine(name);
+  if (!c.data_.pictureExists(name)) report(line, SJ("ファイルが存在しない"), "cg\\" + name + ".psd");
+}
+
+void ScriptChecker::Walk::checkSound(int line, std::string name, bool defined) {
+  if (name.empty()) return;
+  if (defined) sc.substituteDefine(name);
+  std::string path = "wav\\" + name + ".wav";
+  if (!c.data_.exists(path)) report(line, SJ("ファイルが存在しない"), path);
+}
+
+void ScriptChecker::Walk::checkImplied(int line, std::string_view keyword, const std::vector<std::string>& args) {
+  for (const std::string& path : impliedFiles(keyword, args)) {
+    if (!c.impliedChecked_.insert(path).second) continue;
+    if (!c.data_.exists(path)) report(line, SJ("ファイルが存在しない"), path + SJ("  (") + std::string(keyword) + SJ(" で使う)"));
+  }
+}
+
+void ScriptChecker::Walk::command(const CommandRow& row) {
+  const int line = sc.lineNumber;
+  const std::string keyword = row.keyword;
+  const CommandArguments* spec = findCommandArguments(keyword);
+  sc.skipWord();
+  if (spec == nullptr) {
+    report(line, SJ("検査できないコマンド"), keyword);
+    return;
+  }
+  std::vector<std::string> args;
+  std::vector<int> lines;
+  for (const ArgSpec& a : spec->args) {
+    args.push_back(sc.readArgument(a.capacity));
+    lines.push_back(sc.lineNumber);
+  }
+  c.drainEngineReports();
+
+  if (keyword == "define" || keyword == "def_cg") {
+    DefineTable& table = keyword == "define" ? c.data_.runtime().defines : c.data_.runtime().pictureFlags;
+    if (collecting() && !table.add(args[0], args[1])) report(line, SJ("これ以上登録できない"), "");
+    if (keyword == "def_cg") {
+      if (std::optional<std::int64_t> f = literal(args[1]); f && (*f < 0 || *f >= kFlagCount))
+        report(line, SJ("フラグの範囲を超えている"), args[1]);
+    }
+    return;
+  }
+  if (collecting()) return;
+
+  // Transitions that take away the picture shown never load the one named.
+  bool keepsOld = false;
+  for (std::size_t i = 0; i < args.size(); ++i)
+    if (spec->args[i].kind == ArgKind::Transition && transitionKeepsOldPicture(args[i])) keepsOld = true;
+
+  std::optional<std::int64_t> windowKind;
+  if (keyword == "window") windowKind = literal(args[0]);
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const ArgSpec& a = spec->args[i];
+    const std::string& v = args[i];
+    const int l = lines[i];
+    switch (a.kind) {
+      case ArgKind::Expression: checkExpression(v, at(l)); break;
+      case ArgKind::Seconds: checkSeconds(v, at(l)); break;
+      case ArgKind::Picture:
+        if (!keepsOld) checkPicture(l, v, keyword == "window" && windowKind == 2);
+        break;
+      case ArgKind::Sound: checkSound(l, v, false); break;
+      case ArgKind::Effect: checkSound(l, v, true); break;
+      case ArgKind::Script:
+        if (v.empty() || v.size() > 63) {
+          report(l, SJ("ファイルが存在しない"), "scr\\" + v + ".scr");
+        } else {
+          if (!c.data_.exists("scr\\" + v + ".scr")) report(l, SJ("ファイルが存在しない"), "scr\\" + v + ".scr");
+          changesTo->push_back(v);
+        }
+        break;
+      case ArgKind::Label:
+        if (labels.count(v) == 0) report(l, SJ("ラベルが見つからない"), v);
+        break;
+      case ArgKind::Transition:
+        if (!isTransitionWord(v)) report(l, SJ("パラメータが不正"), v);
+        break;
+      case ArgKind::Keyword: {
+        bool known = false;
+        for (std::string_view w : a.words) known = known || v == w;
+        if (!known) report(l, SJ("パラメータが不正"), v);
+        break;
+      }
+      case ArgKind::Movie: {
+        std::string file = v.find('.') == std::string::npos ? v + ".mpg" : v;
+        // A missing movie is passed over by the engine without a word.
+        if (!c.data_.looseExists(file)) report(l, SJ("ファイルが存在しない"), file, true);
+        break;
+      }
+      case ArgKind::Midi:
+        if (!c.data_.looseExists(v + ".mid")) report(l, SJ("ファイルが存在しない"), v + ".mid");
+        break;
+      case ArgKind::Text:
+      case ArgKind::Ignored:
+        break;
+    }
+  }
+
+  checkImplied(line, keyword, args);
+  lastEndsFlow = keyword == "goto" || keyword == "change" || keyword == "title";
+
+  if (keyword == "window") {
+    if (windowKind == 0) {
+      page.windowDefined = true;
+      if (auto cols = literal(args[7])) page.columns = static_cast<int>(*cols);
+      if (auto rows = literal(args[8])) page.rows = static_cast<int>(*rows);
+    } else if (windowKind && *windowKind != 2) {
+      report(line, SJ("現在サポートされていないウィンドウＮｏ．"), args[0]);
+    }
+  } else if (keyword == "window_sel" || keyword == "select" || keyword == "select2") {
+    if (auto n = literal(args[0]); n && *n != 1) report(line, SJ("現在サポートされていないウィンドウＮｏ．"), args[0]);
+    if (keyword != "window_sel") choices = 0;
+  } else if (keyword == "def_sel") {
+    if (args[0] != "NULL" && ++choices > kChoiceSlots) report(line, SJ("選択肢はこれ以上登録できない"), "");
+  } else if (keyword == "effect") {
+    if (args[0] != "FADE_IN" && isTransitionWord(args[0])) report(lines[0], SJ("パラメータが不正"), args[0]);
+  } else if (keyword == "ret" || keyword == "ret_noskip") {
+    if (page.autoReturnOff) endPage(line);
+  } else if (keyword == "auto_ret_on" || keyword == "auto_ret_off") {
+    page.autoReturnOff = keyword == "auto_ret_off";
+  } else if (keyword == "moji") {
+    if (auto code = literal(args[0])) page.glyphSize = glyphSizeOfCode(*code);
+  } else if (keyword == "def_indent") {
+    c.data_.runtime().textRules.setOpeningBrackets(args[0]);
+  } else if (keyword == "def_kinsoku") {
+    c.data_.runtime().textRules.setLineEnd(args[0]);
+  } else if (keyword == "title") {
+    page.glyphSize = 24;  // the return to the title resets the text size
+  }
+}
+
+}  // namespace ml::lint
