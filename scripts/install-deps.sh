@@ -13,7 +13,7 @@ PACKAGES=(
   libfluidsynth-dev timgm6mb-soundfont
   libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
-  imagemagick xvfb x11-apps xauth
+  imagemagick xvfb x11-apps xauth xdotool
 )
 
 missing=()

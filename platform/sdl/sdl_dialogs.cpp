@@ -20,9 +20,6 @@ std::string oneLine(std::string s) {
   return s;
 }
 
-bool keyPressed(SDL_Scancode code) { return ImGui::IsKeyPressed(code, false); }
-
-bool enterPressed() { return keyPressed(SDL_SCANCODE_RETURN) || keyPressed(SDL_SCANCODE_KP_ENTER); }
 
 // Centres the next window on the viewport.
 void centreNext() {
@@ -62,6 +59,8 @@ void readOnlyField(const char* label, const std::string& utf8, float width) {
 
 BoxAnswer SdlPlatform::messageBox(std::string_view captionSjis, std::string_view textSjis, BoxButtons buttons,
                                   BoxIcon icon, bool defaultNo) {
+  auto keyPressed = [this](SDL_Scancode code) { return modalKey(code); };
+  auto enterPressed = [this] { return modalKey(SDL_SCANCODE_RETURN) || modalKey(SDL_SCANCODE_KP_ENTER); };
   std::string caption = sjisToUtf8(captionSjis);
   std::string text = sjisToUtf8(textSjis);
   BoxAnswer fallback = buttons == BoxButtons::Ok ? BoxAnswer::Ok : defaultNo ? BoxAnswer::No : BoxAnswer::Yes;
@@ -140,6 +139,8 @@ BoxAnswer SdlPlatform::messageBox(std::string_view captionSjis, std::string_view
 }
 
 void SdlPlatform::showDebugForm(DebugFormData& form) {
+  auto keyPressed = [this](SDL_Scancode code) { return modalKey(code); };
+  auto enterPressed = [this] { return modalKey(SDL_SCANCODE_RETURN) || modalKey(SDL_SCANCODE_KP_ENTER); };
   if (!modalPossible()) return;
   std::string line = sjisToUtf8(form.lineText);
   std::string memo;
@@ -199,6 +200,8 @@ void SdlPlatform::showDebugForm(DebugFormData& form) {
 }
 
 bool SdlPlatform::chooseFont(FontChoice& choice) {
+  auto keyPressed = [this](SDL_Scancode code) { return modalKey(code); };
+  auto enterPressed = [this] { return modalKey(SDL_SCANCODE_RETURN) || modalKey(SDL_SCANCODE_KP_ENTER); };
   if (!modalPossible()) return false;
   std::vector<std::string> faces = installedTrueTypeFaces();
   std::string current = sjisToUtf8(choice.face);
@@ -238,7 +241,7 @@ bool SdlPlatform::chooseFont(FontChoice& choice) {
       ImGui::Spacing();
       // Only an installed face can be confirmed.
       ImGui::BeginDisabled(selected < 0);
-      if (ImGui::Button("OK", ImVec2(90, 0))) {
+      if (ImGui::Button("OK", ImVec2(90, 0)) || (selected >= 0 && enterPressed())) {
         confirmed = done = true;
       }
       ImGui::EndDisabled();

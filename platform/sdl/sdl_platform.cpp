@@ -287,6 +287,7 @@ void SdlPlatform::pumpEvents(Pump mode) {
       continue;
     }
     if (mode == Pump::Game) handleInput(e);
+    else if (e.type == SDL_KEYDOWN && !e.key.repeat) modalKeys_.push_back(e.key.keysym.scancode);
   }
 }
 
@@ -336,6 +337,12 @@ void SdlPlatform::renderFrame(const std::function<void()>& modalContents) {
   SDL_RenderPresent(renderer_);
 }
 
+bool SdlPlatform::modalKey(int scancode) const {
+  for (int k : modalKeys_)
+    if (k == scancode) return true;
+  return false;
+}
+
 bool SdlPlatform::modalPossible() const { return window_ != nullptr && shown_ && ui_.ready() && !ui_.inFrame(); }
 
 void SdlPlatform::runModal(const std::function<bool()>& drawContents, const std::function<void()>& afterFrame) {
@@ -344,6 +351,7 @@ void SdlPlatform::runModal(const std::function<bool()>& drawContents, const std:
   while (open) {
     pumpEvents(Pump::Modal);
     renderFrame([&] { open = drawContents(); });
+    modalKeys_.clear();
     if (afterFrame) afterFrame();
     SDL_Delay(10);
   }

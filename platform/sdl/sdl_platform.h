@@ -74,6 +74,12 @@ class SdlPlatform : public Platform {
   // afterFrame runs between pictures, where it may open a box of its own.
   void runModal(const std::function<bool()>& drawContents, const std::function<void()>& afterFrame = {});
   bool modalPossible() const;
+ public:
+  // A key pressed since the modal's last picture (ImGui 1.86 misses a press and release
+  // that arrive between two frames).
+  bool modalKey(int scancode) const;
+
+ private:
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -92,6 +98,7 @@ class SdlPlatform : public Platform {
   bool mouseInGame_[3] = {false, false, false};
   std::string captionUtf8_;
   std::vector<std::function<void()>> pendingClicks_;
+  std::vector<int> modalKeys_;
 };
 
 }  // namespace ml
