@@ -1,6 +1,7 @@
 // Start-up, frame loop, title return and shutdown through the headless platform.
 #include <gtest/gtest.h>
 
+#include "app/headless_shell.h"
 #include "shell_fixture.h"
 
 namespace ml::test {
@@ -260,6 +261,82 @@ TEST(TitleReturn, TitleQuestionDefaultsToNo) {
   a.requestTitle();
   EXPECT_FALSE(a.runtime().window.titleRequested);
   EXPECT_TRUE(g.reported("MessageBox: [確認] タイトル画面に戻りますか？ -> No"));
+}
+
+}  // namespace
+}  // namespace ml::test
+
+namespace ml::test {
+namespace {
+
+std::vector<char*> argvOf(std::vector<std::string>& args) {
+  std::vector<char*> v{const_cast<char*>("mirelune")};
+  for (auto& a : args) v.push_back(a.data());
+  return v;
+}
+
+TEST(HeadlessShell, OptionsAreTakenAndTheRestHandedBack) {
+  std::vector<std::string> args{"--headless", "--game", "/g",   "OpenDebugMode", "--frames", "30",
+                                "--seed",     "7",      "--input", "in.txt",     "--autoplay",
+                                "--screenshot", "s.png", "--steps", "9", "--dump-state", "d.bin"};
+  auto argv = argvOf(args);
+  HeadlessShellOptions o;
+  std::vector<std::string> rest;
+  std::string err;
+  ASSERT_TRUE(parseHeadlessShellOptions(static_cast<int>(argv.size()), argv.data(), o, rest, err)) << err;
+  EXPECT_EQ(o.app.gameDir, "/g");
+  EXPECT_TRUE(o.app.debugMode);
+  EXPECT_TRUE(o.app.headless);
+  EXPECT_EQ(o.frames, 30u);
+  EXPECT_EQ(o.app.maxSteps, 9u);
+  EXPECT_EQ(o.inputFile, "in.txt");
+  EXPECT_TRUE(o.autoplay);
+  EXPECT_EQ(o.screenshot, "s.png");
+  // The runner's own options stay for the runner (with their values, in order).
+  EXPECT_EQ(rest, (std::vector<std::string>{"--seed", "7", "--dump-state", "d.bin"}));
+
+  for (std::vector<std::string> bad : {std::vector<std::string>{"--frames", "x"},
+                                       std::vector<std::string>{"--steps"},
+                                       std::vector<std::string>{"--frames", "-1"}}) {
+    auto bargv = argvOf(bad);
+    HeadlessShellOptions b;
+    std::vector<std::string> r;
+    EXPECT_FALSE(parseHeadlessShellOptions(static_cast<int>(bargv.size()), bargv.data(), b, r, err));
+    EXPECT_FALSE(err.empty());
+  }
+}
+
+TEST(HeadlessShell, FrameLimitedRunWithInputAndScreenshot) {
+  HeadlessGame g;
+  g.dir.write("input.txt", "# the player waits, then quits by the menu\nwait 50\nanswer yes\nmenu MnExit\n");
+  HeadlessShellOptions o;
+  o.inputFile = g.dir.file("input.txt");
+  o.screenshot = g.dir.file("shot.png");
+  o.app.gameDir = g.dir.path();
+  o.app.headless = true;
+  std::string err;
+  ASSERT_TRUE(prepareHeadlessPlatform(g.platform, o, err)) << err;
+  Application a(g.platform, g.platform, o.app);
+  a.run();
+  EXPECT_EQ(a.end(), RunEnd::Closed);
+  EXPECT_EQ(finishHeadlessRun(g.platform, a, o), 0);
+  EXPECT_TRUE(g.dir.exists("shot.png"));
+
+  HeadlessShellOptions badInput;
+  g.dir.write("bad.txt", "wait\n");
+  badInput.inputFile = g.dir.file("bad.txt");
+  EXPECT_FALSE(prepareHeadlessPlatform(g.platform, badInput, err));
+  EXPECT_NE(err.find("line 1"), std::string::npos);
+}
+
+TEST(HeadlessShell, FatalStartUpIsAFailedRun) {
+  HeadlessGame g(false, "", false);
+  HeadlessShellOptions o;
+  o.app.gameDir = g.dir.path();
+  o.app.headless = true;
+  Application a(g.platform, g.platform, o.app);
+  a.run();
+  EXPECT_EQ(finishHeadlessRun(g.platform, a, o), 1);
 }
 
 }  // namespace
