@@ -70,7 +70,8 @@ bool ImGuiLayer::init(SDL_Window* window, SDL_Renderer* renderer) {
   if (!ImGui_ImplSDLRenderer_Init(renderer)) return false;
   ready_ = true;
   // The bar is one framed line: font height and the frame padding above and below.
-  menuBarHeight_ = static_cast<int>(std::ceil((font ? font->FontSize : 13.0f) + style.FramePadding.y * 2));
+  // (The font's own size is known only once the atlas is built.)
+  menuBarHeight_ = static_cast<int>(std::ceil((font ? kUiFontPixels : 13.0f) + style.FramePadding.y * 2));
   return true;
 }
 
