@@ -34,8 +34,15 @@ void AssetSink::write(const std::string& dir, const std::string& name, const std
   lines_.push_back(dir + "\\" + name + "\t" + form + "\t" + note);
 }
 
+const RgbaImage* AssetSink::kept(const std::string& name, int frame) const {
+  auto it = kept_.find(name);
+  if (it == kept_.end() || frame < 0 || frame >= static_cast<int>(it->second.size())) return nullptr;
+  return &it->second[frame];
+}
+
 void AssetSink::preview(const std::string& name, const RgbaImage& image) {
   if (previewDir_.empty()) return;
+  if (!kept_.count(name)) kept_[name] = {image};
   writePng(previewDir_ + "/" + name + ".png", image);
 }
 
@@ -69,6 +76,7 @@ void AssetSink::framesPsd(const std::string& name, const std::vector<RgbaImage>&
             (frames.size() == 1 ? "" : "s") + (compression == PsdCompression::Rle ? " rle" : " raw"),
         note);
   if (!previewDir_.empty()) {
+    kept_[name] = frames;
     // All frames side by side over a checkerboard, so transparency shows.
     int n = static_cast<int>(frames.size());
     int cols = std::min(n, std::max(1, 1600 / std::max(w, 1)));

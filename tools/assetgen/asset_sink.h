@@ -4,6 +4,7 @@
 // bad write does not hide the others.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ class AssetSink {
                   const std::string& note);
   void pcmWave(const std::string& name, const AudioBuffer& audio, const std::string& note);
 
+  // With a preview folder, the pictures are also kept in memory (frames by name) so
+  // that mock-up screens can be composed from them.
+  const RgbaImage* kept(const std::string& name, int frame = 0) const;
+  const std::string& previewDir() const { return previewDir_; }
+
   // Writes assets.txt; true when every file was written.
   bool finish();
   int failures() const { return failures_; }
@@ -44,6 +50,7 @@ class AssetSink {
   std::string outDir_;
   std::string previewDir_;
   std::vector<std::string> lines_;
+  std::map<std::string, std::vector<RgbaImage>> kept_;
   int failures_ = 0;
   std::uint32_t serial_ = 0x4D4C0000;
 };

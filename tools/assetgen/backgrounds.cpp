@@ -213,16 +213,41 @@ RgbaImage drawBackgroundPicture(int number) {
   }
 }
 
+RgbaImage thumbnailOf(const RgbaImage& picture) {
+  int w = picture.width, h = picture.height;
+  PixelRect r{0, 0, w, h};
+  if (w * 3 > h * 4) {
+    r.w = h * 4 / 3;
+    r.x = (w - r.w) / 2;
+  } else {
+    r.h = w * 3 / 4;
+    r.y = (h - r.h) / 2;
+  }
+  return resizeImage(cropImage(picture, r), 120, 90);
+}
+
 void makeBackgrounds(GenContext& ctx) {
   AssetSink& s = ctx.sink;
-  s.flatPsd("bg01a.psd", drawBackgroundPicture(0), PsdCompression::Rle, "background: blue sky by day");
-  s.flatPsd("bg01b.psd", drawBackgroundPicture(1), PsdCompression::Raw, "background: sky at dusk");
-  s.bmp24("bg02a.bmp", drawBackgroundPicture(2), "background: Aoi's room by day");
-  s.bmp24("bg02b.bmp", drawBackgroundPicture(3), "background: Aoi's room at night");
-  s.flatPsd("bg03a.psd", drawBackgroundPicture(4), PsdCompression::Rle, "background: street at dusk");
-  s.flatPsd("bg03b.psd", drawBackgroundPicture(5), PsdCompression::Rle, "background: street at night");
-  s.bmp24("bg04a.bmp", drawBackgroundPicture(6), "background: seaside under the moon");
-  s.flatPsd("bg05a.psd", drawBackgroundPicture(7), PsdCompression::Raw, "background: park by day");
+  struct Item {
+    const char* name;
+    int kind;  // 0 psd rle, 1 psd raw, 2 bmp
+    const char* note;
+  };
+  const Item items[] = {
+      {"bg01a", 0, "background: blue sky by day"},   {"bg01b", 1, "background: sky at dusk"},
+      {"bg02a", 2, "background: Aoi's room by day"}, {"bg02b", 2, "background: Aoi's room at night"},
+      {"bg03a", 0, "background: street at dusk"},    {"bg03b", 0, "background: street at night"},
+      {"bg04a", 2, "background: seaside under the moon"}, {"bg05a", 1, "background: park by day"},
+  };
+  for (int i = 0; i < 8; ++i) {
+    RgbaImage picture = drawBackgroundPicture(i);
+    std::string name = items[i].name;
+    if (items[i].kind == 2)
+      s.bmp24(name + ".bmp", picture, items[i].note);
+    else
+      s.flatPsd(name + ".psd", picture, items[i].kind == 0 ? PsdCompression::Rle : PsdCompression::Raw, items[i].note);
+    ctx.thumbnails[name] = thumbnailOf(picture);
+  }
   s.bmp24("black.bmp", RgbaImage(kW, kH, 0, 0, 0, 255), "background: black");
   s.bmp24("white.bmp", RgbaImage(kW, kH, 255, 255, 255, 255), "background: white");
 }

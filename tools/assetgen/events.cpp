@@ -232,16 +232,23 @@ RgbaImage drawEventPicture(int number, int variant) {
 
 void makeEvents(GenContext& ctx) {
   AssetSink& s = ctx.sink;
-  s.bmp24("ev01a.bmp", drawEventPicture(0, 0), "event: Aoi and Rin on the beach under the moon");
-  s.bmp24("ev01b.bmp", drawEventPicture(0, 1), "event: the same, with a shooting star");
-  s.bmp24("ev02a.bmp", drawEventPicture(1, 0), "event: walking home at dusk");
-  s.bmp24("ev02b.bmp", drawEventPicture(1, 1), "event: walking home at dusk, closer");
-  s.bmp24("ev03a.bmp", drawEventPicture(2, 0), "event: Aoi smiling, close up");
-  s.bmp24("ev03b.bmp", drawEventPicture(2, 1), "event: Aoi surprised, close up");
-  s.bmp24("ev04.bmp", drawEventPicture(3, 0), "event: meteor shower over the sea, 800x1200 (scrolls vertically)");
-  s.bmp24("ev05.bmp", drawEventPicture(4, 0), "event: the town at night from the hill, 1600x600 (scrolls sideways)");
-  s.bmp8("ev06.bmp", sepiaMemory(), false, "event: a childhood memory in sepia (8-bit palette)");
-  s.bmp8("ev07.bmp", paperCut(), true, "event: cut-paper night (8-bit, run-length coded)");
+  auto put = [&](const char* name, const RgbaImage& picture, const char* note) {
+    s.bmp24(std::string(name) + ".bmp", picture, note);
+    ctx.thumbnails[name] = thumbnailOf(picture);
+  };
+  put("ev01a", drawEventPicture(0, 0), "event: Aoi and Rin on the beach under the moon");
+  put("ev01b", drawEventPicture(0, 1), "event: the same, with a shooting star");
+  put("ev02a", drawEventPicture(1, 0), "event: walking home at dusk");
+  put("ev02b", drawEventPicture(1, 1), "event: walking home at dusk, closer");
+  put("ev03a", drawEventPicture(2, 0), "event: Aoi smiling, close up");
+  put("ev03b", drawEventPicture(2, 1), "event: Aoi surprised, close up");
+  put("ev04", drawEventPicture(3, 0), "event: meteor shower over the sea, 800x1200 (scrolls vertically)");
+  put("ev05", drawEventPicture(4, 0), "event: the town at night from the hill, 1600x600 (scrolls sideways)");
+  IndexedImage sepia = sepiaMemory(), paper = paperCut();
+  s.bmp8("ev06.bmp", sepia, false, "event: a childhood memory in sepia (8-bit palette)");
+  s.bmp8("ev07.bmp", paper, true, "event: cut-paper night (8-bit, run-length coded)");
+  ctx.thumbnails["ev06"] = thumbnailOf(drawEventPicture(5, 0));
+  ctx.thumbnails["ev07"] = thumbnailOf(drawEventPicture(6, 0));
 }
 
 }  // namespace ml::tools

@@ -2,6 +2,9 @@
 // synthesises deterministically (fixed seeds) and hands its files to the sink.
 #pragma once
 
+#include <map>
+#include <string>
+
 #include "tools/assetgen/asset_sink.h"
 #include "tools/common/canvas.h"
 #include "tools/common/canvas_text.h"
@@ -11,7 +14,13 @@ namespace ml::tools {
 struct GenContext {
   AssetSink& sink;
   const TextPainter& text;
+  // 120x90 thumbnails of the pictures made so far, by file name without extension
+  // (the galleries' sheets are cut from them).
+  std::map<std::string, RgbaImage> thumbnails;
 };
+
+// A 120x90 thumbnail of the picture's centre (4:3, whatever its own shape).
+RgbaImage thumbnailOf(const RgbaImage& picture);
 
 // Pictures.
 void makeBackgrounds(GenContext& ctx);
@@ -28,6 +37,9 @@ void makeExtrasParts(GenContext& ctx);
 void makeMusic(GenContext& ctx);
 void makeEffects(GenContext& ctx);
 void makeVoices(GenContext& ctx);
+
+// With --preview: whole screens composed from the pictures made, to judge the look.
+void writeMockups(const AssetSink& sink);
 
 // Pictures other parts reuse (the galleries show event pictures as thumbnails).
 RgbaImage drawEventPicture(int number, int variant);

@@ -24,7 +24,7 @@ void usage(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string out, preview, only;
+  std::string out, preview, only, part;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
       usage(stdout);
@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
     }
     if (!std::strcmp(argv[i], "--preview") && i + 1 < argc) {
       preview = argv[++i];
+    } else if (!std::strcmp(argv[i], "--part") && i + 1 < argc) {
+      part = argv[++i];  // one step by name, for working on it
     } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
       only = argv[++i];
       if (only != "pictures" && only != "sounds") {
@@ -56,7 +58,7 @@ int main(int argc, char** argv) {
   ml::tools::AssetSink sink(out, preview);
   ml::tools::TextPainter text;
   if (!text.available()) std::fputs("mirelune-assetgen: warning: no font found; captions stay empty\n", stderr);
-  ml::tools::GenContext ctx{sink, text};
+  ml::tools::GenContext ctx{sink, text, {}};
   struct Step {
     const char* kind;
     const char* name;
@@ -66,15 +68,21 @@ int main(int argc, char** argv) {
       {"pictures", "backgrounds", ml::tools::makeBackgrounds},
       {"pictures", "characters", ml::tools::makeCharacters},
       {"pictures", "events", ml::tools::makeEvents},
+      {"pictures", "window", ml::tools::makeWindowParts},
+      {"pictures", "title", ml::tools::makeTitleParts},
+      {"pictures", "options", ml::tools::makeOptionParts},
+      {"pictures", "extras", ml::tools::makeExtrasParts},
   };
   for (const Step& step : steps) {
     if (!only.empty() && only != step.kind) continue;
+    if (!part.empty() && part != step.name) continue;
     auto t0 = Clock::now();
     step.run(ctx);
     if (!preview.empty())
       std::fprintf(stderr, "%-12s %6.2f s\n", step.name,
                    std::chrono::duration<double>(Clock::now() - t0).count());
   }
+  if (!preview.empty()) ml::tools::writeMockups(sink);
   bool ok = sink.finish();
   std::printf("mirelune-assetgen: %zu files in %s (%.1f s)%s\n", sink.count(), out.c_str(),
               std::chrono::duration<double>(Clock::now() - start).count(), ok ? "" : ", with failures");
