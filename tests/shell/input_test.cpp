@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/input_state.h"
+#include "engine/poll.h"
 #include "shell_fixture.h"
 
 namespace ml::test {
@@ -195,6 +196,38 @@ TEST(InputMapping, DebugLettersOnlyInDebugMode) {
     a.input().keyDown(letter('C', true));  // Alt+C: the menu shortcut copies once
     EXPECT_NE(g.platform.clipboard().find("(1)\r\n"), std::string::npos);
   }
+}
+
+}  // namespace
+}  // namespace ml::test
+
+namespace ml::test {
+namespace {
+
+// The engine's poll reads what the shell delivers: the Ctrl key (held: skip), the wheel
+// presses it releases every time, and the mouse in game-area coordinates.
+TEST(InputPoll, CtrlWheelAndMouseThroughThePoll) {
+  HeadlessGame g;
+  Application& a = g.start();
+  Runtime& rt = a.runtime();
+  InputScript s;
+  std::string err;
+  ASSERT_TRUE(s.parse("move 640 480\nwheel 1\nctrl down\n", err));
+  g.platform.setInputScript(s);
+  ASSERT_TRUE(poll(*rt.script));
+  EXPECT_TRUE(rt.input.isHeld(InputSkip));
+  EXPECT_TRUE(rt.input.isPressed(InputLogBack));
+  EXPECT_FALSE(rt.input.isHeld(InputLogBack));  // released by the same poll
+  EXPECT_EQ(rt.script->mouseX, 640);
+  EXPECT_EQ(rt.script->mouseY, 480);
+  g.platform.setActive(false);
+  ASSERT_TRUE(poll(*rt.script));
+  EXPECT_FALSE(rt.input.isHeld(InputSkip));  // an inactive window does not skip
+  EXPECT_EQ(rt.script->mouseX, -1);
+  g.platform.setActive(true);
+  g.platform.setCtrlHeld(false);
+  ASSERT_TRUE(poll(*rt.script));
+  EXPECT_FALSE(rt.input.isHeld(InputSkip));
 }
 
 }  // namespace
