@@ -282,7 +282,12 @@ void Application::shutdown() {
   platform_.setMenuBar(nullptr);
 }
 
-void Application::rebuildFonts() { fontsRebuilt_++; }
+void Application::rebuildFonts() {
+  // The large font follows the script's text size, kept as the size code minus one.
+  int textSize = static_cast<int>(rt_.state.textSizeCode()) + 1;
+  rt_.messageFonts.rebuild(rt_.fonts, rt_.window.fontName, rt_.window.fontStyle, textSize);
+  ++fontsRebuilt_;
+}
 
 void Application::setAutoMode(bool on) { ml::setAutoMode(rt_, on); }
 

@@ -201,6 +201,10 @@ TEST(Menus, FontItems) {
   EXPECT_EQ(rt.settings.font.style, 1);
   EXPECT_TRUE(rt.window.fontChanged);
   EXPECT_EQ(a.fontsRebuilt(), rebuilt + 1);
+  ASSERT_TRUE(rt.messageFonts.normal && rt.messageFonts.large && rt.messageFonts.small);
+  EXPECT_EQ(rt.messageFonts.normal->faceName(), rt.window.fontName);
+  EXPECT_EQ(rt.messageFonts.normal->style(), 1);
+  EXPECT_EQ(rt.messageFonts.small->height(), 12);
 
   // Bold and underlined: the face changes, the style does not.
   c.face = utf8ToSjis("IPAPゴシック");
