@@ -17,10 +17,8 @@ namespace {
 
 constexpr std::size_t kMaxRefreshModes = 10;
 
-// Services whose construction belongs to layers still being built. Each answers
-// whether the service exists; until its layer offers a constructor there is nothing
-// that can fail.
-bool createBackBuffer(Runtime&) { return true; }
+// The sound device belongs to the sound layer, which offers no constructor yet; until
+// it does there is nothing that can fail.
 bool createSoundDevice(Runtime&) { return true; }
 
 }  // namespace
@@ -65,7 +63,7 @@ Application::Application(Platform& platform, Reporter& reporter, AppOptions opti
       options_(std::move(options)),
       menus_(*this),
       rt_(platform, reporter, options_.gameDir),
-      screen_(platform, menus_),
+      screen_(platform, menus_, rt_.backBuffer),
       input_(*this) {
   rt_.debugMode = options_.debugMode;
   rt_.random.seed(static_cast<std::uint32_t>(platform_.unixTime()));
@@ -134,7 +132,7 @@ bool Application::startUp() {
   // The Vorbis decoder is linked in; there is no codec driver that could be missing.
   menus_.prepareScreenItems();
 
-  if (!createBackBuffer(rt_)) return fatal(SJ("画面の作成に失敗しました"));
+  if (!rt_.backBuffer.create()) return fatal(SJ("画面の作成に失敗しました"));
   menus_.item("MnFull16").visible = true;
 
   if (!createSoundDevice(rt_)) startUpError(SJ("Direct Sound が使用できません"));
@@ -177,7 +175,7 @@ bool Application::startUp() {
 
   started_ = true;
   // The first paint shows the back buffer as it is.
-  platform_.present(rt_.frameRequest());
+  platform_.present(rt_.backBuffer.presentRequest(rt_.window.paintSuppressed));
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "app/screen_mode.h"
 
 #include "app/menus.h"
+#include "media/back_buffer.h"
 #include "platform/platform.h"
 
 namespace ml {
@@ -10,8 +11,12 @@ void ScreenMode::layout(bool windowed) {
   platform_.setScreenMode(windowed);
 }
 
+bool ScreenMode::windowedFlag() const { return backBuffer_.isWindowed(); }
+
+void ScreenMode::setWindowedFlag(bool windowed) { backBuffer_.setWindowed(windowed); }
+
 void ScreenMode::apply(bool windowed, bool updateMenus) {
-  windowedFlag_ = windowed;
+  setWindowedFlag(windowed);
   layout(windowed);
   if (updateMenus) menus_.setScreenChecks(windowed);
 }

@@ -7,10 +7,12 @@ namespace ml {
 
 class Platform;
 class Menus;
+class BackBuffer;
 
 class ScreenMode {
  public:
-  ScreenMode(Platform& platform, Menus& menus) : platform_(platform), menus_(menus) {}
+  ScreenMode(Platform& platform, Menus& menus, BackBuffer& backBuffer)
+      : platform_(platform), menus_(menus), backBuffer_(backBuffer) {}
 
   // ApplyScreenMode: switches the window's layout; with updateMenus the View menu's
   // check marks follow.
@@ -21,8 +23,8 @@ class ScreenMode {
   void activated();
 
   // The requested mode as last stored (the back buffer's windowed flag).
-  bool windowedFlag() const { return windowedFlag_; }
-  void setWindowedFlag(bool windowed) { windowedFlag_ = windowed; }
+  bool windowedFlag() const;
+  void setWindowedFlag(bool windowed);
   // The layout the window has now.
   bool layoutWindowed() const { return layoutWindowed_; }
 
@@ -31,7 +33,7 @@ class ScreenMode {
 
   Platform& platform_;
   Menus& menus_;
-  bool windowedFlag_ = true;
+  BackBuffer& backBuffer_;
   bool layoutWindowed_ = true;
 };
 
