@@ -1,0 +1,226 @@
+// A runtime on the headless platform with a temporary game folder holding test
+// pictures, for running short scene scripts and looking at layers, the recorded scene
+// and the composed frame.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "engine/command_handlers.h"
+#include "engine/command_table.h"
+#include "engine/runtime.h"
+#include "engine/script_context.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/reporter.h"
+#include "platform/text_encoding.h"
+#include "scene/compose_scene.h"
+#include "scene/picture_layers.h"
+#include "scene/scene_commands.h"
+#include "tools/common/psd_writer.h"
+
+namespace ml::test {
+
+// The headless platform with a look at every presented frame. Until the runtime's
+// presentation composes by itself, a request without pixels is composed here, so
+// that the frames are those the player would see.
+class ScenePlatform : public HeadlessPlatform {
+ public:
+  void present(const PresentRequest& request) override {
+    PresentRequest r = request;
+    if (r.pixels == nullptr && runtime != nullptr) {
+      composeFrame(*runtime);
+      r = runtime->backBuffer.presentRequest();
+    }
+    HeadlessPlatform::present(r);
+    if (onPresent) onPresent();
+  }
+  Runtime* runtime = nullptr;
+  std::function<void()> onPresent;
+};
+
+class SceneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("mirelune-scene-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_ / "scr");
+    std::filesystem::create_directories(dir_ / "cg");
+    platform.setQuiet(true);
+    rt = std::make_unique<Runtime>(platform, reporter, dir_.string());
+    platform.runtime = rt.get();
+    ASSERT_TRUE(rt->backBuffer.create());
+    // The fast set copies opaque pixels exactly, which keeps expected colours simple.
+    rt->pixels = &fastPixelOps();
+    rt->state.flags[2034] = 0;  // no darkening unless a test asks for it
+    platform.setMessageHook([this](HeadlessPlatform&, InputSink*) {
+      ++polls;
+      if (onPoll) onPoll();
+    });
+  }
+  void TearDown() override {
+    platform.setMessageHook(nullptr);
+    platform.onPresent = nullptr;
+    platform.runtime = nullptr;
+    rt.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  void writeBytes(const std::string& relative, const std::vector<std::uint8_t>& bytes) {
+    ASSERT_TRUE(tools::writeFile((dir_ / relative).string(), bytes));
+  }
+  // An opaque one-colour picture "cg/<name>.psd".
+  void picture(const std::string& name, int r, int g, int b, int w = 800, int h = 600) {
+    tools::RgbaImage image(w, h, std::uint8_t(r), std::uint8_t(g), std::uint8_t(b), 255);
+    writeBytes("cg/" + name + ".psd", tools::writeFlatPsd(image, tools::PsdCompression::Rle));
+  }
+  void picture(const std::string& name, const tools::RgbaImage& image) {
+    writeBytes("cg/" + name + ".psd", tools::writeFlatPsd(image, tools::PsdCompression::Rle));
+  }
+  // A character picture: w x h canvas, transparent except an opaque block of one
+  // colour at (bx, by) of bw x bh; `frames` layers of the same block.
+  void character(const std::string& name, int w, int h, int bx, int by, int bw, int bh, int r, int g, int b,
+                 int frames = 1) {
+    std::vector<tools::PsdLayer> layers(static_cast<std::size_t>(frames));
+    for (auto& layer : layers) {
+      layer.image = tools::RgbaImage(bw, bh, std::uint8_t(r), std::uint8_t(g), std::uint8_t(b), 255);
+      layer.left = bx;
+      layer.top = by;
+    }
+    writeBytes("cg/" + name + ".psd", tools::writeLayeredPsd(w, h, layers, tools::PsdCompression::Raw));
+  }
+
+  // Loads a script (UTF-8 here, Shift-JIS in the file) into the game's interpreter.
+  // Lines end in CR LF, as the game's scripts do.
+  ScriptContext& load(const std::string& utf8, const std::string& name = "test") {
+    std::string text;
+    for (char c : utf8) {
+      if (c == '\n') text += '\r';
+      text += c;
+    }
+    std::ofstream out(dir_ / "scr" / (name + ".scr"), std::ios::binary);
+    out << "N" << utf8ToSjis(text);
+    out.close();
+    EXPECT_TRUE(sc().load("scr\\" + name + ".scr", rt->state, true));
+    return sc();
+  }
+
+  // One step of the interpreter, with the scene's commands run by their handlers.
+  std::uint8_t step() {
+    ScriptContext& s = sc();
+    s.peekWord(s.word, ScriptContext::kWordCapacity);
+    const CommandRow* row = findCommand(s.word);
+    CommandHandler handler = row ? sceneHandler(row->handler) : nullptr;
+    if (handler == nullptr) return s.step();
+    s.copyLineText();
+    if (row->dispatcherAdvances) s.skipWord();
+    const std::uint8_t r = handler(s, *row);
+    if (row->redraw && !s.fastForward) composeScene(*rt);
+    return r;
+  }
+  // Runs until a step answers 0 or the script has no more words.
+  int run(int maxSteps = 1000) {
+    int r = 1;
+    for (int i = 0; i < maxSteps; ++i) {
+      char next[ScriptContext::kWordCapacity];
+      if (sc().peekWord(next, sizeof next) == 0 && sc().atEnd()) break;
+      r = step();
+      if (r == 0) break;
+    }
+    return r;
+  }
+  int runScript(const std::string& utf8) {
+    load(utf8);
+    return run();
+  }
+
+  static CommandHandler sceneHandler(CommandHandler h) {
+    struct Pair {
+      CommandHandler from, to;
+    };
+    static const Pair kPairs[] = {
+        {&cmdBg, &scene::cmdBg},
+        {&cmdBgWithSprites, &scene::cmdBgWithSprites},
+        {&cmdEv, &scene::cmdEv},
+        {&cmdEv1, &scene::cmdEv1},
+        {&cmdSp, &scene::cmdSp},
+        {&cmdSprites, &scene::cmdSprites},
+        {&cmdSpLoop, &scene::cmdSpLoop},
+        {&cmdSpWait, &scene::cmdSpWait},
+        {&cmdSetHsv, &scene::cmdSetHsv},
+        {&cmdSetRgb, &scene::cmdSetRgb},
+        {&cmdDefSpritePosition, &scene::cmdDefSpritePosition},
+        {&cmdMono, &scene::cmdMono},
+        {&cmdPosi, &scene::cmdPosi},
+        {&cmdMask, &scene::cmdMask},
+        {&cmdMoveYPosi, &scene::cmdMoveYPosi},
+        {&cmdMoveXYPosi, &scene::cmdMoveXYPosi},
+        {&cmdMoveXYSet, &scene::cmdMoveXYSet},
+        {&cmdMoveXYWait, &scene::cmdMoveXYWait},
+        {&cmdSetAllFade, &scene::cmdSetAllFade},
+        {&cmdSetFade, &scene::cmdSetFade},
+        {&cmdSetAlpha, &scene::cmdSetAlpha},
+        {&cmdSpriteFade, &scene::cmdSpriteFade},
+        {&cmdFade, &scene::cmdFade},
+        {&cmdMosaic, &scene::cmdMosaic},
+        {&cmdScroll, &scene::cmdScroll},
+        {&cmdShake, &scene::cmdShake},
+        {&cmdFadeAll, &scene::cmdFadeAll},
+        {&cmdFlash, &scene::cmdFlash},
+        {&cmdZoom, &scene::cmdZoom},
+        {&cmdRotate, &scene::cmdRotate},
+        {&cmdEffect, &scene::cmdEffect},
+        {&cmdBgEffect, &scene::cmdBgEffect},
+    };
+    for (const Pair& p : kPairs)
+      if (p.from == h) return p.to;
+    return nullptr;
+  }
+
+  ScriptContext& sc() { return *rt->script; }
+  GameState& state() { return rt->state; }
+  Sprite& layer(int slot) { return rt->layers[static_cast<std::size_t>(slot)]; }
+  std::string name(int sceneSlot) { return recordedName(rt->state, sceneSlot); }
+
+  // A pixel of the last presented frame, as the window shows it (opaque).
+  std::uint32_t shownPixel(int x, int y) {
+    const auto& f = platform.lastFrame();
+    return f.size() == 800u * 600u ? f[std::size_t(y) * 800 + x] & 0xFFFFFFu : 0xDEADBEEFu;
+  }
+  // The composed frame, as composition would make it now.
+  std::uint32_t framePixel(int x, int y) { return rt->backBuffer.pixels()[y * 800 + x] & 0xFFFFFFu; }
+  void compose() { ASSERT_TRUE(composeFrame(*rt)); }
+  static int red(std::uint32_t p) { return int(p >> 16) & 255; }
+  static int green(std::uint32_t p) { return int(p >> 8) & 255; }
+  static int blue(std::uint32_t p) { return int(p) & 255; }
+
+  // Effect speed index 0..11 (step 128 .. 1).
+  void speed(int index) { rt->settings.effect.speed = -index; }
+
+  // Reports other than the end-of-script one, as UTF-8 "message|detail".
+  std::vector<std::string> errors() const {
+    std::vector<std::string> out;
+    for (const auto& e : reporter.entries)
+      if (e.message != SJ("最後まで実行しました")) out.push_back(sjisToUtf8(e.message) + "|" + sjisToUtf8(e.detail));
+    return out;
+  }
+
+  std::filesystem::path dir_;
+  ScenePlatform platform;
+  RecordingReporter reporter;
+  std::unique_ptr<Runtime> rt;
+  int polls = 0;
+  std::function<void()> onPoll;
+};
+
+}  // namespace ml::test
