@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/command_table.h"
 #include "engine/runtime.h"
 #include "media/archive.h"
 #include "platform/text_encoding.h"
@@ -38,6 +39,7 @@ constexpr const char* kHelp =
     "Lines marked \"note:\" (unreachable scripts, missing movies, which the engine skips\n"
     "silently) are told but do not count.\n"
     "  --verbose  also tell where each script was read from\n"
+    "  --usage    also list the command words the scripts use and those they do not\n"
     "\n"
     "Exit status: 0 clean, 1 when anything was reported, 2 on bad usage or a missing\n"
     "folder.\n";
@@ -52,7 +54,7 @@ bool contains(const std::vector<std::string>& list, const std::string& name) {
 
 int main(int argc, char** argv) {
   std::string folder;
-  bool verbose = false;
+  bool verbose = false, usage = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--help" || a == "-h") {
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
     }
     if (a == "--verbose" || a == "-v") {
       verbose = true;
+    } else if (a == "--usage") {
+      usage = true;
     } else if (!a.empty() && a[0] == '-') {
       std::fprintf(stderr, "mirelune-lint: unknown option \"%s\"\n", a.c_str());
       return 2;
@@ -138,6 +142,14 @@ int main(int argc, char** argv) {
     if (!f.detail.empty()) text += ": " + ml::sjisToUtf8(f.detail);
     std::printf("%s%s\n", where.c_str(), text.c_str());
     if (!f.note) ++problems;
+  }
+  if (usage) {
+    const auto& used = checker.usedCommands();
+    std::string unused;
+    for (const ml::CommandRow& row : ml::commandTable())
+      if (used.count(row.keyword) == 0) unused += std::string(unused.empty() ? "" : " ") + row.keyword;
+    std::printf("command words used: %zu / %zu\n", used.size(), ml::commandTable().size());
+    if (!unused.empty()) std::printf("not used: %s\n", unused.c_str());
   }
   std::vector<std::string> archives = data.openedArchives();
   std::string from;

@@ -78,6 +78,10 @@ struct ScriptChecker::Walk {
   int choices = 0;
   int depth = 0;
   std::vector<int> openLines;
+  // The page as it stood where each open block began: text inside a block is laid out
+  // as if the block ran, and the page goes on after it as if it had not, so that
+  // alternatives are never added up.
+  std::vector<std::string> pageAtOpen;
   bool lastEndsFlow = false;  // the previous command never falls through (goto, change)
 
   bool collecting() const { return changesTo == nullptr; }
@@ -94,6 +98,7 @@ struct ScriptChecker::Walk {
   void textLine();
   void command(const CommandRow& row);
   void endPage(int line);
+  void layOut(const std::string& text, int line);
   void checkPicture(int line, std::string name, bool nullAllowed = false);
   void checkSound(int line, std::string name, bool defined);
   void checkImplied(int line, std::string_view keyword, const std::vector<std::string>& args);
@@ -213,6 +218,9 @@ void ScriptChecker::Walk::run() {
       } else {
         --depth;
         openLines.pop_back();
+        if (!collecting() && pageText != pageAtOpen.back()) layOut(pageText, pageLine > 0 ? pageLine : line);
+        pageText = pageAtOpen.back();
+        pageAtOpen.pop_back();
       }
     } else if (first == '[') {
       condition();
@@ -334,6 +342,7 @@ void ScriptChecker::Walk::condition() {
   }
   ++depth;
   openLines.push_back(line);
+  pageAtOpen.push_back(pageText);
 }
 
 void ScriptChecker::Walk::textLine() {
@@ -360,17 +369,21 @@ void ScriptChecker::Walk::textLine() {
 
 void ScriptChecker::Walk::endPage(int line) {
   if (pageText.empty()) return;
+  layOut(pageText, pageLine > 0 ? pageLine : line);
+  pageText.clear();
+  pageLine = 0;
+}
+
+void ScriptChecker::Walk::layOut(const std::string& page_, int line) {
   Runtime& rt = c.data_.runtime();
   TextLayoutParams params;
   params.glyphSize = page.glyphSize;
   params.columns = page.columns;
   params.rows = page.rows;
   std::vector<PlacedChar> placed;
-  std::string text = pageText;
+  std::string text = page_;
   layoutText(text, params, rt.textRules, c.data_.reports(), placed);
-  c.drainEngineReports(pageLine > 0 ? pageLine : line);
-  pageText.clear();
-  pageLine = 0;
+  c.drainEngineReports(line);
 }
 
 void ScriptChecker::Walk::checkPicture(int line, std::string name, bool nullAllowed) {
@@ -413,6 +426,7 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
   if (keyword == "define" || keyword == "def_cg") {
     DefineTable& table = keyword == "define" ? c.data_.runtime().defines : c.data_.runtime().pictureFlags;
     if (collecting() && !table.add(args[0], args[1])) report(line, SJ("これ以上登録できない"), "");
+    if (!collecting()) c.used_.insert(keyword);
     if (keyword == "def_cg") {
       if (std::optional<std::int64_t> f = literal(args[1]); f && (*f < 0 || *f >= kFlagCount))
         report(line, SJ("フラグの範囲を超えている"), args[1]);
@@ -420,6 +434,7 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
     return;
   }
   if (collecting()) return;
+  c.used_.insert(keyword);
 
   // Transitions that take away the picture shown never load the one named.
   bool keepsOld = false;

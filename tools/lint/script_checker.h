@@ -47,6 +47,9 @@ class ScriptChecker {
   void check(std::string_view name, const ScriptFile& file, PageSetup& page,
              std::vector<std::string>& changesTo);
 
+  // Command words met in the checked scripts.
+  const std::set<std::string>& usedCommands() const { return used_; }
+
  private:
   struct Walk;
   void report(int line, std::string_view message, std::string_view detail, bool note = false);
@@ -58,6 +61,7 @@ class ScriptChecker {
   std::string path_;  // "scr\name.scr" of the script being checked
   std::set<std::tuple<std::string, int, std::string, std::string>> seen_;
   std::set<std::string> impliedChecked_;
+  std::set<std::string> used_;
   friend struct Walk;
 };
 
