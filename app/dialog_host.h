@@ -16,6 +16,8 @@ class DialogHost {
   // Shown without blocking the game.
   virtual void showOption() {}
   virtual void showFlag() {}
+  // The flag viewer shows the flags anew (after `random` in debug mode).
+  virtual void refreshFlag() {}
   virtual void showKeyHelp() {}
   // Modal; true on OK with the text typed into the edit.
   virtual bool showJump(std::string& text) { return false; }

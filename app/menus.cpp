@@ -206,6 +206,8 @@ void Menus::setQuickItems(bool enabled) {
 
 void Menus::setDebugCaption(std::string_view sjis) { app_.platform().setCaption(sjis); }
 
+void Menus::refreshFlagDialog() { app_.dialogs().refreshFlag(); }
+
 void Menus::preparePopup() {
   Runtime& r = rt();
   bool debug = r.debugMode;

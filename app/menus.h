@@ -37,6 +37,7 @@ class Menus : public ShellHooks {
   void refreshSaveMenus(bool enable) override;
   void setQuickItems(bool enabled) override;
   void setDebugCaption(std::string_view sjis) override;
+  void refreshFlagDialog() override;
 
   // Visibility rules applied each time the popup opens.
   void preparePopup();

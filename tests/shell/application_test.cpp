@@ -73,6 +73,10 @@ TEST(StartUp, OrderedSequenceReachesTheFrameLoop) {
   EXPECT_EQ(sjisToUtf8(a.fontDialogChoice().face), "ＭＳ ゴシック");
   EXPECT_TRUE(g.platform.windowed());
   EXPECT_EQ(g.platform.menuBar(), &a.menus().mainMenu());
+  // The first paint shows the (black) back buffer.
+  EXPECT_EQ(g.platform.presentedFrames(), 1u);
+  ASSERT_EQ(g.platform.lastFrame().size(), 800u * 600u);
+  EXPECT_EQ(g.platform.lastFrame()[0], 0xFF000000u);
   // Missing archives are reported, not fatal.
   EXPECT_TRUE(g.reported("データファイルが読めません"));
 }

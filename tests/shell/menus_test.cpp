@@ -46,6 +46,7 @@ TEST(Menus, InitialCaptionsAndStates) {
   for (const MenuItem& m : a.menus().mainMenu().items) top.push_back(m.name);
   EXPECT_EQ(top, (std::vector<std::string>{"MnFile", "MnMove", "MnView", "MnSetting", "MnHelp", "MnDebug"}));
   EXPECT_EQ(menuDisplayText(a.menus().item("MnFile").caption), utf8ToSjis("ファイル(F)"));
+  EXPECT_EQ(menuDisplayText("R&&D &Tools"), "R&D Tools");
 }
 
 TEST(Menus, SkipAndAutoCaptionsFollowTheSwitches) {
