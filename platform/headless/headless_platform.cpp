@@ -203,8 +203,8 @@ BoxAnswer HeadlessPlatform::messageBox(std::string_view captionSjis, std::string
 }
 
 bool HeadlessPlatform::openUrl(std::string_view url) {
-  emit("OpenUrl: " + std::string(url));
-  return true;
+  emit("OpenUrl: " + std::string(url) + (openUrlOk_ ? "" : " -> failed"));
+  return openUrlOk_;
 }
 
 void HeadlessPlatform::showDebugForm(DebugFormData& form) {

@@ -61,6 +61,8 @@ class HeadlessPlatform : public Platform, public Reporter {
   void setQuiet(bool quiet) { quiet_ = quiet; }
   void setDesktopMode(const DesktopMode& mode) { desktop_ = mode; }
   void setRefreshRates(std::vector<int> rates) { refreshRates_ = std::move(rates); }
+  // Whether opening documents and addresses succeeds (a desktop without a browser).
+  void setOpenUrlResult(bool ok) { openUrlOk_ = ok; }
   // Answers for the next message boxes, in order (default button once exhausted).
   void queueBoxAnswer(BoxAnswer a) { boxAnswers_.push_back(a); }
   // Choices for the next font dialogs (cancelled once exhausted).
@@ -119,6 +121,7 @@ class HeadlessPlatform : public Platform, public Reporter {
   bool quiet_ = false;
   bool windowed_ = true;
   int screenModeChanges_ = 0;
+  bool openUrlOk_ = true;
   bool autoplay_ = false;
   std::uint32_t autoplayIntervalMs_ = 100;
   std::uint32_t lastAutoClick_ = 0;

@@ -238,6 +238,10 @@ TEST(Menus, HelpItems) {
   EXPECT_TRUE(g.reported("OpenUrl: file://" + g.dir.path() + "/manual.html"));
   a.menus().item("MnHP").onClick();
   EXPECT_TRUE(g.reported("OpenUrl: " + std::string(kHomePageUrl)));
+  g.platform.setOpenUrlResult(false);
+  a.menus().item("MnHP").onClick();
+  EXPECT_TRUE(g.reported("OpenUrl: " + std::string(kHomePageUrl) + " -> failed"));
+  EXPECT_EQ(g.platform.reports().back(), "MessageBox: [ver 2.40] 起動エラー -> OK");
   a.menus().item("MnAbout").onClick();
   EXPECT_TRUE(g.reported("MessageBox: [ver 2.40] バージョン情報 ver 2.40 "));
 }
