@@ -98,6 +98,7 @@ void Application::formCreate() {
   menus_.item("MnDebug").visible = rt_.debugMode;
   menus_.item("MnKaisouExit").visible = false;
   platform_.setMenuBar(&menus_.mainMenu());
+  rebuildFonts();
 }
 
 void Application::startUpError(std::string_view textSjis) {

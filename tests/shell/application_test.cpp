@@ -69,7 +69,7 @@ TEST(StartUp, OrderedSequenceReachesTheFrameLoop) {
   EXPECT_FALSE(a.menus().item("MnDebug").visible);
   EXPECT_EQ(a.refreshRates(), (std::vector<std::string>{"60", "75"}));
   EXPECT_EQ(a.refreshEntry(), 0);
-  EXPECT_EQ(a.fontsRebuilt(), 1);
+  EXPECT_EQ(a.fontsRebuilt(), 2);  // made at window creation, remade from the settings
   EXPECT_EQ(sjisToUtf8(a.fontDialogChoice().face), "ＭＳ ゴシック");
   EXPECT_TRUE(g.platform.windowed());
   EXPECT_EQ(g.platform.menuBar(), &a.menus().mainMenu());
@@ -184,6 +184,19 @@ TEST(FrameLoop, StepLimitEndsWithoutQuestionAndKeepsReadMarks) {
   EXPECT_EQ(a.end(), RunEnd::Ended);
   EXPECT_EQ(a.steps(), 3u);
   EXPECT_FALSE(g.reported("本当に終了"));
+  EXPECT_TRUE(g.dir.exists("SaveXXX.dat"));
+  EXPECT_TRUE(g.dir.exists("mirelune.ini"));
+}
+
+TEST(FrameLoop, StoryEndClosesWithoutQuestionAndKeepsReadMarks) {
+  // A failed assignment ends the interpreter's loop: the story is over.
+  HeadlessGame g(false, "N\r\n=1\r\n");
+  Application& a = g.make();
+  EXPECT_EQ(a.run(), 0);
+  EXPECT_EQ(a.end(), RunEnd::StoryEnded);
+  EXPECT_TRUE(a.windowClosed());
+  EXPECT_FALSE(g.reported("本当に終了"));
+  // The read marks of the run survive it.
   EXPECT_TRUE(g.dir.exists("SaveXXX.dat"));
   EXPECT_TRUE(g.dir.exists("mirelune.ini"));
 }
