@@ -136,7 +136,10 @@ bool SdlPlatform::ctrlHeld() {
 }
 
 void SdlPlatform::setCaption(std::string_view sjis) {
-  captionUtf8_ = sjisToUtf8(sjis);
+  // Debug mode sets the caption at every step; the window system hears only changes.
+  std::string utf8 = sjisToUtf8(sjis);
+  if (utf8 == captionUtf8_ && window_ != nullptr) return;
+  captionUtf8_ = std::move(utf8);
   if (window_ != nullptr) SDL_SetWindowTitle(window_, captionUtf8_.c_str());
 }
 
