@@ -13,6 +13,8 @@ namespace {
 
 // Menus and dialogs stay responsive between the engine's own presents.
 constexpr std::uint32_t kUiFrameMs = 16;
+// Focus changes this soon after a screen-mode change belong to the change.
+constexpr std::uint32_t kModeSettleMs = 500;
 
 bool mapKey(const SDL_Keysym& ks, KeyEvent& e) {
   e = KeyEvent{};
@@ -166,6 +168,7 @@ void SdlPlatform::setScreenMode(bool windowed) {
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
   lastRender_ = 0;  // draw the new layout at the next chance
+  modeChangedAt_ = SDL_GetTicks();
 }
 
 DesktopMode SdlPlatform::desktopMode() {
@@ -209,6 +212,9 @@ PixelRect SdlPlatform::gameArea() const {
 void SdlPlatform::setActive(bool active) {
   if (active == active_) return;
   active_ = active;
+  // Entering or leaving full screen makes some window managers move the focus away
+  // and back; answering those with another mode change would never end.
+  if (SDL_GetTicks() - modeChangedAt_ < kModeSettleMs) return;
   if (sink_ != nullptr) sink_->activationChanged(active);
 }
 

@@ -95,6 +95,7 @@ class SdlPlatform : public Platform {
   bool haveFrame_ = false;
   PresentPlan plan_;
   std::uint32_t lastRender_ = 0;
+  std::uint32_t modeChangedAt_ = 0;
   bool mouseInGame_[3] = {false, false, false};
   std::string captionUtf8_;
   std::vector<std::function<void()>> pendingClicks_;
