@@ -189,6 +189,7 @@ void Application::runFrameLoop() {
       platform_.waitForMessages(10);
       continue;
     }
+    bool endReportArmed = rt_.switches.endReportArmed;
     std::uint8_t result = rt_.script->step();
     ++steps_;
     if (result == 0) {
@@ -197,6 +198,11 @@ void Application::runFrameLoop() {
       rt_.window.quitRequested = true;
       closed_ = true;
       end_ = RunEnd::StoryEnded;
+      break;
+    }
+    if (options_.endAtScriptEnd && endReportArmed && !rt_.switches.endReportArmed) {
+      end_ = RunEnd::ScriptEnded;
+      endWithoutQuestion();
       break;
     }
     if (options_.maxSteps != 0 && steps_ >= options_.maxSteps) {

@@ -24,6 +24,9 @@ struct AppOptions {
   bool headless = false;
   // Stop after this many interpreter steps (0: no limit), as after a confirmed close.
   std::uint64_t maxSteps = 0;
+  // End the run when the script runs out (its one end-of-script report): a headless
+  // run has nobody to close the idle window.
+  bool endAtScriptEnd = false;
 };
 
 // The windowed program's command line: "--game DIR" and, as the first other argument,
@@ -38,6 +41,7 @@ enum class RunEnd {
   StoryEnded,    // the interpreter's step answered 0
   Closed,        // the player confirmed the exit question
   Ended,         // ended without a question (frame or step limit)
+  ScriptEnded,   // the script ran out (headless runs only)
   FatalStartUp,  // a start-up error; the window stayed idle until closed
   DesktopRefused,
 };

@@ -62,6 +62,7 @@ bool parseHeadlessShellOptions(int argc, char** argv, HeadlessShellOptions& opti
     }
   }
   options.app.headless = true;
+  options.app.endAtScriptEnd = true;
   return true;
 }
 

@@ -15,7 +15,8 @@
 namespace ml {
 
 struct HeadlessShellOptions {
-  AppOptions app;              // --game DIR, the debug word, --steps N (maxSteps)
+  AppOptions app;              // --game DIR, the debug word, --steps N (maxSteps);
+                               // the run ends when the script runs out
   std::uint64_t frames = 0;    // --frames N: 0 means no limit
   std::string inputFile;       // --input FILE
   bool autoplay = false;       // --autoplay

@@ -201,6 +201,18 @@ TEST(FrameLoop, StoryEndClosesWithoutQuestionAndKeepsReadMarks) {
   EXPECT_TRUE(g.dir.exists("mirelune.ini"));
 }
 
+TEST(FrameLoop, HeadlessRunEndsWhenTheScriptRunsOut) {
+  HeadlessGame g(false, "N\r\n; only a comment\r\n");
+  AppOptions o;
+  o.endAtScriptEnd = true;
+  Application& a = g.make(o);
+  a.run();
+  EXPECT_EQ(a.end(), RunEnd::ScriptEnded);
+  EXPECT_TRUE(g.reported("最後まで実行しました"));
+  EXPECT_TRUE(g.dir.exists("SaveXXX.dat"));
+  EXPECT_FALSE(g.reported("本当に終了"));
+}
+
 TEST(FrameLoop, ExitQuestionNoKeepsRunningYesCloses) {
   HeadlessGame g;
   InputScript s;
@@ -304,6 +316,7 @@ TEST(HeadlessShell, OptionsAreTakenAndTheRestHandedBack) {
   EXPECT_EQ(o.app.gameDir, "/g");
   EXPECT_TRUE(o.app.debugMode);
   EXPECT_TRUE(o.app.headless);
+  EXPECT_TRUE(o.app.endAtScriptEnd);
   EXPECT_EQ(o.frames, 30u);
   EXPECT_EQ(o.app.maxSteps, 9u);
   EXPECT_EQ(o.inputFile, "in.txt");
