@@ -295,8 +295,14 @@ void SdlPlatform::pumpEvents(Pump mode) {
       if (mode == Pump::Game && sink_ != nullptr) sink_->closeRequested();
       continue;
     }
-    if (mode == Pump::Game) handleInput(e);
-    else if (e.type == SDL_KEYDOWN && !e.key.repeat) modalKeys_.push_back(e.key.keysym.scancode);
+    if (mode == Pump::Game) {
+      handleInput(e);
+    } else if (e.type == SDL_KEYDOWN) {
+      if (!e.key.repeat) modalKeys_.push_back(e.key.keysym.scancode);
+    } else if (e.type == SDL_KEYUP || e.type == SDL_MOUSEBUTTONUP) {
+      // Releases still reach the game, so nothing pressed before the box stays held.
+      handleInput(e);
+    }
   }
 }
 
