@@ -361,7 +361,7 @@ void makeCharacters(GenContext& ctx) {
       frames = {open, half, drawFigure(ch, layers, ex, Eyes::Closed, Mouth::Expression), half, open};
       char name[32];
       std::snprintf(name, sizeof name, "%s%02d.psd", ch.prefix, e + 1);
-      ctx.sink.framesPsd(name, frames, e % 2 ? PsdCompression::Raw : PsdCompression::Rle,
+      ctx.sink.framesPsd(name, frames, e == 1 ? PsdCompression::Raw : PsdCompression::Rle,
                          std::string("sprite: ") + ch.name + ", " + kExpressionNames[e] + " (blinks once)");
     }
     // Talking: a mouth cycle for looping animation.

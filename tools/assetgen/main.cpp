@@ -68,10 +68,14 @@ int main(int argc, char** argv) {
       {"pictures", "backgrounds", ml::tools::makeBackgrounds},
       {"pictures", "characters", ml::tools::makeCharacters},
       {"pictures", "events", ml::tools::makeEvents},
+      {"pictures", "bluesky", ml::tools::makeBlueSky},
       {"pictures", "window", ml::tools::makeWindowParts},
       {"pictures", "title", ml::tools::makeTitleParts},
       {"pictures", "options", ml::tools::makeOptionParts},
       {"pictures", "extras", ml::tools::makeExtrasParts},
+      {"sounds", "music", ml::tools::makeMusic},
+      {"sounds", "effects", ml::tools::makeEffects},
+      {"sounds", "voices", ml::tools::makeVoices},
   };
   for (const Step& step : steps) {
     if (!only.empty() && only != step.kind) continue;
