@@ -142,7 +142,7 @@ AudioBuffer thunder() {
   m.noise(0.1, 1.2, 0.8f, 25, 220, 112, 0.05f, 2.2f, -0.2f);
   m.noise(0.4, 0.8, 0.5f, 30, 160, 113, 0.2f, 1.8f, 0.3f);
   m.reverb(0.4f, 0.9f);
-  return finish(m, 0.85f);
+  return finish(m, 0.7f);
 }
 
 AudioBuffer blip(double f0, double f1, double duration, float level) {

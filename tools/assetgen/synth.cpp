@@ -73,6 +73,7 @@ void Mix::note(Instrument instrument, double start, double duration, double freq
   Envelope env{0.005, 0, 1, 0.08};
   double vibrato = 0, vibratoDelay = 0.2;
   double inharmonic = 0;
+  std::vector<double> detune = {1.0};
   switch (instrument) {
     case Instrument::Piano: {
       double tau = 1.1 * std::pow(440.0 / freq, 0.35);
@@ -82,10 +83,9 @@ void Mix::note(Instrument instrument, double start, double duration, double freq
       break;
     }
     case Instrument::Pad:
-      for (int n = 1; n <= 7; ++n) {
-        partials.push_back({n * 1.0017, 0.5 / n * std::exp(-n / 4.0), 0});
-        partials.push_back({n * 0.9983, 0.5 / n * std::exp(-n / 4.0), 0});
-      }
+      // Two slightly detuned voices of the same spectrum.
+      for (int n = 1; n <= 7; ++n) partials.push_back({double(n), 0.5 / n * std::exp(-n / 4.0), 0});
+      detune = {1.0017, 0.9983};
       env = {0.45, 0, 1, 0.9};
       break;
     case Instrument::Bell:
@@ -139,6 +139,46 @@ void Mix::note(Instrument instrument, double start, double duration, double freq
   double total = duration + env.release;
   std::size_t count = static_cast<std::size_t>(total * rate_);
   std::size_t first = static_cast<std::size_t>(start * rate_);
+
+  // A steady spectrum of whole harmonics is read from one period computed once.
+  bool steady = inharmonic == 0;
+  for (const Partial& p : partials) steady = steady && p.decay == 0 && p.ratio == std::floor(p.ratio);
+  if (steady) {
+    constexpr int kTable = 4096;
+    std::vector<double> table(kTable + 1, 0.0);
+    double norm = 0;
+    for (const Partial& p : partials) {
+      if (freq * p.ratio * detune[0] >= rate_ / 2.0) continue;
+      for (int k = 0; k < kTable; ++k) table[k] += p.level * std::sin(2 * kPi * p.ratio * k / kTable + p.ratio * 0.7);
+      norm += p.level;
+    }
+    if (norm <= 0) return;
+    table[kTable] = table[0];
+    norm *= static_cast<double>(detune.size());
+    std::vector<double> phase(detune.size(), 0.0), step(detune.size());
+    for (std::size_t d = 0; d < detune.size(); ++d) {
+      step[d] = freq * detune[d] / rate_ * kTable;
+      phase[d] = d * kTable / 3.0;
+    }
+    Phasor lfo(5.2, rate_);
+    for (std::size_t i = 0; i < count; ++i) {
+      double t = static_cast<double>(i) / rate_;
+      double v = 0;
+      for (std::size_t d = 0; d < detune.size(); ++d) {
+        int k = static_cast<int>(phase[d]);
+        double frac = phase[d] - k;
+        v += table[k] + (table[k + 1] - table[k]) * frac;
+        phase[d] += step[d];
+        if (phase[d] >= kTable) phase[d] -= kTable;
+      }
+      double mod = lfo.next();
+      if (vibrato > 0 && t > vibratoDelay) v *= 1 + vibrato * 8 * mod;
+      v *= envelope(env, t, duration) / norm;
+      put(first + i, static_cast<float>(v * level), g);
+    }
+    return;
+  }
+
   std::vector<Phasor> osc;
   double norm = 0;
   for (const Partial& p : partials) {
