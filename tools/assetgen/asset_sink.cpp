@@ -25,13 +25,13 @@ AssetSink::AssetSink(std::string outDir, std::string previewDir)
 
 void AssetSink::write(const std::string& dir, const std::string& name, const std::vector<std::uint8_t>& bytes,
                       const std::string& form, const std::string& note) {
-  std::string path = outDir_ + "/" + dir + "/" + name;
+  std::string path = outDir_ + "/" + (dir.empty() ? name : dir + "/" + name);
   if (!writeFile(path, bytes)) {
     std::fprintf(stderr, "mirelune-assetgen: cannot write %s\n", path.c_str());
     ++failures_;
     return;
   }
-  lines_.push_back(dir + "\\" + name + "\t" + form + "\t" + note);
+  lines_.push_back((dir.empty() ? name : dir + "\\" + name) + "\t" + form + "\t" + note);
 }
 
 const RgbaImage* AssetSink::kept(const std::string& name, int frame) const {
@@ -137,6 +137,11 @@ void AssetSink::pcmWave(const std::string& name, const AudioBuffer& audio, const
   std::snprintf(form, sizeof form, "wave pcm16 %d Hz %s %.2f s", audio.rate,
                 audio.channels == 1 ? "mono" : "stereo", static_cast<double>(audio.frames()) / audio.rate);
   write("wav", name, writePcmWave(audio), form, note);
+}
+
+void AssetSink::looseFile(const std::string& name, const std::vector<std::uint8_t>& bytes, const std::string& form,
+                          const std::string& note) {
+  write("", name, bytes, form, note);
 }
 
 bool AssetSink::finish() {

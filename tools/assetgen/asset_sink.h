@@ -31,6 +31,9 @@ class AssetSink {
   void vorbisWave(const std::string& name, const AudioBuffer& audio, float quality,
                   const std::string& note);
   void pcmWave(const std::string& name, const AudioBuffer& audio, const std::string& note);
+  // A file beside the archives (MIDI), in the output folder itself.
+  void looseFile(const std::string& name, const std::vector<std::uint8_t>& bytes, const std::string& form,
+                 const std::string& note);
 
   // With a preview folder, the pictures are also kept in memory (frames by name) so
   // that mock-up screens can be composed from them.

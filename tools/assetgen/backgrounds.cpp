@@ -1,5 +1,6 @@
 // Backgrounds, 800x600: the places of the demo story by day and by night. Each is
 // built from the scenery pieces and lightly grained so gradients do not band.
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -248,6 +249,20 @@ void makeBackgrounds(GenContext& ctx) {
       s.flatPsd(name + ".psd", picture, items[i].kind == 0 ? PsdCompression::Rle : PsdCompression::Raw, items[i].note);
     ctx.thumbnails[name] = thumbnailOf(picture);
   }
+  // Wipe masks: grey pictures whose level is the order in which pixels change.
+  RgbaImage wipe1(kW, kH), wipe2(kW, kH);
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      // Left to right, the edge slightly ragged so the wipe looks brushed.
+      float ragged = (fractalNoise(x / 40.0f, y / 40.0f, 3, 77) - 0.5f) * 40;
+      auto v1 = static_cast<std::uint8_t>(std::clamp((x + ragged + 20) / (kW + 40.0f) * 255.0f, 0.0f, 255.0f));
+      wipe1.set(x, y, v1, v1, v1);
+      float d = std::sqrt((x - 400.0f) * (x - 400.0f) + (y - 300.0f) * (y - 300.0f)) / 500.0f;
+      auto v2 = static_cast<std::uint8_t>(std::clamp(d * 255.0f, 0.0f, 255.0f));
+      wipe2.set(x, y, v2, v2, v2);
+    }
+  s.bmp24("wipe01.bmp", wipe1, "wipe mask: left to right (level = order of change)");
+  s.flatPsd("wipe02.psd", wipe2, PsdCompression::Rle, "wipe mask: from the centre outwards (level = order of change)");
   s.bmp24("black.bmp", RgbaImage(kW, kH, 0, 0, 0, 255), "background: black");
   s.bmp24("white.bmp", RgbaImage(kW, kH, 255, 255, 255, 255), "background: white");
 }

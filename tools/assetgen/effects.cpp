@@ -17,11 +17,12 @@ AudioBuffer finish(Mix& m, float peak = 0.8f) {
 }
 
 AudioBuffer knock() {
-  Mix m(1.2, 1);
-  for (int k = 0; k < 3; ++k) {
-    double t = 0.05 + k * 0.22;
+  Mix m(1.0, 1);
+  for (int k = 0; k < 2; ++k) {
+    double t = 0.05 + k * 0.24;
     m.sweep(t, 0.08, 180, 90, 0.8f, 0, 3);
     m.noise(t, 0.005, 0.5f, 200, 2500, 31 + k, 0.001f, 0.06f);
+    m.noise(t + 0.01, 0.06, 0.12f, 1500, 5000, 35 + k, 0.005f, 0.08f);  // the paper panes rattle
   }
   m.reverb(0.2f, 0.5f);
   return finish(m);
@@ -60,15 +61,58 @@ AudioBuffer chime() {
   return finish(m);
 }
 
+// A wind chime in a soft breeze, looping.
 AudioBuffer windChime() {
-  Mix m(3.0, 2);
+  const double length = 6.0;
+  Mix m(length + 2.5, 2);
   Rng rng(61);
   const int notes[] = {88, 91, 93, 95, 98};
-  for (int k = 0; k < 7; ++k)
-    m.note(Instrument::Bell, rng.range(0, 1.4f), 1.2, midiToHz(notes[rng.below(5)]), rng.range(0.2f, 0.4f), rng.range(-0.6f, 0.6f));
+  for (int k = 0; k < 9; ++k)
+    m.note(Instrument::Bell, rng.range(0, static_cast<float>(length)), 1.2, midiToHz(notes[rng.below(5)]), rng.range(0.2f, 0.4f),
+           rng.range(-0.6f, 0.6f));
+  m.noise(0, length, 0.08f, 200, 900, 62, 1.5f, 1.5f);
   m.reverb(0.4f, 0.7f);
-  m.fadeOut(0.5);
+  m.foldLoop(length);
   return finish(m, 0.7f);
+}
+
+// Festival drums: a taiko pattern with a rim click, looping.
+AudioBuffer taiko() {
+  const double beat = 60.0 / 120, length = 8 * beat;
+  Mix m(length + 1.5, 2);
+  const double hits[] = {0, 1, 1.5, 2, 3, 4, 5, 5.5, 6, 6.5, 7};
+  for (double h : hits) {
+    bool strong = h == 0 || h == 4;
+    m.sweep(h * beat, 0.3, strong ? 110 : 130, 60, strong ? 0.9f : 0.6f, -0.1f, 2);
+    m.noise(h * beat, 0.02, 0.25f, 100, 1200, static_cast<std::uint32_t>(h * 10) + 150, 0.001f, 0.15f, -0.1f);
+  }
+  for (double h : {0.5, 2.5, 4.5, 6.5, 7.5}) m.noise(h * beat, 0.005, 0.3f, 2000, 8000, static_cast<std::uint32_t>(h * 10) + 170, 0.001f, 0.03f, 0.3f);
+  m.reverb(0.3f, 0.8f);
+  m.foldLoop(length);
+  return finish(m, 0.8f);
+}
+
+AudioBuffer splash() {
+  Mix m(1.2, 2);
+  m.noise(0.0, 0.08, 0.7f, 400, 7000, 181, 0.002f, 0.3f);
+  Rng rng(182);
+  for (int k = 0; k < 14; ++k)
+    m.sweep(rng.range(0.02f, 0.4f), 0.03, rng.range(900, 1600), rng.range(1800, 3200), rng.range(0.08f, 0.2f), rng.range(-0.5f, 0.5f), 1);
+  m.reverb(0.15f, 0.4f);
+  return finish(m, 0.7f);
+}
+
+// A firework: a rising whistle, the burst, and crackles falling away.
+AudioBuffer firework() {
+  Mix m(4.0, 2);
+  m.sweep(0.0, 1.1, 900, 2400, 0.25f, -0.2f, 2);
+  m.noise(1.15, 0.05, 1.0f, 30, 900, 191, 0.001f, 1.2f, 0.1f);
+  m.sweep(1.15, 0.4, 90, 40, 0.8f, 0.1f, 2);
+  Rng rng(192);
+  for (int k = 0; k < 40; ++k)
+    m.noise(1.4 + rng.range(0, 1.6f), 0.004, rng.range(0.1f, 0.35f), 2000, 9000, 193 + k, 0.001f, 0.02f, rng.range(-0.8f, 0.8f));
+  m.reverb(0.45f, 0.9f);
+  return finish(m, 0.75f);
 }
 
 AudioBuffer waves() {
@@ -171,17 +215,20 @@ AudioBuffer savedChime() {
 
 void makeEffects(GenContext& ctx) {
   AssetSink& s = ctx.sink;
-  s.pcmWave("se_knock.wav", knock(), "effect: knocking on a door");
+  s.pcmWave("se_knock.wav", knock(), "effect: two knocks on a sliding door");
+  s.vorbisWave("se_wind.wav", windChime(), 0.2f, "effect: a wind chime in the breeze (loops)");
+  s.vorbisWave("se_taiko.wav", taiko(), 0.25f, "effect: festival drums (loops)");
+  s.vorbisWave("se_splash.wav", splash(), 0.2f, "effect: a small splash of water");
+  s.vorbisWave("se_hanabi.wav", firework(), 0.2f, "effect: a firework, whistle and burst");
+  s.vorbisWave("se_kira.wav", sparkle(), 0.2f, "effect: a shooting-star sparkle");
+  s.vorbisWave("se_wave.wav", waves(), 0.2f, "effect: waves on the beach (loops)");
   s.vorbisWave("se_door.wav", door(), 0.2f, "effect: a door opens and closes");
   s.vorbisWave("se_steps.wav", steps(), 0.2f, "effect: footsteps (loops)");
   s.vorbisWave("se_chime.wav", chime(), 0.2f, "effect: the school chime");
-  s.vorbisWave("se_furin.wav", windChime(), 0.2f, "effect: a wind chime");
-  s.vorbisWave("se_waves.wav", waves(), 0.2f, "effect: waves on the shore (loops)");
-  s.vorbisWave("se_wind.wav", wind(), 0.2f, "effect: wind (loops)");
+  s.vorbisWave("se_breeze.wav", wind(), 0.2f, "effect: wind (loops)");
   s.vorbisWave("se_rain.wav", rain(), 0.2f, "effect: rain (loops)");
   s.pcmWave("se_heart.wav", heartbeat(), "effect: a heartbeat (loops)");
   s.vorbisWave("se_phone.wav", phone(), 0.2f, "effect: a telephone rings");
-  s.vorbisWave("se_sparkle.wav", sparkle(), 0.2f, "effect: a magical sparkle");
   s.vorbisWave("se_thunder.wav", thunder(), 0.2f, "effect: distant thunder");
   s.pcmWave("sys_hover.wav", blip(1800, 2200, 0.05, 0.4f), "interface: pointer over a button");
   s.pcmWave("sys_click.wav", blip(900, 1400, 0.09, 0.6f), "interface: a button pressed");

@@ -78,10 +78,6 @@ std::vector<RgbaImage> canvasButton(const TextPainter& text, int w, int h, float
   return stateFrames(w, h, [&](Canvas& c, int state) { button(c, text, x0, y0, x1, y1, state, {caption, size, true}); });
 }
 
-const char* kTrackNames[] = {"月影のテーマ",  "いつもの朝",   "放課後の道",  "夕焼けの約束", "静かな部屋",
-                             "胸騒ぎ",        "星降る夜",     "祭りの灯り",  "ひとりの時間", "海へ",
-                             "思い出の木",    "月に願いを",   "エンディング", "おやすみ"};
-
 std::vector<RgbaImage> trackButton(const TextPainter& text, int k) {
   return stateFrames(640, 330, [&](Canvas& c, int state) {
     float x0 = (k / 7) * 320.0f, y0 = (k % 7) * 46.0f;
@@ -93,7 +89,7 @@ std::vector<RgbaImage> trackButton(const TextPainter& text, int k) {
     char no[16];
     std::snprintf(no, sizeof no, "%02d", k + 1);
     label(c, text, no, x0 + 16, y0 + 11, 16, state == 2 ? kGold : rgb(170, 190, 240), false, true);
-    label(c, text, kTrackNames[k], x0 + 56, y0 + 11, 16, state == 2 ? rgb(255, 240, 200) : kText, false, true);
+    label(c, text, musicTitle(k + 1), x0 + 56, y0 + 11, 16, state == 2 ? rgb(255, 240, 200) : kText, false, true);
     if (state == 2)  // playing: a small equaliser
       for (int b = 0; b < 4; ++b) {
         float h = 6.0f + ((b * 7 + 3) % 5) * 3;
@@ -198,7 +194,7 @@ void makeExtrasParts(GenContext& ctx) {
     char name[24];
     std::snprintf(name, sizeof name, "_OmMu%02d.psd", k + 1);
     s.framesPsd(name, trackButton(text, k), PsdCompression::Rle,
-                std::string("music room track ") + std::to_string(k + 1) + " \"" + kTrackNames[k] +
+                std::string("music room track ") + std::to_string(k + 1) + " \"" + musicTitle(k + 1) +
                     "\", 640x330 canvas at (87, 133); state 2 = playing");
   }
   s.framesPsd("_OmMuStop.psd", canvasButton(text, 136, 36, 2, 2, 134, 34, "■ STOP", 15), PsdCompression::Rle,

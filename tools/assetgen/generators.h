@@ -45,6 +45,8 @@ void writeMockups(const AssetSink& sink);
 RgbaImage drawEventPicture(int number, int variant);
 int eventPictureCount();
 RgbaImage drawBackgroundPicture(int number);
+// Title of music track 1-14 (bgm01 … bgm14), as the music room shows it.
+const char* musicTitle(int track);
 // Character 0 Aoi, 1 Rin, 2 Sou; expression 0 normal, 1 smiling, 2 sad, 3 surprised.
 RgbaImage drawCharacterPicture(int character, int expression);
 

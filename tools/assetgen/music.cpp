@@ -3,9 +3,11 @@
 // A piece is a chord progression arranged in one of a few styles, with a melody that
 // is either written out or grown from a one-bar motif that follows the chords.
 #include <cmath>
+#include <iterator>
 
 #include "tools/assetgen/generators.h"
 #include "tools/assetgen/synth.h"
+#include "tools/common/midi_writer.h"
 
 namespace ml::tools {
 namespace {
@@ -25,6 +27,7 @@ struct Piece {
   const char* tune;         // written melody, or nullptr for a grown one
   Instrument lead;
   std::uint64_t seed;
+  bool loops;
 };
 
 const int kMajor[7] = {0, 2, 4, 5, 7, 9, 11};
@@ -161,31 +164,53 @@ void arrange(Mix& m, const Piece& p, int bars, double offset = 0) {
   }
 }
 
+// The demo plays bgm01 (its everyday theme), bgm02 (the festival), bgm03 (the music
+// box, once), bgm04 (the night sea, started 2 s in), bgm05 (a bright morning) and
+// bgm13 (the ending); the rest fill the music room.
 const Piece kPieces[] = {
-    {"bgm01.wav", "月影のテーマ", Style::Ballad, 60, false, 84, {0, 4, 5, 3},
-     "E5 G5/2 E5/2 D5*2 | D5 E5/2 D5/2 B4*2 C5 E5/2 C5/2 A4*2 A4 C5/2 D5/2 C5*2", Instrument::Flute, 1},
-    {"bgm02.wav", "いつもの朝", Style::Daily, 67, false, 112, {0, 3, 4, 0}, nullptr, Instrument::Piano, 2},
-    {"bgm03.wav", "放課後の道", Style::Daily, 65, false, 100, {5, 3, 0, 4}, nullptr, Instrument::Flute, 3},
-    {"bgm04.wav", "夕焼けの約束", Style::Ballad, 62, false, 76, {0, 2, 3, 4}, nullptr, Instrument::Strings, 4},
-    {"bgm05.wav", "静かな部屋", Style::Solo, 57, true, 72, {0, 5, 2, 6}, nullptr, Instrument::Piano, 5},
-    {"bgm06.wav", "胸騒ぎ", Style::Tension, 50, true, 120, {0, 0, 5, 4}, nullptr, Instrument::Strings, 6},
-    {"bgm07.wav", "星降る夜", Style::Night, 64, false, 72, {0, 5, 3, 4}, nullptr, Instrument::MusicBox, 7},
-    {"bgm08.wav", "祭りの灯り", Style::Festival, 69, false, 132, {0, 3, 4, 0}, nullptr, Instrument::Flute, 8},
-    {"bgm09.wav", "ひとりの時間", Style::Solo, 52, true, 66, {0, 3, 6, 4}, nullptr, Instrument::Piano, 9},
-    {"bgm10.wav", "海へ", Style::Ballad, 58, false, 92, {0, 5, 3, 4}, nullptr, Instrument::Strings, 10},
-    {"bgm11.wav", "思い出の木", Style::MusicBox, 65, false, 80, {0, 3, 5, 4}, nullptr, Instrument::MusicBox, 11},
-    {"bgm12.wav", "月に願いを", Style::Ballad, 60, false, 88, {5, 3, 0, 4}, nullptr, Instrument::Piano, 12},
+    {"bgm01.wav", "いつもの部屋", Style::Ballad, 60, false, 84, {0, 4, 5, 3},
+     "E5 G5/2 E5/2 D5*2 | D5 E5/2 D5/2 B4*2 C5 E5/2 C5/2 A4*2 A4 C5/2 D5/2 C5*2", Instrument::Flute, 1, true},
+    {"bgm02.wav", "夏祭り", Style::Festival, 69, false, 132, {0, 3, 4, 0}, nullptr, Instrument::Flute, 8, true},
+    {"bgm03.wav", "オルゴール", Style::MusicBox, 65, false, 80, {0, 3, 5, 4, 0, 3, 4, 0}, nullptr, Instrument::MusicBox, 11, false},
+    {"bgm04.wav", "夜の海", Style::Night, 64, false, 72, {0, 5, 3, 4}, nullptr, Instrument::MusicBox, 7, true},
+    {"bgm05.wav", "晴れた朝", Style::Daily, 67, false, 112, {0, 3, 4, 0}, nullptr, Instrument::Piano, 2, true},
+    {"bgm06.wav", "胸騒ぎ", Style::Tension, 50, true, 120, {0, 0, 5, 4}, nullptr, Instrument::Strings, 6, true},
+    {"bgm07.wav", "放課後の道", Style::Daily, 65, false, 100, {5, 3, 0, 4}, nullptr, Instrument::Flute, 3, true},
+    {"bgm08.wav", "夕焼けの約束", Style::Ballad, 62, false, 76, {0, 2, 3, 4}, nullptr, Instrument::Strings, 4, true},
+    {"bgm09.wav", "ひとりの時間", Style::Solo, 52, true, 66, {0, 3, 6, 4}, nullptr, Instrument::Piano, 9, true},
+    {"bgm10.wav", "海へ", Style::Ballad, 58, false, 92, {0, 5, 3, 4}, nullptr, Instrument::Strings, 10, true},
+    {"bgm11.wav", "静かな部屋", Style::Solo, 57, true, 72, {0, 5, 2, 6}, nullptr, Instrument::Piano, 5, true},
+    {"bgm12.wav", "星に願いを", Style::Ballad, 60, false, 88, {5, 3, 0, 4}, nullptr, Instrument::Piano, 12, true},
     {"bgm13.wav", "エンディング", Style::Ending, 60, false, 84, {0, 4, 5, 3, 0, 4, 5, 3},
      "E5 G5/2 E5/2 D5*2 | D5 E5/2 D5/2 B4*2 C5 E5/2 C5/2 A4*2 A4 C5/2 D5/2 C5*2 "
      "E5 G5/2 E5/2 D5*2 D5 E5/2 D5/2 G5*2 A5 G5/2 E5/2 C5*2 D5 E5/2 D5/2 C5*2",
-     Instrument::Flute, 13},
-    {"bgm14.wav", "おやすみ", Style::MusicBox, 67, false, 66, {0, 3, 0, 4}, nullptr, Instrument::MusicBox, 14},
+     Instrument::Flute, 13, false},
+    {"bgm14.wav", "おやすみ", Style::MusicBox, 67, false, 66, {0, 3, 0, 4}, nullptr, Instrument::MusicBox, 14, true},
 };
+
+// The letter scene's MIDI tune: a summer song for music box and strings.
+MidiSong natsu() {
+  MidiSong song;
+  song.bpm = 96;
+  song.programs = {{0, 10}, {1, 48}, {2, 32}};  // music box, strings, acoustic bass
+  const char* tune = "G4/2 C5/2 E5 D5/2 C5/2 D5*2 E5/2 G5/2 A5 G5/2 E5/2 D5*2 "
+                     "C5/2 D5/2 E5 E5/2 D5/2 C5 A4 G4/2 A4/2 C5 D5/2 E5/2 C5*2";
+  for (const TuneNote& n : parseTune(tune))
+    if (n.midi >= 0) song.notes.push_back({n.beat, n.length * 0.95, n.midi, 96, 0});
+  const int chords[8][3] = {{60, 64, 67}, {55, 59, 62}, {57, 60, 64}, {53, 57, 60},
+                            {60, 64, 67}, {53, 57, 60}, {55, 59, 62}, {60, 64, 67}};
+  for (int bar = 0; bar < 8; ++bar) {
+    for (int k = 0; k < 3; ++k) song.notes.push_back({bar * 4.0, 3.9, chords[bar][k], 56, 1});
+    song.notes.push_back({bar * 4.0, 1.9, chords[bar][0] - 24, 80, 2});
+    song.notes.push_back({bar * 4.0 + 2, 1.9, chords[bar][0] - 17, 72, 2});
+  }
+  return song;
+}
 
 AudioBuffer render(const Piece& p) {
   int bars = static_cast<int>(p.chords.size());
   double length = bars * 4 * 60.0 / p.bpm;
-  bool ending = p.style == Style::Ending;
+  bool ending = !p.loops;
   Mix m(length + (ending ? 3.0 : 2.5));
   arrange(m, p, bars);
   if (ending) {
@@ -204,12 +229,16 @@ AudioBuffer render(const Piece& p) {
 
 }  // namespace
 
+const char* musicTitle(int track) {
+  int n = static_cast<int>(std::size(kPieces));
+  return track >= 1 && track <= n ? kPieces[track - 1].title : "";
+}
+
 void makeMusic(GenContext& ctx) {
-  for (const Piece& p : kPieces) {
-    bool ending = p.style == Style::Ending;
+  for (const Piece& p : kPieces)
     ctx.sink.vorbisWave(p.file, render(p), 0.3f,
-                        std::string("music: \"") + p.title + "\"" + (ending ? " (ending, plays once)" : " (loops)"));
-  }
+                        std::string("music: \"") + p.title + "\"" + (p.loops ? " (loops)" : " (ends; play it once)"));
+  ctx.sink.looseFile("natsu.mid", writeMidi(natsu()), "midi format 0", "MIDI tune for the letter scene");
 }
 
 }  // namespace ml::tools

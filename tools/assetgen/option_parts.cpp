@@ -81,7 +81,7 @@ RgbaImage page2(const TextPainter& text) {
     track(c, 171, y + 6);
   }
   label(c, text, "キャラクター別ボイス", 34, 226, 13, rgb(190, 200, 240), false, true);
-  const char* names[] = {"葵", "凛", "奏", "母", "先生", "店員", "少女", "その他"};
+  const char* names[] = {"葵", "凛", "颯", "母", "店主", "友人", "子ども", "その他"};
   for (int i = 0; i < 8; ++i) {
     float y = 251.0f + 43 * i;
     checkBox(c, 34, y);
@@ -89,7 +89,7 @@ RgbaImage page2(const TextPainter& text) {
     track(c, 171, y + 6);
   }
   label(c, text, "アイコンの説明の声", 520, 214, 15, kText, false, true);
-  const char* guides[] = {"なし", "葵", "凛", "奏", "案内 4", "案内 5", "案内 6"};
+  const char* guides[] = {"なし", "葵", "凛", "颯", "案内 4", "案内 5", "案内 6"};
   const float pos[][2] = {{527, 251}, {527, 294}, {527, 337}, {527, 380}, {527, 423}, {670, 294}, {670, 337}};
   for (int i = 0; i < 7; ++i) {
     c.draw(Shape::circle(pos[i][0] + 14.5f, pos[i][1] + 14.5f, 11), rgb(4, 6, 20, 0.85f));

@@ -19,31 +19,40 @@ namespace {
 
 using namespace ui;
 
+// The demo's title, 「ほしふる浜で」: stars falling over the night sea.
 RgbaImage titleBackground(const TextPainter& text) {
-  Canvas c(800, 600, skyPaint(600, {{0, rgb(6, 8, 28)}, {0.55f, rgb(24, 32, 84)}, {1, rgb(70, 70, 130)}}));
-  drawStars(c, 1001, 380, 480);
-  drawMoon(c, 590, 190, 74, 1.3f);
-  drawHouses(c, 1002, -20, 820, 560, 40, 110, rgb(16, 18, 40), rgb(10, 12, 28), 0.9f);
-  drawHills(c, 1003, 580, 20, rgb(8, 10, 20), 200);
-  // Title lettering over the moon.
+  Canvas c(800, 600, skyPaint(600, {{0, rgb(6, 8, 28)}, {0.5f, rgb(22, 32, 84)}, {1, rgb(64, 72, 136)}}));
+  drawStars(c, 1001, 420, 420);
+  Rng rng(1005);
+  for (int i = 0; i < 9; ++i) {
+    float x = rng.range(300, 800), y = rng.range(20, 260), len = rng.range(50, 130);
+    c.glow(Shape::line(x, y, x - len, y - len * 0.5f, 1.6f),
+           Paint::linear(x, y, x - len, y - len * 0.5f, {{0, rgb(255, 255, 255, 0.9f)}, {1, rgb(150, 180, 255, 0)}}), 1.0f, 1.5f);
+    c.glow(Shape::circle(x, y, 2), rgb(255, 255, 255), 1.0f, 2);
+  }
+  drawMoon(c, 650, 110, 30, 1.0f);
+  drawSea(c, 1002, 400, rgb(30, 44, 100), rgb(10, 14, 40), 650, rgb(230, 236, 255), 0.8f);
+  c.draw(Shape::smooth({{-40, 540}, {300, 515}, {560, 528}, {840, 505}, {840, 640}, {-40, 640}}),
+         Paint::linear(0, 505, 0, 600, {{0, rgb(54, 56, 90)}, {1, rgb(20, 20, 34)}}));
+  // Title lettering.
   TextStyleSpec logo;
   logo.face = "IPAPGothic";
-  logo.height = 76;
+  logo.height = 64;
   logo.style = 1;
-  logo.tracking = 6;
-  Paint gold = Paint::linear(0, 150, 0, 226, {{0, rgb(255, 250, 230)}, {0.6f, rgb(250, 220, 150)}, {1, rgb(200, 150, 80)}});
+  logo.tracking = 8;
+  Paint gold = Paint::linear(0, 120, 0, 190, {{0, rgb(255, 252, 235)}, {0.6f, rgb(250, 224, 160)}, {1, rgb(210, 160, 90)}});
   logo.paint = &gold;
-  logo.glow = 18;
-  logo.glowColour = rgb(120, 140, 255, 0.6f);
+  logo.glow = 16;
+  logo.glowColour = rgb(120, 150, 255, 0.6f);
   logo.outline = 2;
-  logo.outlineColour = rgb(40, 30, 60, 0.9f);
+  logo.outlineColour = rgb(30, 24, 60, 0.9f);
   logo.shadow = 4;
-  drawLabel(c, text, "Mirelune", 560, 150, logo, true);
-  label(c, text, "月 影 の 約 束", 560, 246, 24, rgb(230, 230, 255), true, true);
+  drawLabel(c, text, "ほしふる浜で", 540, 140, logo, true);
+  label(c, text, "— a Mirelune demo —", 540, 222, 18, rgb(220, 226, 255), true, true);
   // A soft panel for the menu.
   c.draw(Shape::rect(30, 326, 276, 520, 16), rgb(8, 10, 30, 0.55f), 1.0f, 6);
   rim(c, 30, 326, 276, 520, 16, withAlpha(kSilver, 0.6f));
-  label(c, text, "Mirelune demo  ver 2.40", 690, 578, 12, rgb(170, 180, 220), true);
+  label(c, text, "ver 2.40", 740, 578, 12, rgb(170, 180, 220), true);
   c.grain(0.015f, 1004);
   return c.toImage();
 }

@@ -1,10 +1,9 @@
-// Voices: lines spoken by the three characters, made with a small formant
+// Voices: the demo's lines spoken by its three characters, made with a small formant
 // synthesiser from romanised Japanese (a pulse source shaped by three vowel
 // resonances, noise for consonants, an intonation contour). They sound like murmured
 // speech, which is what a demo needs. Names start with the character's three-letter
-// prefix ("aoi", "rin", "sou"), as the engine pairs voices with sprites by it; a
-// "-2" variant is the line spoken without the player's name. Guide voices speak the
-// window buttons' names.
+// prefix ("aoi", "rin", "sou"), as the engine pairs voices with sprites by it. Guide
+// voices speak the window buttons' names.
 #include <cctype>
 #include <cmath>
 
@@ -202,27 +201,21 @@ struct Line {
   const char* note;
 };
 
+// The demo's voiced lines, spoken from their romanised text.
 const Line kLines[] = {
-    {"aoi_001.wav", &kAoi, "ne, kyou wa tsuki ga kirei da ne.", "Aoi: the moon is lovely tonight"},
-    {"aoi_002.wav", &kAoi, "ohayou! kyou mo ii tenki da yo.", "Aoi: good morning"},
-    {"aoi_003.wav", &kAoi, "yoruku kun, matte ita no.", "Aoi: calls the player by the default name"},
-    {"aoi_003-2.wav", &kAoi, "ano ne, matte ita no.", "Aoi: the same line without the name"},
-    {"aoi_004.wav", &kAoi, "sore wa, himitsu.", "Aoi: that's a secret"},
-    {"aoi_005.wav", &kAoi, "arigatou. zutto oboete iru ne.", "Aoi: thank you, I'll remember"},
-    {"aoi_006.wav", &kAoi, "e? hontou ni?", "Aoi: really?"},
-    {"aoi_007.wav", &kAoi, "umi e ikou yo.", "Aoi: let's go to the sea"},
-    {"aoi_008.wav", &kAoi, "mata ashita ne.", "Aoi: see you tomorrow"},
-    {"rin_001.wav", &kRin, "osoi yo! nani shite ta no?", "Rin: you're late"},
-    {"rin_002.wav", &kRin, "yoruku tte, hontou ni nibui ne.", "Rin: calls the player by the default name"},
-    {"rin_002-2.wav", &kRin, "anta tte, hontou ni nibui ne.", "Rin: the same line without the name"},
-    {"rin_003.wav", &kRin, "omatsuri, tanoshimi da na.", "Rin: looking forward to the festival"},
-    {"rin_004.wav", &kRin, "hora, hayaku!", "Rin: hurry up"},
-    {"rin_005.wav", &kRin, "gomen ne.", "Rin: sorry"},
-    {"rin_006.wav", &kRin, "fuun, sou nan da.", "Rin: hmm, I see"},
-    {"sou_001.wav", &kSou, "yo. genki ka?", "Sou: hey, how are you"},
-    {"sou_002.wav", &kSou, "ore mo iku yo.", "Sou: I'm coming too"},
-    {"sou_003.wav", &kSou, "ki wo tsukete kaere yo.", "Sou: get home safely"},
-    {"sou_004.wav", &kSou, "nanda, sonna koto ka.", "Sou: oh, is that all"},
+    {"aoi001.wav", &kAoi, "dashita n da kedo, nandaka kiru ki ga shinakute.", "Aoi: I took it out, but I don't feel like wearing it"},
+    {"aoi002.wav", &kAoi, "un. koko ja nai to, yakusoku ni naranai.", "Aoi: it has to be here, or it's no promise"},
+    {"aoi003.wav", &kAoi, "hontou wa, itte hoshikunai. rin ga inai natsu nante, souzou dekinai.",
+     "Aoi: I don't want you to go"},
+    {"rin001.wav", &kRin, "aoii! mou shitaku dekitaa?", "Rin: Aoi, are you ready?"},
+    {"rin002.wav", &kRin, "waa, kotoshi mo kingyo sukui deteru! ato de zettai yarou ne.", "Rin: goldfish scooping!"},
+    {"rin003.wav", &kRin, "tsumeta! demo, kore kore. natsu no aji.", "Rin: cold! the taste of summer"},
+    {"rin004.wav", &kRin, "yappari, saigo wa koko da yo ne.", "Rin: it had to end here"},
+    {"rin005.wav", &kRin, "aa.", "Rin: ah"},
+    {"sou001.wav", &kSou, "ooi, soko no futari. hiyakashi nara kaeree.", "Sou: you two, buy something or go home"},
+    {"sou002.wav", &kSou, "you. tokutouseki, tottoite yatta zo.", "Sou: I kept you the best seats"},
+    {"sou003.wav", &kSou, "ooi, maniatta! kore, senbetsu. uchi no mise no, ichigo shiroppu.",
+     "Sou: made it! a parting gift, strawberry syrup"},
 };
 
 // What the guide voices say for window buttons 1 to 9.
