@@ -263,6 +263,24 @@ void restoreSceneLayers(ScriptContext& sc, const GameState& recorded) {
   composeScene(rt);
 }
 
+bool rebuildSceneFromState(ScriptContext& sc) {
+  GameState& state = *sc.state;
+  for (int k = 0; k < kSceneSlotCount; ++k) {
+    const std::string name = recordedName(state, k);
+    if (name.empty()) continue;
+    // Placing records full levels; the saved ones are put back afterwards.
+    const int fade = state.layerFade[k], alpha = state.layerAlpha[k];
+    const int slot = layerFromSceneSlot(k);
+    if (!placePicture(sc, slot, name, "FADE_SET", state.layerX[k], state.layerY[k])) return false;
+    Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
+    layer.setFade(fade);
+    layer.setAlpha(alpha);
+    state.layerFade[k] = std::clamp(fade, 0, 255);
+    state.layerAlpha[k] = std::clamp(alpha, 0, 255);
+  }
+  return true;
+}
+
 void selectBackgroundTint(ScriptContext& sc, std::string_view backgroundName) {
   const int preset = backgroundTintPreset(backgroundName);
   for (int c = 0; c < 3; ++c) {

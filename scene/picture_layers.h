@@ -64,6 +64,10 @@ bool crossFadeSprites(ScriptContext& sc, const SpriteChanges& changes);
 // pictures are not reported.
 void restoreSceneLayers(ScriptContext& sc, const GameState& recorded);
 
+// Rebuilds the five scene layers of a loaded game: each named picture placed at its
+// recorded position, then given its recorded fade and alpha levels.
+bool rebuildSceneFromState(ScriptContext& sc);
+
 // Background tint: the preset a background name selects, as red, green, blue percent.
 void selectBackgroundTint(ScriptContext& sc, std::string_view backgroundName);
 void clearSpriteTint(GameState& state);

@@ -271,6 +271,29 @@ TEST_F(PlacementTest, RecordedSceneIsRebuiltAfterFastForward) {
   EXPECT_TRUE(layer(2).hasPicture());
 }
 
+TEST_F(PlacementTest, LoadedGameRebuildsPlacesAndLevels) {
+  picture("bgB", 30, 30, 30);
+  character("s1", 100, 100, 0, 0, 100, 100, 100, 100, 100);
+  recordName(state(), 0, "bgB");
+  recordName(state(), 4, "s1");
+  state().layerX[4] = 40;
+  state().layerY[4] = 12;
+  state().layerFade[4] = 90;
+  state().layerAlpha[4] = 60;
+  state().layerFade[0] = 255;
+  state().layerAlpha[0] = 255;
+  ASSERT_TRUE(rebuildSceneFromState(sc()));
+  ASSERT_TRUE(layer(16).hasPicture());
+  EXPECT_EQ(layer(16).x(), 40);
+  EXPECT_EQ(layer(16).y(), 12);
+  EXPECT_EQ(layer(16).fade(), 90);
+  EXPECT_EQ(layer(16).alpha(), 60);
+  EXPECT_EQ(state().layerFade[4], 90);
+  EXPECT_EQ(state().layerAlpha[4], 60);
+  EXPECT_TRUE(layer(0).hasPicture());
+  EXPECT_TRUE(layer(10).empty());
+}
+
 TEST_F(PlacementTest, LetterboxAndDarkeningShadeOnlyTheScene) {
   picture("white", 255, 255, 255);
   runScript("bg white FADE_NONE\nmask 80 560\n");
