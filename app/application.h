@@ -46,7 +46,6 @@ enum class RunEnd {
   DesktopRefused,
 };
 
-inline constexpr std::string_view kStartUpCaptionUtf8 = "ver 2.40";
 inline constexpr std::string_view kReadStatusFile = "SaveXXX.dat";
 
 class Application {
