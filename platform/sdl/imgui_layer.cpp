@@ -171,7 +171,12 @@ void ImGuiLayer::drawPopup(std::vector<std::function<void()>>& clicked) {
     popupPending_ = false;
   }
   if (ImGui::BeginPopup("##PopupMenu1")) {
-    drawItems(popupRoot_->items, clicked);
+    if (popupDismiss_) {
+      ImGui::CloseCurrentPopup();
+      popupDismiss_ = false;
+    } else {
+      drawItems(popupRoot_->items, clicked);
+    }
     ImGui::EndPopup();
   } else {
     popupRoot_ = nullptr;  // closed by a click or Esc

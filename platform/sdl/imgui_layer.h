@@ -44,6 +44,8 @@ class ImGuiLayer {
   // Opens the popup at the mouse on the next drawPopup.
   void requestPopup(MenuItem* root);
   void drawPopup(std::vector<std::function<void()>>& clicked);
+  // Closes the popup at the next frame (Esc).
+  void dismissPopup() { popupDismiss_ = popupRoot_ != nullptr; }
   bool popupActive() const { return popupRoot_ != nullptr; }
 
   // A Shift-JIS text as ImGui wants it, cached.
@@ -57,6 +59,7 @@ class ImGuiLayer {
   int menuBarHeight_ = 0;
   MenuItem* popupRoot_ = nullptr;
   bool popupPending_ = false;
+  bool popupDismiss_ = false;
   std::vector<unsigned short> glyphRanges_;
   std::unordered_map<std::string, std::string> utf8Cache_;
 };

@@ -237,6 +237,7 @@ void SdlPlatform::handleInput(const SDL_Event& e) {
       if (!mapKey(e.key.keysym, k)) return;
       // A key release always reaches the game, so no button stays held behind a menu.
       if (e.type == SDL_KEYDOWN) {
+        if (ui_.popupActive() && k.key == Key::Escape) ui_.dismissPopup();
         if (ui_.wantsKeyboard()) return;
         sink_->keyDown(k);
       } else {
