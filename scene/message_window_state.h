@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
+#include <memory>
+
+#include "media/surface.h"
 
 namespace ml {
 
@@ -30,7 +32,7 @@ struct MessageWindowState {
   std::array<int, kButtonCount + 1> buttonState{};
 
   // Scratch frame of partial repaints (kept so it is not made anew every 33 ms).
-  std::vector<std::uint32_t> repaintScratch;
+  std::unique_ptr<Surface> repaintScratch;
 };
 
 }  // namespace ml
