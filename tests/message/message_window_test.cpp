@@ -236,6 +236,16 @@ TEST_F(MessageWindowTest, WindowOffAndOnRememberWhatWasVisible) {
   step();  // showing a shown window changes nothing
   EXPECT_TRUE(layer(kWindowPictureSlot).visible());
   EXPECT_FALSE(layer(45).visible());
+
+  // A loaded game that was saved with the window hidden gets it back hidden.
+  layer(kWindowPictureSlot).release();
+  state().windowHidden() = 1;
+  reloadMessageWindow(sc());
+  EXPECT_EQ(layer(kWindowPictureSlot).name(), "cg\\win.psd");
+  EXPECT_FALSE(layer(kWindowPictureSlot).visible());
+  EXPECT_FALSE(rt->switches.messageWindowActive);
+  windowOn(sc());
+  EXPECT_TRUE(layer(kWindowPictureSlot).visible());
 }
 
 TEST_F(MessageWindowTest, EscapeHidesTheWindowAndTheNextClickOnlyShowsItAgain) {
