@@ -10,6 +10,7 @@
 #include "engine/runtime.h"
 #include "media/archive.h"
 #include "platform/text_encoding.h"
+#include "tools/lint/command_arguments.h"
 #include "tools/lint/game_data.h"
 #include "tools/lint/script_checker.h"
 
@@ -80,6 +81,15 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // The checker must describe every word the engine knows; a word added to the engine
+  // without a description here would be passed over unchecked.
+  for (const ml::CommandRow& row : ml::commandTable()) {
+    if (ml::lint::findCommandArguments(row.keyword) == nullptr) {
+      std::fprintf(stderr, "mirelune-lint: internal: no argument description for \"%s\"\n", row.keyword);
+      return 2;
+    }
+  }
+
   ml::lint::GameData data(folder);
   if (!data.folderExists()) {
     std::fprintf(stderr, "mirelune-lint: %s is not a folder\n", folder.c_str());
@@ -110,6 +120,7 @@ int main(int argc, char** argv) {
   ml::lint::PageSetup page;
   page.autoReturnOff = data.runtime().state.autoReturnOff() != 0;
   std::vector<std::string> sources;
+  std::size_t checked = 0;
   auto checkOne = [&](const std::string& name, bool reachable) {
     visited.push_back(name);
     ml::lint::ScriptFile& file = fileOf(name);
@@ -123,6 +134,7 @@ int main(int argc, char** argv) {
       sources.push_back(ml::sjisToUtf8(path) + ": " +
                         (file.loose ? (file.alsoArchived ? "loose file (wins over the copy in scr.dat)" : "loose file")
                                     : "scr.dat"));
+    ++checked;
     if (!reachable)
       findings.push_back({path, 0, SJ("open から到達できない"), SJ("単独で検査した"), true});
     std::vector<std::string> targets;
@@ -154,7 +166,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> archives = data.openedArchives();
   std::string from;
   for (const std::string& a : archives) from += (from.empty() ? "" : ", ") + a;
-  std::printf("mirelune-lint: %zu scripts checked (%s), %d problem%s\n", visited.size(),
+  std::printf("mirelune-lint: %zu scripts checked (%s), %d problem%s\n", checked,
               from.empty() ? "loose files only" : ("loose files and " + from).c_str(), problems,
               problems == 1 ? "" : "s");
   return problems > 0 ? 1 : 0;

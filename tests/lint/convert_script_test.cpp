@@ -1,0 +1,66 @@
+// mirelune-convert script: UTF-8 sources become what the engine reads.
+#include <string>
+#include <vector>
+
+#include "tests/lint/lint_fixture.h"
+
+namespace ml::test {
+namespace {
+
+class ConvertScriptTest : public GameFolderTest {
+ protected:
+  void SetUp() override {
+    GameFolderTest::SetUp();
+    if (!fs::exists(bin_ + "/mirelune-convert")) GTEST_SKIP() << "mirelune-convert is not built";
+  }
+  std::string read(const std::string& rel) const {
+    std::vector<std::uint8_t> bytes;
+    readWholeFile(path(rel), bytes);
+    return std::string(bytes.begin(), bytes.end());
+  }
+  RunResult convert(const std::string& in, const std::string& extra = "") const {
+    return run("mirelune-convert", "script " + path(in) + " " + path("out.scr") + " " + extra);
+  }
+};
+
+TEST_F(ConvertScriptTest, ShiftJisWithCrLfAndTheMarker) {
+  // Any line ends in, CR LF out; a byte-order mark is dropped; the last line keeps
+  // having no line end when it had none.
+  writeBytes("in.scr", "\xEF\xBB\xBF" "bg1 bg01\n「星が、きれい」\r\nret\rwait 1");
+  RunResult r = convert("in.scr");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(read("out.scr"), "N" + utf8ToSjis("bg1 bg01\r\n「星が、きれい」\r\nret\r\nwait 1"));
+}
+
+TEST_F(ConvertScriptTest, ScrambledScriptsUnscrambleToThePlainOne) {
+  writeBytes("in.scr", "msg2 凛\n「また来年も」\nret\n");
+  ASSERT_EQ(convert("in.scr").status, 0);
+  std::string plain = read("out.scr");
+  ASSERT_EQ(convert("in.scr", "--scramble").status, 0);
+  std::string scrambled = read("out.scr");
+  ASSERT_EQ(scrambled.size(), plain.size());
+  EXPECT_EQ(scrambled[0], 'X');
+  EXPECT_NE(scrambled.substr(1), plain.substr(1));
+  std::vector<std::uint8_t> bytes(scrambled.begin(), scrambled.end());
+  EXPECT_TRUE(unscrambleScript(bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), plain);
+}
+
+TEST_F(ConvertScriptTest, RefusesWhatShiftJisCannotHold) {
+  // An emoji has no Shift-JIS form; the line is named and nothing is written.
+  writeBytes("in.scr", "wait 1\n星🌠\n");
+  RunResult r = convert("in.scr");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.has(":2:")) << r.out;
+  EXPECT_FALSE(fs::exists(path("out.scr")));
+  // Bytes that are not UTF-8 at all (a file already in Shift-JIS).
+  writeBytes("in.scr", "wait 1\n" + utf8ToSjis("星") + "\n");
+  r = convert("in.scr");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.has("not UTF-8")) << r.out;
+  EXPECT_EQ(run("mirelune-convert", "script " + path("in.scr")).status, 1);
+  EXPECT_EQ(run("mirelune-convert", "script " + path("missing.scr") + " " + path("o.scr")).status, 1);
+}
+
+}  // namespace
+}  // namespace ml::test
