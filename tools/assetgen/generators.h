@@ -37,6 +37,8 @@ void makeExtrasParts(GenContext& ctx);
 void makeMusic(GenContext& ctx);
 void makeEffects(GenContext& ctx);
 void makeVoices(GenContext& ctx);
+// Beside the archives: the opening movie.
+void makeMovie(GenContext& ctx);
 
 // With --preview: whole screens composed from the pictures made, to judge the look.
 void writeMockups(const AssetSink& sink);

@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
       {"sounds", "music", ml::tools::makeMusic},
       {"sounds", "effects", ml::tools::makeEffects},
       {"sounds", "voices", ml::tools::makeVoices},
+      {"sounds", "movie", ml::tools::makeMovie},
   };
   for (const Step& step : steps) {
     if (!only.empty() && only != step.kind) continue;
