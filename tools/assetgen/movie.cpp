@@ -8,7 +8,7 @@
 
 #include "tools/assetgen/generators.h"
 #include "tools/assetgen/scenery.h"
-#include "tools/assetgen/synth.h"
+#include "tools/common/synth.h"
 
 #ifdef MIRELUNE_ASSETGEN_MOVIE
 extern "C" {

@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "tools/assetgen/generators.h"
-#include "tools/assetgen/synth.h"
+#include "tools/common/synth.h"
 #include "tools/common/midi_writer.h"
 
 namespace ml::tools {

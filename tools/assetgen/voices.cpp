@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "tools/assetgen/generators.h"
-#include "tools/assetgen/synth.h"
+#include "tools/common/synth.h"
 
 namespace ml::tools {
 namespace {

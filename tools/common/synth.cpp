@@ -1,4 +1,4 @@
-#include "tools/assetgen/synth.h"
+#include "tools/common/synth.h"
 
 #include <algorithm>
 #include <cctype>
