@@ -70,6 +70,12 @@ if grep -q -- '--autoplay' <<<"$help"; then
     runs+=("--autoplay --seed 1")
   fi
   to_the_end=1
+  # The title menu waits for a button: after its fade-in, Down selects "start" and
+  # Enter presses it. Without a title menu the two keys only turn the first page.
+  if grep -q -- '--input' <<<"$help"; then
+    printf 'wait 2000\nkey down\nkey enter\n' >"$work/title.input"
+    for i in "${!runs[@]}"; do runs[$i]="${runs[$i]} --input $work/title.input"; done
+  fi
 else
   echo "demo: NOTE: this mirelune has no --autoplay yet; only the start of the game is run (--steps 60)"
   runs+=("--steps 60 --seed 1")
