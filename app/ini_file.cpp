@@ -94,12 +94,14 @@ std::optional<int> IniFile::parseInt(std::string_view text) {
   return static_cast<int>(value);
 }
 
-void IniFile::classify(Line& line) {
+void IniFile::classify(Line& line, bool first) {
   line.kind = Kind::Other;
   line.name.clear();
   line.valueStart = 0;
   std::string_view t = line.text;
   std::size_t lead = 0;
+  // A UTF-8 byte-order mark some editors put first is not part of the first line.
+  if (first && t.substr(0, 3) == "\xEF\xBB\xBF") lead = 3;
   while (lead < t.size() && isBlank(t[lead])) ++lead;
   if (lead >= t.size() || t[lead] == ';') return;
   if (t[lead] == '[') {
@@ -139,7 +141,7 @@ void IniFile::parse(std::string_view text) {
       line.text = std::string(text.substr(pos, end - pos));
       pos = nl + 1;
     }
-    classify(line);
+    classify(line, lines_.empty());
     lines_.push_back(std::move(line));
   }
 }
@@ -264,7 +266,7 @@ bool IniFile::writeString(std::string_view section, std::string_view key, std::s
     std::size_t keep = l.valueStart;
     while (keep < l.text.size() && (l.text[keep] == ' ' || l.text[keep] == '\t')) ++keep;
     l.text = l.text.substr(0, keep) + std::string(value);
-    classify(l);
+    classify(l, at == 0);
     return true;
   }
 
@@ -307,6 +309,8 @@ bool IniFile::save(const std::string& path) const {
     }
     if (::stat(target.c_str(), &st) == 0) {
       if (!S_ISREG(st.st_mode)) return false;
+      // A file the player made read-only stays as it is, as it would on Windows.
+      if (::access(target.c_str(), W_OK) != 0) return false;
       mode = st.st_mode & 07777;
     }
   }

@@ -56,7 +56,8 @@ class IniFile {
   // The whole text as it would be saved.
   std::string text() const;
   // Writes through a temporary file in the same folder renamed over the target, so a
-  // failed write leaves the old file whole. False on any failure.
+  // failed write leaves the old file whole. A read-only file is not replaced. False on
+  // any failure.
   bool save(const std::string& path) const;
 
   // Integer text: optional blanks, an optional sign, then at least one decimal digit;
@@ -74,7 +75,7 @@ class IniFile {
     std::size_t valueStart = 0;  // Key: offset of the byte after '='
   };
 
-  static void classify(Line& line);
+  static void classify(Line& line, bool first = false);
   // Index of the header line of the first section named so, or npos.
   std::size_t findSection(std::string_view section) const;
   // Index of the first key line named so in the section starting at header, or npos.

@@ -71,6 +71,14 @@ TEST(IniFileTest, CaseFoldingLeavesSecondBytesOfDoubleByteCharactersAlone) {
   EXPECT_EQ(ini2.readInt(std::string("\x83\x5D" "X"), "K", 0), 3);
 }
 
+TEST(IniFileTest, ByteOrderMarkBeforeTheFirstSection) {
+  const std::string text = "\xEF\xBB\xBF[Volume]\r\nBgm=40\r\n";
+  IniFile ini(text);
+  EXPECT_EQ(ini.readInt("Volume", "Bgm", 0), 40);
+  ini.writeInt("Volume", "Se", 1);
+  EXPECT_EQ(ini.text(), text + "Se=1\r\n");
+}
+
 TEST(IniFileTest, IntegersReadLikeThePrivateProfileService) {
   EXPECT_EQ(IniFile::parseInt("42"), 42);
   EXPECT_EQ(IniFile::parseInt("  -7"), -7);
@@ -208,6 +216,11 @@ TEST(IniFileTest, LoadAndSave) {
   // A folder that cannot be written leaves the old file whole and no stray files.
   EXPECT_FALSE(ini.save(dir.file("nowhere/a.ini")));
   if (::geteuid() != 0) {
+    ::chmod(dir.file("a.ini").c_str(), 0440);
+    ini.writeInt("A", "k", 5);
+    EXPECT_FALSE(ini.save(dir.file("a.ini")));  // read-only: left alone
+    EXPECT_EQ(readAll(dir.file("a.ini")), "[A]\nk=3\n");
+    ::chmod(dir.file("a.ini").c_str(), 0640);
     ::chmod(dir.path().c_str(), 0500);
     ini.writeInt("A", "k", 4);
     EXPECT_FALSE(ini.save(dir.file("a.ini")));
