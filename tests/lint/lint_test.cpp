@@ -212,6 +212,20 @@ TEST_F(LintTest, ScriptsNotInTheEngineForm) {
   EXPECT_EQ(r.status, 1);
 }
 
+TEST_F(LintTest, FilesTheEngineLoadsByItselfAndLabelsAfterAJump) {
+  script("open", "blue_sky\n"            // 1: three strips
+                 "goto @next\n"          // 2
+                 "@next\n"               // 3: only ever reached by the jump
+                 "ending credits\n");    // 4: the ending music
+  file("cg/BlueSky2.psd");
+  RunResult r = lint();
+  EXPECT_EQ(r.lines({"scr\\open.scr:1:", "cg\\BlueSky1.psd", "blue_sky"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr\\open.scr:1:", "cg\\BlueSky3.psd"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"BlueSky2"}), 0) << r.out;
+  EXPECT_EQ(r.lines({"scr\\open.scr:4:", "wav\\bgm13.wav"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"@next"}), 0) << r.out;
+}
+
 TEST_F(LintTest, CommandLine) {
   EXPECT_EQ(run("mirelune-lint", "--help").status, 0);
   EXPECT_EQ(run("mirelune-lint", "").status, 2);
