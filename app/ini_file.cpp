@@ -148,7 +148,9 @@ void IniFile::parse(std::string_view text) {
 
 IniFile::LoadResult IniFile::load(const std::string& path) {
   lines_.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe in the file's place cannot hang the game; it is
+  // refused below as not a regular file.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? LoadResult::Missing : LoadResult::Unreadable;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -191,6 +191,9 @@ TEST(IniFileTest, LoadAndSave) {
   EXPECT_EQ(ini.load(dir.path()), IniFile::LoadResult::Unreadable);
   EXPECT_EQ(ini.load(dir.file("missing/below.ini")), IniFile::LoadResult::Missing);
 
+  ASSERT_EQ(::mkfifo(dir.file("pipe.ini").c_str(), 0600), 0);
+  EXPECT_EQ(ini.load(dir.file("pipe.ini")), IniFile::LoadResult::Unreadable);  // and does not hang
+
   writeAll(dir.file("big.ini"), std::string(IniFile::kMaxFileBytes + 1, '\n'));
   EXPECT_EQ(ini.load(dir.file("big.ini")), IniFile::LoadResult::Unreadable);
 
