@@ -16,12 +16,13 @@ namespace ml {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: mirelune --headless [--game DIR] [--steps N] [--seed N] [--dump-state FILE] "
-    "[OpenDebugMode|CloseDebugMode]\n";
+    "usage: mirelune --headless [--game DIR] [--steps N] [--frames N] [--seed N] "
+    "[--dump-state FILE] [OpenDebugMode|CloseDebugMode]\n";
 
 struct Options {
   std::string gameDir = ".";
-  long long steps = -1;  // no limit
+  long long steps = -1;   // no limit
+  long long frames = -1;  // no limit
   bool seeded = false;
   unsigned long long seed = 0;
   std::string dumpState;
@@ -51,6 +52,9 @@ int parseOptions(int argc, char** argv, Options& o) {
     } else if (a == "--steps") {
       if (!parseNumber(value(), n)) return 2;
       o.steps = static_cast<long long>(n);
+    } else if (a == "--frames") {
+      if (!parseNumber(value(), n)) return 2;
+      o.frames = static_cast<long long>(n);
     } else if (a == "--seed") {
       if (!parseNumber(value(), n)) return 2;
       o.seeded = true;
@@ -90,6 +94,15 @@ int runHeadless(int argc, char** argv) {
   rt.random.seed(o.seeded ? static_cast<std::uint32_t>(o.seed)
                           : static_cast<std::uint32_t>(platform.unixTime()));
   rt.readStatus.load(rt.folder.resolve("SaveXXX.dat"));
+
+  if (o.frames >= 0) {
+    // Ends the run like a confirmed quit once enough frames were shown; the waits see
+    // the request at their next poll.
+    const auto limit = static_cast<std::uint64_t>(o.frames);
+    platform.setMessageHook([&rt, limit](HeadlessPlatform& p, InputSink*) {
+      if (p.presentedFrames() >= limit) rt.window.quitRequested = true;
+    });
+  }
 
   ScriptContext& sc = *rt.script;
   if (!sc.load("scr\\open.scr", rt.state, true) && !rt.debugMode) {

@@ -77,6 +77,14 @@ TEST_F(RunnerTest, StepLimitStopsEarly) {
   EXPECT_STREQ(s->scriptName, "open");
 }
 
+TEST_F(RunnerTest, FrameLimitEndsLongWaits) {
+  // "wait 0.5" presents 50 frames; the limit stops it after 20, the run then ends.
+  ASSERT_EQ(run("--game " + game("flow") + " --frames 20 --seed 7 --dump-state " + dump_), 0);
+  auto s = dumped();
+  EXPECT_EQ(s->flags[3], 1);
+  EXPECT_STREQ(s->scriptName, "open");
+}
+
 TEST_F(RunnerTest, BadOptionsAndMissingGame) {
   EXPECT_EQ(run("--frobnicate"), 2);
   EXPECT_EQ(run("--steps"), 2);
