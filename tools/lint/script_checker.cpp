@@ -1,5 +1,7 @@
 #include "tools/lint/script_checker.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 
@@ -249,8 +251,6 @@ void ScriptChecker::Walk::run() {
 void ScriptChecker::Walk::condition() {
   const int line = sc.lineNumber;
   sc.advance(1);  // "["
-  const std::string start(reinterpret_cast<const char*>(sc.text.data()) + sc.pos,
-                          std::min<std::size_t>(64, sc.text.size() - static_cast<std::size_t>(sc.pos)));
   char comparison = 0, logic = 0;
   bool blankReported = false, breakReported = false;
   auto fold = [&]() {
