@@ -76,6 +76,11 @@ if grep -q -- '--autoplay' <<<"$help"; then
     printf 'wait 2000\nkey down\nkey enter\n' >"$work/title.input"
     for i in "${!runs[@]}"; do runs[$i]="${runs[$i]} --input $work/title.input"; done
   fi
+elif grep -q -- '--frames' <<<"$help"; then
+  # Nobody turns the pages: the run stops at the first page after 400 frames.
+  echo "demo: NOTE: this mirelune has no --autoplay yet; only the start of the game is run (--frames 400)"
+  runs+=("--frames 400 --seed 1")
+  to_the_end=0
 else
   echo "demo: NOTE: this mirelune has no --autoplay yet; only the start of the game is run (--steps 60)"
   runs+=("--steps 60 --seed 1")
