@@ -65,7 +65,7 @@ class ScriptContext {
   std::int32_t choiceShown = 0;
   std::array<std::optional<std::string>, kChoiceSlots> choiceTexts;
   std::array<std::int32_t, kChoiceSlots> choiceIds{};
-  bool mainGame = true;
+  bool mainGame = true;  // the game's interpreter; load sets it
   char scriptPath[kScriptPathCapacity] = {};
   bool fastForward = false;
   bool prevChoicePending = false;
