@@ -226,6 +226,19 @@ TEST_F(LintTest, FilesTheEngineLoadsByItselfAndLabelsAfterAJump) {
   EXPECT_EQ(r.lines({"@next"}), 0) << r.out;
 }
 
+TEST_F(LintTest, ChoicesNeedAChoiceWindowFirst) {
+  file("cg/_WinSelS.psd");
+  file("cg/bar.psd");
+  script("open", "def_sel はい\n"
+                 "select2 1\n"                                        // 2: no window yet
+                 "window_sel 1 149 0 0 0 0 0 0 0 0 0 bar 0 -6\n"
+                 "def_sel はい\n"
+                 "select 1\n");
+  RunResult r = lint();
+  EXPECT_EQ(r.lines({"scr\\open.scr:2:", "window_sel"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr\\open.scr:5:"}), 0) << r.out;
+}
+
 TEST_F(LintTest, CommandLine) {
   EXPECT_EQ(run("mirelune-lint", "--help").status, 0);
   EXPECT_EQ(run("mirelune-lint", "").status, 2);

@@ -504,7 +504,13 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
     }
   } else if (keyword == "window_sel" || keyword == "select" || keyword == "select2") {
     if (auto n = literal(args[0]); n && *n != 1) report(line, SJ("現在サポートされていないウィンドウＮｏ．"), args[0]);
-    if (keyword != "window_sel") choices = 0;
+    if (keyword == "window_sel") {
+      page.choiceWindowDefined = true;
+    } else {
+      // Without a choice window the bars are looked up under an empty name.
+      if (!page.choiceWindowDefined) report(line, SJ("ファイルが存在しない"), SJ("cg\\.psd  (select の前に window_sel がない)"));
+      choices = 0;
+    }
   } else if (keyword == "def_sel") {
     if (args[0] != "NULL" && ++choices > kChoiceSlots) report(line, SJ("選択肢はこれ以上登録できない"), "");
   } else if (keyword == "effect") {

@@ -33,6 +33,7 @@ struct PageSetup {
   int rows = 4;
   int glyphSize = 24;
   bool autoReturnOff = false;
+  bool choiceWindowDefined = false;  // a window_sel has named the choice bar picture
 };
 
 class ScriptChecker {
