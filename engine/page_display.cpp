@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/command_handlers.h"
 #include "engine/command_table.h"
 #include "engine/page_seams.h"
 #include "engine/poll.h"
@@ -192,16 +193,7 @@ std::uint32_t readPageColour(ScriptContext& sc) {
   return kWhiteText;
 }
 
-bool showPage(ScriptContext& sc, bool skippable) { return true; }
-
-bool waitPage(ScriptContext& sc, bool skippable) {
-  sc.newPage = true;
-  sc.pageMark = -1;
-  slot(sc.rt, kMessageTextSlot).release();
-  return true;
-}
-
-bool message::showPage(ScriptContext& sc, bool skippable) {
+bool showPage(ScriptContext& sc, bool skippable) {
   Runtime& rt = sc.rt;
   if (rt.autoSaveChecked) debugAutoSave(sc);
   const std::uint32_t colour = readPageColour(sc);
@@ -236,8 +228,8 @@ bool message::showPage(ScriptContext& sc, bool skippable) {
   return true;
 }
 
-bool message::waitPage(ScriptContext& sc, bool skippable) {
-  if (!message::showPage(sc, skippable)) return false;
+bool waitPage(ScriptContext& sc, bool skippable) {
+  if (!showPage(sc, skippable)) return false;
   Runtime& rt = sc.rt;
   if (!sc.fastForward) {
     const long long autoDelay = static_cast<long long>(rt.settings.skip.wait) * 19 + 100;
@@ -314,7 +306,8 @@ void updateReadRateLine(Runtime& rt) {
   line.setPosition(right ? 788 - 12 * length : 12, bottom ? 576 : 0);
 }
 
-std::uint8_t message::cmdSetReadMode(ScriptContext& sc, const CommandRow&) {
+// set_read_mode value: nonzero switches read tracking off.
+std::uint8_t cmdSetReadMode(ScriptContext& sc, const CommandRow&) {
   sc.skipWord();
   sc.state->readTrackingOff() = static_cast<std::uint8_t>(sc.evaluate(sc.readArgument()));
   return 1;

@@ -9,20 +9,11 @@ namespace ml {
 
 class Runtime;
 class ScriptContext;
-struct CommandRow;
 
-// The page end of text lines in their first form: the page is closed without being
-// shown or waited for.
+// False when a menu asked to leave the running scene; true otherwise (also when the
+// program is closing or returning to the title: the caller's loop sees that itself).
 bool showPage(ScriptContext& sc, bool skippable);
 bool waitPage(ScriptContext& sc, bool skippable);
-
-namespace message {
-// The page display and the page wait. False when a menu asked to leave the running
-// scene; true otherwise (also when the program is closing or returning to the title:
-// the caller's loop sees that itself).
-bool showPage(ScriptContext& sc, bool skippable);
-bool waitPage(ScriptContext& sc, bool skippable);
-}  // namespace message
 
 // The text colour of the page now shown, marking it read: white, or grey for a page
 // read before. An unread page ends auto, skip and the jump to the next choice as the
@@ -32,10 +23,5 @@ std::uint32_t readPageColour(ScriptContext& sc);
 // The debug read-rate line ("既読率 %d/%d") in the status slot, placed by
 // Display/TimeTop.
 void updateReadRateLine(Runtime& rt);
-
-namespace message {
-// set_read_mode value
-std::uint8_t cmdSetReadMode(ScriptContext& sc, const CommandRow& row);
-}  // namespace message
 
 }  // namespace ml

@@ -9,6 +9,8 @@ void playPageVoice(ScriptContext& sc, bool fromBacklog, const BacklogEntry* entr
 
 bool voiceChannelPlaying(Runtime& rt) { return false; }
 
+void restartRecordedSounds(ScriptContext& sc) {}
+
 void debugAutoSave(ScriptContext& sc) {}
 
 }  // namespace ml

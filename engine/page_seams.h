@@ -1,6 +1,7 @@
 // What the page display asks of work built elsewhere: the backlog entry of a page, the
-// page's voice, and the debug autosave. Each has a first form in page_seams.cpp that
-// does nothing; the backlog, sound and save work move them into their own files.
+// page's voice, the sounds after a jump, and the debug autosave. Each has a first form
+// in page_seams.cpp that does nothing; the backlog, sound and save work move them into
+// their own files.
 #pragma once
 
 namespace ml {
@@ -15,6 +16,8 @@ void addBacklogEntry(ScriptContext& sc, const char* choiceText);
 void playPageVoice(ScriptContext& sc, bool fromBacklog, const BacklogEntry* entry, bool forced);
 // Whether the voice channel is still playing (auto mode waits for it).
 bool voiceChannelPlaying(Runtime& rt);
+// The end of a jump: the recorded music and looping effect start again.
+void restartRecordedSounds(ScriptContext& sc);
 // The debug menu's rolling save of the last four pages.
 void debugAutoSave(ScriptContext& sc);
 

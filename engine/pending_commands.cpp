@@ -20,26 +20,6 @@ std::uint8_t readArguments(ScriptContext& sc, int count) {
 
 }  // namespace
 
-// --- Message window and text ---
-// msg2 name
-std::uint8_t cmdMsg2(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 1); }
-// window kind x y a b textX textY columns rows picture pictureX pictureY
-std::uint8_t cmdWindow(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 12); }
-// ret, ret_noskip
-std::uint8_t cmdRet(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 0); }
-std::uint8_t cmdWindowOff(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 0); }
-std::uint8_t cmdWindowOn(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 0); }
-// moji sizeCode
-std::uint8_t cmdMoji(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 1); }
-// def_indent characters
-std::uint8_t cmdDefIndent(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 1); }
-// def_kinsoku characters
-std::uint8_t cmdDefKinsoku(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 1); }
-
-// --- Read tracking ---
-// set_read_mode value
-std::uint8_t cmdSetReadMode(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 1); }
-
 // --- Picture layers ---
 // bg name transition
 std::uint8_t cmdBg(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 2); }

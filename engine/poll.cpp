@@ -2,9 +2,13 @@
 
 #include <cstdio>
 
+#include "engine/page_display.h"
+#include "engine/page_seams.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "platform/text_encoding.h"
+#include "scene/message_window.h"
+#include "scene/picture_layers.h"
 
 namespace ml {
 namespace {
@@ -13,9 +17,6 @@ namespace {
 constexpr int kTotalVoiceCommands = 2667;
 
 bool windowCounts(Runtime& rt) { return rt.platform.windowActive() || rt.settings.system.noActive; }
-
-// The debug read-rate line goes into the status slot; drawn once sprites can hold text.
-void drawReadRateLine(Runtime& rt) { (void)readRateText(rt); }
 
 }  // namespace
 
@@ -49,8 +50,9 @@ bool poll(ScriptContext& sc) {
 bool present(ScriptContext& sc) {
   Runtime& rt = sc.rt;
   if (!windowCounts(rt)) return true;
+  // The debug read-rate line sits in the last slot, so it lands on top of this frame.
+  if (rt.debugMode) updateReadRateLine(rt);
   if (!rt.composeBackBuffer()) return false;
-  if (rt.debugMode) drawReadRateLine(rt);
   rt.platform.present(rt.frameRequest());
   return true;
 }
@@ -87,8 +89,10 @@ bool clickCheck(ScriptContext& sc) {
 void endFastForward(ScriptContext& sc) {
   if (!sc.fastForward) return;
   sc.fastForward = false;
-  sc.rt.clearLayer(258);  // the mode indicator
-  sc.rt.restoreSceneFromState(*sc.state);
+  sc.rt.layers[kModeIndicatorSlot].release();
+  // The jump only recorded pictures and sounds; now they are shown and played.
+  restoreSceneLayers(sc, *sc.state);
+  restartRecordedSounds(sc);
 }
 
 void setAutoMode(Runtime& rt, bool on) {

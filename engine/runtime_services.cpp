@@ -2,6 +2,7 @@
 // filled in by the work that builds its layer (sprites, back buffer, sound channels,
 // saves); until then they leave everything as it is.
 #include "engine/runtime.h"
+#include "scene/message_window.h"
 
 namespace ml {
 
@@ -27,9 +28,9 @@ void Runtime::composeScene() {}
 
 void Runtime::restoreSceneFromState(const GameState& recorded) { composeScene(); }
 
-void Runtime::resetTextSize() {}
+void Runtime::resetTextSize() { ml::resetTextSize(*this); }
 
-void Runtime::applyFontChange() {}
+void Runtime::applyFontChange() { applyMessageFontChange(*this); }
 
 void Runtime::updateSystemSave() {}
 

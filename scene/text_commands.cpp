@@ -1,7 +1,8 @@
-#include "scene/text_commands.h"
-
+// The message window and text commands: window, msg2, ret, ret_noskip, window_off,
+// window_on, moji, def_indent, def_kinsoku.
 #include <string>
 
+#include "engine/command_handlers.h"
 #include "engine/command_table.h"
 #include "engine/page_display.h"
 #include "engine/runtime.h"
@@ -9,7 +10,7 @@
 #include "platform/text_encoding.h"
 #include "scene/message_window.h"
 
-namespace ml::message {
+namespace ml {
 
 // window kind x y a b textX textY columns rows picture pictureX pictureY
 std::uint8_t cmdWindow(ScriptContext& sc, const CommandRow&) {
@@ -47,7 +48,7 @@ std::uint8_t cmdMsg2(ScriptContext& sc, const CommandRow&) {
 std::uint8_t cmdRet(ScriptContext& sc, const CommandRow& row) {
   sc.skipWord();
   if (sc.state->autoReturnOff() == 0) return 1;
-  return message::waitPage(sc, row.a != 0) ? 1 : 0;
+  return waitPage(sc, row.a != 0) ? 1 : 0;
 }
 
 std::uint8_t cmdWindowOff(ScriptContext& sc, const CommandRow&) {
@@ -83,4 +84,4 @@ std::uint8_t cmdDefKinsoku(ScriptContext& sc, const CommandRow&) {
   return 1;
 }
 
-}  // namespace ml::message
+}  // namespace ml

@@ -1,9 +1,11 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "engine/command_table.h"
 #include "engine_fixture.h"
+#include "tools/common/psd_writer.h"
 
 namespace ml::test {
 namespace {
@@ -145,6 +147,11 @@ TEST_F(InterpreterTest, CommandsConsumeExactlyTheirArguments) {
       "date_disp2 1 2 %y", "blue_sky", "param_calc", "macro m", "\\n", "\\i", "\\k",
       "wait 0", "sleep 0",
   };
+  // The window command loads its frame and picture.
+  const std::vector<std::uint8_t> picture =
+      tools::writeFlatPsd(tools::RgbaImage(4, 4, 0, 0, 0, 255), tools::PsdCompression::Raw);
+  for (const char* name : {"cg/_WindowF.psd", "cg/p.psd"})
+    writeFile(name, std::string(picture.begin(), picture.end()));
   for (const char* line : lines) {
     reporter.entries.clear();
     state().flags[200] = 0;

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,8 +14,6 @@
 
 #include <unistd.h>
 
-#include "engine/command_handlers.h"
-#include "engine/command_table.h"
 #include "engine/page_display.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
@@ -25,7 +22,6 @@
 #include "platform/reporter.h"
 #include "platform/text_encoding.h"
 #include "scene/message_window.h"
-#include "scene/text_commands.h"
 #include "tools/common/psd_writer.h"
 
 namespace ml::test {
@@ -149,59 +145,13 @@ class MessageTest : public ::testing::Test {
            " win 0 0\r\n";
   }
 
-  // One step, with the message commands run by their handlers (and a voice command
-  // numbering the page as it does once the sound commands are in place).
+  // One step. A voice command numbers the page as the sound commands will.
   std::uint8_t step() {
     ScriptContext& s = sc();
     s.peekWord(s.word, ScriptContext::kWordCapacity);
-    const std::string w = s.word;
-    if (w == "vo")
+    if (std::string(s.word) == "vo")
       s.state->voiceIndex = s.state->readTrackingOff() ? 0 : rt->readStatus.ordinalAt(s.scriptPath, s.pos);
-    struct Row {
-      const char* keyword;
-      CommandHandler handler;
-      int a;
-    };
-    static const Row kRows[] = {
-        {"window", &message::cmdWindow, 0},       {"msg2", &message::cmdMsg2, 0},
-        {"ret", &message::cmdRet, 1},             {"ret_noskip", &message::cmdRet, 0},
-        {"window_off", &message::cmdWindowOff, 0}, {"window_on", &message::cmdWindowOn, 0},
-        {"moji", &message::cmdMoji, 0},           {"def_indent", &message::cmdDefIndent, 0},
-        {"def_kinsoku", &message::cmdDefKinsoku, 0}, {"set_read_mode", &message::cmdSetReadMode, 0},
-    };
-    if (isLeadByte(static_cast<std::uint8_t>(s.word[0]))) return textLine(s);
-    for (const Row& r : kRows) {
-      if (w != r.keyword) continue;
-      s.copyLineText();
-      CommandRow row{r.keyword, r.handler};
-      row.a = r.a;
-      return r.handler(s, row);
-    }
     return s.step();
-  }
-  // A text line whose page end is the page display (the interpreter's own text lines
-  // still close their pages without showing them).
-  std::uint8_t textLine(ScriptContext& s) {
-    s.copyLineText();
-    const std::string text = s.word;
-    s.skipWord();
-    if (s.newPage) {
-      s.messageText[0] = 0;
-      s.newPage = false;
-    }
-    std::size_t used = s.messageLength();
-    if (used + text.size() < std::size_t(ScriptContext::kMessageCapacity)) {
-      std::memcpy(s.messageText.get() + used, text.data(), text.size());
-      used += text.size();
-      s.messageText[used] = 0;
-    }
-    const std::uint8_t next = s.byteAt(s.pos);
-    if ((s.atEnd() || next == '\r' || next == '\n') && used + 1 < std::size_t(ScriptContext::kMessageCapacity)) {
-      s.messageText[used++] = '\n';
-      s.messageText[used] = 0;
-    }
-    if (s.state->autoReturnOff() != 0) return 1;
-    return message::waitPage(s, true) ? 1 : 0;
   }
 
   // Runs until a step answers 0 or the end of the script is reported.
