@@ -152,11 +152,16 @@ void repaintRect(ScriptContext& sc, const Rect& rect, const std::vector<int>& sl
   rt.platform.present(rt.frameRequest());
 }
 
-// The key-wait icon's animation: only its rectangle (with the text under it) is
-// redrawn.
-void repaintKeyWaitIcon(ScriptContext& sc) {
-  const Sprite& icon = slot(sc.rt, kKeyWaitSlot);
-  if (!icon.visible() || !icon.hasPicture()) return;
+// An idle frame: only the key-wait icon's rectangle (with the text under it) is
+// redrawn, for its animation; without an icon the frame is shown as it stands.
+void repaintIdleFrame(ScriptContext& sc) {
+  Runtime& rt = sc.rt;
+  if (!mainWindowCounts(rt)) return;
+  const Sprite& icon = slot(rt, kKeyWaitSlot);
+  if (!rt.switches.messageWindowActive || !icon.visible() || !icon.hasPicture()) {
+    rt.platform.present(rt.frameRequest());
+    return;
+  }
   // The text may reach into the rectangle: it is drawn again, the icon over it.
   repaintRect(sc, pictureRect(icon), {kMessageTextSlot, kKeyWaitSlot});
 }
@@ -281,7 +286,7 @@ bool waitPage(ScriptContext& sc, bool skippable) {
       } else if (r == kButtonsPointerMoved) {
         repaintButtons(sc);
       } else {
-        if (rt.switches.messageWindowActive) repaintKeyWaitIcon(sc);
+        repaintIdleFrame(sc);
         const std::uint32_t spent = rt.platform.ticks() - frameStart;
         if (spent < kIdleFrameMs) rt.platform.sleep(kIdleFrameMs - spent);
       }
