@@ -2,11 +2,15 @@
 // filled in by the work that builds its layer (sprites, back buffer, sound channels,
 // saves); until then they leave everything as it is.
 #include "engine/runtime.h"
+#include "scene/compose_scene.h"
 #include "scene/message_window.h"
+#include "scene/picture_layers.h"
 
 namespace ml {
 
-void Runtime::clearLayer(int slot) {}
+void Runtime::clearLayer(int slot) {
+  if (slot >= 0 && slot < kLayerCount) layers[static_cast<std::size_t>(slot)].release();
+}
 
 void Runtime::clearAllLayers() {
   for (int i = 0; i < kLayerCount; ++i) clearLayer(i);
@@ -20,13 +24,13 @@ void Runtime::stopAllChannels() {
 
 void Runtime::serviceSoundChannels() {}
 
-bool Runtime::composeBackBuffer() { return true; }
+bool Runtime::composeBackBuffer() { return composeFrame(*this); }
 
-PresentRequest Runtime::frameRequest() { return PresentRequest{}; }
+PresentRequest Runtime::frameRequest() { return backBuffer.presentRequest(window.paintSuppressed); }
 
-void Runtime::composeScene() {}
+void Runtime::composeScene() { ml::composeScene(*this); }
 
-void Runtime::restoreSceneFromState(const GameState& recorded) { composeScene(); }
+void Runtime::restoreSceneFromState(const GameState& recorded) { restoreSceneLayers(*script, recorded); }
 
 void Runtime::resetTextSize() { ml::resetTextSize(*this); }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/command_handlers.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
@@ -10,11 +11,10 @@
 #include "platform/text_encoding.h"
 #include "scene/effect_wait.h"
 #include "scene/picture_layers.h"
-#include "scene/scene_commands.h"
 #include "scene/scene_slots.h"
 #include "scene/transition.h"
 
-namespace ml::scene {
+namespace ml {
 namespace {
 
 enum SpritePosition { kLeft = 0, kCentre = 1, kRight = 2, kLeft3 = 3, kRight3 = 4 };
@@ -305,4 +305,4 @@ std::uint8_t cmdMask(ScriptContext& sc, const CommandRow&) {
   return 1;
 }
 
-}  // namespace ml::scene
+}  // namespace ml

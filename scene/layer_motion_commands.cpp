@@ -5,15 +5,15 @@
 #include <limits>
 #include <string>
 
+#include "engine/command_handlers.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "scene/effect_wait.h"
-#include "scene/scene_commands.h"
 #include "scene/scene_slots.h"
 
-namespace ml::scene {
+namespace ml {
 namespace {
 
 std::int32_t readNumber(ScriptContext& sc) { return sc.evaluate(sc.readArgument()); }
@@ -246,4 +246,4 @@ std::uint8_t cmdSetAllFade(ScriptContext& sc, const CommandRow&) {
   return result(redraw(sc));
 }
 
-}  // namespace ml::scene
+}  // namespace ml

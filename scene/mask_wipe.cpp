@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/command_handlers.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
@@ -13,10 +14,9 @@
 #include "scene/compose_scene.h"
 #include "scene/effect_wait.h"
 #include "scene/picture_layers.h"
-#include "scene/scene_commands.h"
 #include "scene/scene_slots.h"
 
-namespace ml::scene {
+namespace ml {
 namespace {
 
 constexpr int kWipeSlot = kSpriteSlot2;  // the new picture waits here, hidden
@@ -134,4 +134,4 @@ std::uint8_t cmdEffect(ScriptContext& sc, const CommandRow& row) {
   return 1;
 }
 
-}  // namespace ml::scene
+}  // namespace ml

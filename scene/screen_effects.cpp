@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/command_handlers.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
@@ -12,10 +13,9 @@
 #include "scene/compose_scene.h"
 #include "scene/effect_wait.h"
 #include "scene/picture_layers.h"
-#include "scene/scene_commands.h"
 #include "scene/scene_slots.h"
 
-namespace ml::scene {
+namespace ml {
 namespace {
 
 std::int32_t readNumber(ScriptContext& sc) { return sc.evaluate(sc.readArgument()); }
@@ -203,4 +203,4 @@ std::uint8_t cmdFlash(ScriptContext& sc, const CommandRow& row) {
   return 1;
 }
 
-}  // namespace ml::scene
+}  // namespace ml

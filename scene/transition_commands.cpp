@@ -2,6 +2,7 @@
 // the scene layers driven from the script.
 #include <string>
 
+#include "engine/command_handlers.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
@@ -9,11 +10,10 @@
 #include "scene/compose_scene.h"
 #include "scene/effect_wait.h"
 #include "scene/picture_layers.h"
-#include "scene/scene_commands.h"
 #include "scene/scene_slots.h"
 #include "scene/transition.h"
 
-namespace ml::scene {
+namespace ml {
 namespace {
 
 std::int32_t readNumber(ScriptContext& sc) { return sc.evaluate(sc.readArgument()); }
@@ -157,4 +157,4 @@ std::uint8_t cmdBgEffect(ScriptContext& sc, const CommandRow& row) {
   return 1;
 }
 
-}  // namespace ml::scene
+}  // namespace ml

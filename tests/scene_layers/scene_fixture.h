@@ -15,8 +15,6 @@
 
 #include <unistd.h>
 
-#include "engine/command_handlers.h"
-#include "engine/command_table.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "platform/headless/headless_platform.h"
@@ -24,14 +22,13 @@
 #include "platform/text_encoding.h"
 #include "scene/compose_scene.h"
 #include "scene/picture_layers.h"
-#include "scene/scene_commands.h"
 #include "tools/common/psd_writer.h"
 
 namespace ml::test {
 
-// The headless platform with a look at every presented frame. Until the runtime's
-// presentation composes by itself, a request without pixels is composed here, so
-// that the frames are those the player would see.
+// The headless platform with a look at every presented frame. A request without
+// pixels (a runtime whose presentation does not compose) is composed here, so that
+// the frames are always those the player would see.
 class ScenePlatform : public HeadlessPlatform {
  public:
   void present(const PresentRequest& request) override {
@@ -115,19 +112,7 @@ class SceneTest : public ::testing::Test {
     return sc();
   }
 
-  // One step of the interpreter, with the scene's commands run by their handlers.
-  std::uint8_t step() {
-    ScriptContext& s = sc();
-    s.peekWord(s.word, ScriptContext::kWordCapacity);
-    const CommandRow* row = findCommand(s.word);
-    CommandHandler handler = row ? sceneHandler(row->handler) : nullptr;
-    if (handler == nullptr) return s.step();
-    s.copyLineText();
-    if (row->dispatcherAdvances) s.skipWord();
-    const std::uint8_t r = handler(s, *row);
-    if (row->redraw && !s.fastForward) composeScene(*rt);
-    return r;
-  }
+  std::uint8_t step() { return sc().step(); }
   // Runs until a step answers 0 or the script has no more words.
   int run(int maxSteps = 1000) {
     int r = 1;
@@ -142,49 +127,6 @@ class SceneTest : public ::testing::Test {
   int runScript(const std::string& utf8) {
     load(utf8);
     return run();
-  }
-
-  static CommandHandler sceneHandler(CommandHandler h) {
-    struct Pair {
-      CommandHandler from, to;
-    };
-    static const Pair kPairs[] = {
-        {&cmdBg, &scene::cmdBg},
-        {&cmdBgWithSprites, &scene::cmdBgWithSprites},
-        {&cmdEv, &scene::cmdEv},
-        {&cmdEv1, &scene::cmdEv1},
-        {&cmdSp, &scene::cmdSp},
-        {&cmdSprites, &scene::cmdSprites},
-        {&cmdSpLoop, &scene::cmdSpLoop},
-        {&cmdSpWait, &scene::cmdSpWait},
-        {&cmdSetHsv, &scene::cmdSetHsv},
-        {&cmdSetRgb, &scene::cmdSetRgb},
-        {&cmdDefSpritePosition, &scene::cmdDefSpritePosition},
-        {&cmdMono, &scene::cmdMono},
-        {&cmdPosi, &scene::cmdPosi},
-        {&cmdMask, &scene::cmdMask},
-        {&cmdMoveYPosi, &scene::cmdMoveYPosi},
-        {&cmdMoveXYPosi, &scene::cmdMoveXYPosi},
-        {&cmdMoveXYSet, &scene::cmdMoveXYSet},
-        {&cmdMoveXYWait, &scene::cmdMoveXYWait},
-        {&cmdSetAllFade, &scene::cmdSetAllFade},
-        {&cmdSetFade, &scene::cmdSetFade},
-        {&cmdSetAlpha, &scene::cmdSetAlpha},
-        {&cmdSpriteFade, &scene::cmdSpriteFade},
-        {&cmdFade, &scene::cmdFade},
-        {&cmdMosaic, &scene::cmdMosaic},
-        {&cmdScroll, &scene::cmdScroll},
-        {&cmdShake, &scene::cmdShake},
-        {&cmdFadeAll, &scene::cmdFadeAll},
-        {&cmdFlash, &scene::cmdFlash},
-        {&cmdZoom, &scene::cmdZoom},
-        {&cmdRotate, &scene::cmdRotate},
-        {&cmdEffect, &scene::cmdEffect},
-        {&cmdBgEffect, &scene::cmdBgEffect},
-    };
-    for (const Pair& p : kPairs)
-      if (p.from == h) return p.to;
-    return nullptr;
   }
 
   ScriptContext& sc() { return *rt->script; }
