@@ -31,6 +31,8 @@ class EngineTest : public ::testing::Test {
     std::filesystem::create_directories(dir_ / "scr");
     platform.setQuiet(true);
     rt = std::make_unique<Runtime>(platform, reporter, dir_.string());
+    // Start-up makes the frame every presentation composes into.
+    ASSERT_TRUE(rt->backBuffer.create());
   }
   void TearDown() override {
     rt.reset();

@@ -147,10 +147,11 @@ TEST_F(InterpreterTest, CommandsConsumeExactlyTheirArguments) {
       "date_disp2 1 2 %y", "blue_sky", "param_calc", "macro m", "\\n", "\\i", "\\k",
       "wait 0", "sleep 0",
   };
-  // The window command loads its frame and picture.
+  // The window command loads its frame and picture; the picture commands theirs.
   const std::vector<std::uint8_t> picture =
       tools::writeFlatPsd(tools::RgbaImage(4, 4, 0, 0, 0, 255), tools::PsdCompression::Raw);
-  for (const char* name : {"cg/_WindowF.psd", "cg/p.psd"})
+  for (const char* name : {"cg/_WindowF.psd", "cg/p.psd", "cg/a.psd", "cg/b.psd", "cg/c.psd", "cg/e.psd",
+                           "cg/m.psd", "cg/s.psd", "cg/t.psd", "cg/u.psd"})
     writeFile(name, std::string(picture.begin(), picture.end()));
   for (const char* line : lines) {
     reporter.entries.clear();
