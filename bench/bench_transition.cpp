@@ -40,8 +40,8 @@ struct FrameMark {
 };
 
 // The headless platform without the copy of each frame into a screenshot buffer: it
-// only notes when each frame is handed over. Until the runtime's presentation composes
-// by itself, a request without pixels is composed here.
+// only notes when each frame is handed over. A request without pixels (a runtime
+// whose presentation does not compose) is composed here.
 class BenchPlatform : public HeadlessPlatform {
  public:
   void present(const PresentRequest& request) override {
