@@ -249,6 +249,14 @@ TEST_F(MessageWindowTest, WindowOffAndOnRememberWhatWasVisible) {
 }
 
 TEST_F(MessageWindowTest, EscapeHidesTheWindowAndTheNextClickOnlyShowsItAgain) {
+  // The quick items of the menus follow the window.
+  struct Menus : ShellHooks {
+    std::string calls;
+    void setQuickItems(bool on) override { calls += on ? "Q" : "q"; }
+    void refreshSaveMenus(bool on) override { calls += on ? "R" : "r"; }
+  } menus;
+  ShellHooks* saved = rt->shell;
+  rt->shell = &menus;
   layer(140).makeBox(10, 10);  // a choice on screen
   bool hiddenSeen = false;
   onPoll = [&] {
@@ -265,6 +273,9 @@ TEST_F(MessageWindowTest, EscapeHidesTheWindowAndTheNextClickOnlyShowsItAgain) {
   EXPECT_TRUE(rt->switches.messageWindowActive);
   EXPECT_TRUE(layer(140).visible());
   EXPECT_TRUE(layer(kWindowPictureSlot).visible());
+  // Page shown (enabled), hidden (quick items off), shown again, page over (disabled).
+  EXPECT_EQ(menus.calls, "RqRr");
+  rt->shell = saved;
 }
 
 TEST_F(MessageWindowTest, ButtonBarFollowsTheWindowAndTheSettings) {
