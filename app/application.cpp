@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/game_archives.h"
+#include "media/optical_drives.h"
 #include "app/settings_file.h"
 #include "engine/poll.h"
 #include "media/file_handle.h"
@@ -139,7 +140,8 @@ bool Application::startUp() {
   if (!createSoundDevice(rt_)) startUpError(SJ("Direct Sound が使用できません"));
 
   DriveChooser chooser = [this](Runtime&) { return dialogs_->chooseDrive(); };
-  if (openGameArchives(rt_, chooser) == ArchiveStartup::Stop) return fatal({});
+  if (openGameArchives(rt_, chooser, !opticalDriveRoots().empty()) == ArchiveStartup::Stop)
+    return fatal({});
 
   rt_.readStatus.load(gamePath(kReadStatusFile));
   readStatusLoaded_ = true;

@@ -14,7 +14,8 @@ void reportUnreadable(Runtime& rt, std::string_view fileName) {
 
 }  // namespace
 
-ArchiveStartup openGameArchives(Runtime& rt, const DriveChooser& chooseDrive) {
+ArchiveStartup openGameArchives(Runtime& rt, const DriveChooser& chooseDrive,
+                                bool discDrivesPresent) {
   // Scripts and pictures: a missing archive is reported and play goes on with loose
   // files (authors run games unpacked).
   if (!rt.scriptArchive.open(rt.folder.resolve("scr.dat"), true) && !rt.debugMode)
@@ -28,7 +29,9 @@ ArchiveStartup openGameArchives(Runtime& rt, const DriveChooser& chooseDrive) {
   bool soundOpen = rt.soundArchive.open(rt.folder.resolve("wav.dat"), false);
   if (!rt.debugMode) {
     std::string supplement = rt.folder.resolve("arc2.wav");
-    if (!soundOpen) {
+    if (!soundOpen && !discDrivesPresent) {
+      reportUnreadable(rt, "wav.dat");
+    } else if (!soundOpen) {
       // Installed without the sounds: they stay on the game's disc.
       std::optional<std::string> drive;
       if (chooseDrive) drive = chooseDrive(rt);

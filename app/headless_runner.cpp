@@ -1,128 +1,146 @@
 #include "app/headless_runner.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "app/application.h"
+#include "app/headless_shell.h"
 #include "engine/runtime.h"
-#include "engine/script_context.h"
 #include "media/file_handle.h"
 #include "platform/headless/headless_platform.h"
-#include "platform/text_encoding.h"
 
 namespace ml {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: mirelune --headless [--game DIR] [--steps N] [--frames N] [--seed N] "
-    "[--dump-state FILE] [OpenDebugMode|CloseDebugMode]\n";
+    "usage: mirelune --headless [--game DIR] [--steps N] [--frames N] [--seed N]\n"
+    "                [--dump-state FILE] [--input FILE] [--autoplay]\n"
+    "                [--choose first|last|random] [--screenshot FILE.png]\n"
+    "                [OpenDebugMode|CloseDebugMode]\n";
 
-struct Options {
-  std::string gameDir = ".";
-  long long steps = -1;   // no limit
-  long long frames = -1;  // no limit
+// The runner's own options; the shell takes the rest.
+struct RunnerOptions {
   bool seeded = false;
-  unsigned long long seed = 0;
+  std::uint64_t seed = 0;
   std::string dumpState;
-  bool debugMode = false;
+  AutoChoice choose = AutoChoice::First;
 };
 
-bool parseNumber(const char* s, unsigned long long& out) {
-  if (s == nullptr || *s == 0 || *s == '-') return false;
-  errno = 0;
-  char* end = nullptr;
-  out = std::strtoull(s, &end, 10);
-  return errno == 0 && end != nullptr && *end == 0;
+constexpr std::uint32_t kIdleLimitMs = 60000;
+
+bool parseCount(const std::string& s, std::uint64_t& out) {
+  const char* b = s.data();
+  const char* e = b + s.size();
+  auto [p, ec] = std::from_chars(b, e, out);
+  return ec == std::errc() && p == e && p != b;
 }
 
-// Returns 0 when parsed, else the exit status.
-int parseOptions(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-    unsigned long long n = 0;
-    if (a == "--headless") {
-      continue;
-    } else if (a == "--game") {
-      const char* v = value();
-      if (!v) return 2;
-      o.gameDir = v;
-    } else if (a == "--steps") {
-      if (!parseNumber(value(), n)) return 2;
-      o.steps = static_cast<long long>(n);
-    } else if (a == "--frames") {
-      if (!parseNumber(value(), n)) return 2;
-      o.frames = static_cast<long long>(n);
-    } else if (a == "--seed") {
-      if (!parseNumber(value(), n)) return 2;
+bool parseRunnerOptions(const std::vector<std::string>& rest, RunnerOptions& o,
+                        AppOptions& app, std::string& error) {
+  for (size_t i = 0; i < rest.size(); ++i) {
+    const std::string& a = rest[i];
+    auto value = [&]() -> const std::string* { return i + 1 < rest.size() ? &rest[++i] : nullptr; };
+    if (a == "--seed") {
+      const std::string* v = value();
+      if (!v || !parseCount(*v, o.seed)) {
+        error = "--seed needs a number";
+        return false;
+      }
       o.seeded = true;
-      o.seed = n;
     } else if (a == "--dump-state") {
-      const char* v = value();
-      if (!v) return 2;
-      o.dumpState = v;
-    } else if (a == "OpenDebugMode") {
-      o.debugMode = true;
-    } else if (a == "CloseDebugMode") {
-      o.debugMode = false;
+      const std::string* v = value();
+      if (!v) {
+        error = "--dump-state needs a file";
+        return false;
+      }
+      o.dumpState = *v;
+    } else if (a == "--choose") {
+      const std::string* v = value();
+      if (v && *v == "first") {
+        o.choose = AutoChoice::First;
+      } else if (v && *v == "last") {
+        o.choose = AutoChoice::Last;
+      } else if (v && *v == "random") {
+        o.choose = AutoChoice::Random;
+      } else {
+        error = "--choose needs first, last or random";
+        return false;
+      }
+    } else if (applyDebugWord(a, app)) {
+      // The debug word may follow the options' values.
     } else {
-      return 2;
+      error = "unknown argument '" + a + "'";
+      return false;
     }
   }
-  return 0;
-}
-
-bool dumpState(GameState& state, const std::string& path) {
-  state.checksum = state.computeChecksum();
-  return writeWholeFile(path, state.bytes(), sizeof(GameState));
+  return true;
 }
 
 }  // namespace
 
 int runHeadless(int argc, char** argv) {
-  Options o;
-  if (parseOptions(argc, argv, o) != 0) {
-    std::fputs(kUsage, stderr);
+  HeadlessShellOptions shell;
+  std::vector<std::string> rest;
+  std::string error;
+  RunnerOptions runner;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  if (!parseHeadlessShellOptions(argc, argv, shell, rest, error) ||
+      !parseRunnerOptions(rest, runner, shell.app, error)) {
+    std::fprintf(stderr, "mirelune: %s\n%s", error.c_str(), kUsage);
     return 2;
   }
 
   HeadlessPlatform platform;
-  Runtime rt(platform, platform, o.gameDir);
-  rt.debugMode = o.debugMode;
-  rt.random.seed(o.seeded ? static_cast<std::uint32_t>(o.seed)
-                          : static_cast<std::uint32_t>(platform.unixTime()));
-  rt.readStatus.load(rt.folder.resolve("SaveXXX.dat"));
+  if (!prepareHeadlessPlatform(platform, shell, error)) {
+    std::fprintf(stderr, "mirelune: %s\n", error.c_str());
+    return 2;
+  }
 
-  if (o.frames >= 0) {
-    // Ends the run like a confirmed quit once enough frames were shown; the waits see
-    // the request at their next poll.
-    const auto limit = static_cast<std::uint64_t>(o.frames);
-    platform.setMessageHook([&rt, limit](HeadlessPlatform& p, InputSink*) {
-      if (p.presentedFrames() >= limit) rt.window.quitRequested = true;
+  Application app(platform, platform, shell.app);
+  Runtime& rt = app.runtime();
+  // A fixed seed replaces the time: low 32 bits N, high 32 bits 0.
+  if (runner.seeded) rt.random.seed(static_cast<std::uint32_t>(runner.seed));
+  rt.autoChoice = shell.autoplay ? runner.choose : AutoChoice::None;
+
+  // Nobody clicks once the input script has run out (and autoplay is off), so a page
+  // wait would last for ever: after a minute of virtual time spent waiting for a click
+  // the run ends as if the player had quit.
+  if (!shell.autoplay) {
+    std::uint32_t idleSince = 0;
+    bool ended = false;
+    platform.setMessageHook([&rt, idleSince, ended](HeadlessPlatform& p, InputSink* sink) mutable {
+      const bool stuck = rt.script && rt.script->waitingForClick && p.inputScriptDone();
+      if (!stuck) {
+        idleSince = p.ticks();
+      } else if (!ended && sink != nullptr && p.ticks() - idleSince >= kIdleLimitMs) {
+        ended = true;
+        std::fputs("mirelune: a page waits for a click and no input is left; the run ends\n",
+                   stderr);
+        sink->endRequested();
+      }
     });
   }
 
-  ScriptContext& sc = *rt.script;
-  if (!sc.load("scr\\open.scr", rt.state, true) && !rt.debugMode) {
-    platform.messageBox("ver 2.40", SJ("シナリオが初期化できません"), BoxButtons::Ok, BoxIcon::Error,
-                        false);
-    return 1;
-  }
+  app.run();
+  int status = finishHeadlessRun(platform, app, shell);
 
-  for (long long n = 0; o.steps < 0 || n < o.steps; ++n) {
-    if (rt.window.quitRequested) break;
-    const bool armed = rt.switches.endReportArmed;
-    if (sc.step() == 0) break;
-    if (armed && !rt.switches.endReportArmed) break;  // the story has run to its end
+  if (!runner.dumpState.empty()) {
+    GameState& state = rt.state;
+    state.checksum = state.computeChecksum();
+    if (!writeWholeFile(runner.dumpState, state.bytes(), sizeof(GameState))) {
+      std::fprintf(stderr, "mirelune: cannot write %s\n", runner.dumpState.c_str());
+      status = 1;
+    }
   }
-
-  if (!o.dumpState.empty() && !dumpState(rt.state, o.dumpState)) {
-    std::fprintf(stderr, "mirelune: cannot write %s\n", o.dumpState.c_str());
-    return 1;
-  }
-  return 0;
+  return status;
 }
 
 }  // namespace ml

@@ -47,6 +47,9 @@ struct WindowState {
   int fontStyle = 0;     // 0 normal, 1 bold, 2 italic, 3 bold italic
 };
 
+// How a headless autoplay run answers choices (--choose); None in a played game.
+enum class AutoChoice { None, First, Last, Random };
+
 // Engine-wide switches that live outside the script context.
 struct EngineSwitches {
   bool autoMode = false;
@@ -114,6 +117,7 @@ class Runtime {
   bool debugMode = false;
   bool makePlaceholderPictures = false;
   bool autoSaveChecked = false;  // debug menu: save the last four messages
+  AutoChoice autoChoice = AutoChoice::None;
 
   ShellHooks* shell;  // never null; the application replaces the default
 

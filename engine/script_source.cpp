@@ -1,15 +1,35 @@
 #include "engine/script_source.h"
 
+#include <new>
+
 #include "engine/runtime.h"
+#include "media/archive.h"
 
 namespace ml {
 
-// The archives are not consulted yet: every path that is not a loose file counts as
-// missing. Wiring them in means find / entrySize / read on rt.scriptArchive here.
 ArchivedScript readFromScriptArchive(Runtime& rt, std::string_view path) {
-  return ArchivedScript{};
+  ArchivedScript result;
+  DataArchive& archive = rt.scriptArchive;
+  if (!archive.find(path)) return result;
+  result.found = true;
+  result.entrySize = archive.entrySize();
+  try {
+    result.bytes.resize(static_cast<size_t>(result.entrySize));
+  } catch (const std::bad_alloc&) {
+    result.outOfMemory = true;
+    archive.release();
+    return result;
+  }
+  size_t got = archive.read(result.bytes.data(), result.bytes.size());
+  result.bytes.resize(got);
+  archive.release();
+  return result;
 }
 
-bool archiveHas(DataArchive& archive, std::string_view path) { return false; }
+bool archiveHas(DataArchive& archive, std::string_view path) {
+  bool found = archive.find(path);
+  archive.release();
+  return found;
+}
 
 }  // namespace ml

@@ -406,7 +406,7 @@ bool Sprite::coversTarget(int width, int height) const {
   if (c.empty() || dx > 0 || dy > 0 || dx + c.width < width || dy + c.height < height) return false;
   // The alpha level as the draw will see it, after its step.
   const int alpha = alphaStep_ == 0 ? alpha_ : std::clamp(alpha_ + alphaStep_, 0, 255);
-  if (surface_->alphaFlag()) {
+  if (surface_->alphaFlag() && !opaqueEffect(frame, width, height)) {
     // Blending with full alpha (plain or darkened) ignores what lies below; only a
     // picture that is opaque everywhere covers.
     return alpha >= 255 && surface_->opaque(frame);
@@ -416,6 +416,16 @@ bool Sprite::coversTarget(int width, int height) const {
   if (monochrome_) return true;
   if (mosaic_ >= 16) return false;
   return rotation_ % 360 == 0 || surface_->width() != width || surface_->height() != height;
+}
+
+// Grey, mosaic and rotation are opaque copies. Every loaded picture carries the
+// per-pixel-alpha flag, which would leave these effects invisible; on a picture that is
+// opaque anyway (backgrounds, event pictures) the copy is what the effect means.
+bool Sprite::opaqueEffect(int frame, int targetWidth, int targetHeight) const {
+  const bool effect = monochrome_ || mosaic_ >= 16 ||
+                      (rotation_ % 360 != 0 && surface_->width() == targetWidth &&
+                       surface_->height() == targetHeight);
+  return effect && surface_->opaque(frame);
 }
 
 int Sprite::draw(Surface& target, const PixelOps& ops) {
@@ -455,7 +465,7 @@ int Sprite::draw(Surface& target, const PixelOps& ops) {
   const std::uint32_t* src = source.pixels(frame) + std::size_t(sy) * sw + sx;
   std::uint32_t* out = dst + std::size_t(dy) * tw + dx;
   int drawn = 1;
-  if (source.alphaFlag()) {
+  if (source.alphaFlag() && !opaqueEffect(frame, tw, th)) {
     if (alpha_ >= 255) {
       if (fade_ >= 255)
         ops.blendAlpha(out, tw, src, sw, w, h);

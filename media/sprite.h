@@ -157,6 +157,7 @@ class Sprite {
                 int height);
 
  private:
+  bool opaqueEffect(int frame, int targetWidth, int targetHeight) const;
   void resetProperties();
   void nextPosition(std::int32_t& x, std::int32_t& vx, std::int32_t& y, std::int32_t& vy) const;
   void advanceMotion();

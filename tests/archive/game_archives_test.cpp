@@ -1,4 +1,5 @@
 #include "app/game_archives.h"
+#include "media/optical_drives.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,30 @@ TEST_F(GameArchivesTest, NoSoundsAnywhereStopsStartUp) {
             ArchiveStartup::Stop);
   EXPECT_EQ(openGameArchives(rt2), ArchiveStartup::Stop);
   EXPECT_EQ(p2.boxes.size(), 2u);
+}
+
+TEST_F(GameArchivesTest, WithoutAnyDiscDriveTheMissingSoundArchiveIsOnlyReported) {
+  writeAll();
+  std::filesystem::remove(dir / "wav.dat");
+  int asked = 0;
+  auto chooser = [&](Runtime&) -> std::optional<std::string> { ++asked; return std::nullopt; };
+  EXPECT_EQ(openGameArchives(rt, chooser, false), ArchiveStartup::Continue);
+  EXPECT_EQ(asked, 0);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, unreadable("wav.dat"));
+  // arc3.wav still serves its sounds.
+  EXPECT_EQ(read(rt.soundArchive, "s.wav"), "se3");
+}
+
+TEST(OpticalDrivesTest, OnlyDiscFileSystemsCount) {
+  auto roots = opticalDriveRootsFrom(
+      "/dev/sda1 / ext4 rw 0 0\n"
+      "/dev/sr0 /media/cdrom0 iso9660 ro 0 0\n"
+      "/dev/sr1 /media/My\\040Disc udf ro 0 0\n"
+      "garbage\n");
+  ASSERT_EQ(roots.size(), 2u);
+  EXPECT_EQ(roots[0], "/media/cdrom0");
+  EXPECT_EQ(roots[1], "/media/My Disc");
 }
 
 TEST_F(GameArchivesTest, DebugModeReportsNothingAndSkipsTheDiscAndArc2Wav) {

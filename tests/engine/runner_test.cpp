@@ -25,9 +25,12 @@ class RunnerTest : public ::testing::Test {
     dump_ = (std::filesystem::temp_directory_path() /
              ("mirelune-dump-" + std::to_string(::getpid()) + ".bin"))
                 .string();
+    work_ = std::filesystem::temp_directory_path() /
+            ("mirelune-runner-" + std::to_string(::getpid()));
   }
   void TearDown() override {
     if (!dump_.empty()) std::filesystem::remove(dump_);
+    if (!work_.empty()) std::filesystem::remove_all(work_);
   }
 
   int run(const std::string& args) {
@@ -43,11 +46,20 @@ class RunnerTest : public ::testing::Test {
     std::memcpy(s.get(), bytes.data(), std::min(bytes.size(), sizeof(GameState)));
     return s;
   }
-  static std::string game(const char* name) {
-    return std::string(MIRELUNE_TEST_DATA) + "/scripts/" + name;
+  // A copy of a test game: a run writes its settings and read marks into the folder.
+  std::string game(const char* name) {
+    std::filesystem::path source = std::filesystem::path(MIRELUNE_TEST_DATA) / "scripts" / name;
+    std::filesystem::path copy = work_ / name;
+    std::filesystem::remove_all(copy);
+    if (std::filesystem::exists(source)) {
+      std::filesystem::create_directories(copy);
+      std::filesystem::copy(source, copy, std::filesystem::copy_options::recursive);
+    }
+    return copy.string();
   }
 
   std::string binary_, dump_;
+  std::filesystem::path work_;
 };
 
 TEST_F(RunnerTest, RunsTheStoryToItsEndAndDumpsTheRecord) {
@@ -89,9 +101,13 @@ TEST_F(RunnerTest, BadOptionsAndMissingGame) {
   EXPECT_EQ(run("--frobnicate"), 2);
   EXPECT_EQ(run("--steps"), 2);
   EXPECT_EQ(run("--steps -4"), 2);
+  // A game folder that is not there cannot become the current folder: fatal in every mode.
   EXPECT_EQ(run("--game " + game("no-such-game")), 1);
-  // In debug mode a missing first script is not fatal.
-  EXPECT_EQ(run("--game " + game("no-such-game") + " OpenDebugMode"), 0);
+  EXPECT_EQ(run("--game " + game("no-such-game") + " OpenDebugMode"), 1);
+  // A folder without the first script: fatal, but not in debug mode.
+  std::filesystem::create_directories(work_ / "empty");
+  EXPECT_EQ(run("--game " + (work_ / "empty").string()), 1);
+  EXPECT_EQ(run("--game " + (work_ / "empty").string() + " OpenDebugMode"), 0);
 }
 
 }  // namespace
