@@ -1,10 +1,13 @@
 // Commands whose behaviour is still to be built. Each one already consumes its word and
 // reads exactly the arguments it takes, so that the rest of the line is read right;
 // otherwise it does nothing yet. A family moves out of this file when it is built.
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "engine/command_handlers.h"
 #include "engine/command_table.h"
+#include "engine/runtime.h"
 #include "engine/script_context.h"
 
 namespace ml {
@@ -34,8 +37,24 @@ std::uint8_t cmdSe(ScriptContext& sc, const CommandRow& row) {
 }
 // se_wait, vo_wait
 std::uint8_t cmdSoundWait(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 0); }
-// vo, vol, vor, vo2 name
-std::uint8_t cmdVoice(ScriptContext& sc, const CommandRow&) { return readArguments(sc, 1); }
+// vo, vol, vor, vo2 name: the voice of the next page. Counted voices (all but vo2) also
+// give the page its number for read tracking: the ordinal of this command among the
+// script's registered voice commands, found by its position. Playing it comes later.
+std::uint8_t cmdVoice(ScriptContext& sc, const CommandRow& row) {
+  const std::int32_t position = sc.pos;
+  sc.skipWord();
+  const std::string name = sc.readArgument();
+  GameState& state = *sc.state;
+  const size_t n = std::min(name.size(), sizeof state.voiceName - 1);
+  std::memcpy(state.voiceName, name.data(), n);
+  std::memset(state.voiceName + n, 0, sizeof state.voiceName - n);
+  if (row.a == 1) {
+    state.voiceIndex = state.readTrackingOff() != 0
+                           ? 0
+                           : sc.rt.readStatus.ordinalAt(sc.scriptPath, position);
+  }
+  return 1;
+}
 
 // --- Choices ---
 // window_sel number P1..P10 picture P11 P12
