@@ -3,36 +3,31 @@
 #include <cstring>
 #include <string>
 
+#include "engine/assignment.h"
 #include "engine/expression.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
-namespace {
 
-bool separatesPieces(std::uint8_t c) { return c != 0 && std::strchr("!%&*+-/=]|", c) != nullptr; }
-
-}  // namespace
-
-std::uint8_t ScriptContext::executeAssignment() {
-  const std::string original(word);
-  skipWord();
-
-  // Replace defined names piece by piece; the separators stay where they were. The
-  // result is held to the word's size.
-  std::string joined, piece;
+AssignmentParts splitAssignment(std::string_view word,
+                                const std::function<void(std::string&)>& substitute,
+                                std::size_t capacity) {
+  AssignmentParts parts;
+  std::string& joined = parts.joined;
+  std::string piece;
   auto flush = [&]() {
-    substituteDefine(piece);
+    substitute(piece);
     joined += piece;
     piece.clear();
   };
-  for (std::size_t i = 0; i < original.size(); ++i) {
-    auto c = static_cast<std::uint8_t>(original[i]);
-    if (isLeadByte(c) && i + 1 < original.size()) {
-      piece += original[i];
-      piece += original[++i];
-    } else if (separatesPieces(c)) {
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    auto c = static_cast<std::uint8_t>(word[i]);
+    if (isLeadByte(c) && i + 1 < word.size()) {
+      piece += word[i];
+      piece += word[++i];
+    } else if (c != 0 && std::strchr("!%&*+-/=]|", c) != nullptr) {
       flush();
       joined += static_cast<char>(c);
     } else {
@@ -40,18 +35,30 @@ std::uint8_t ScriptContext::executeAssignment() {
     }
   }
   flush();
-  if (joined.size() > kWordCapacity - 1) joined.resize(kWordCapacity - 1);
+  if (joined.size() > capacity) joined.resize(capacity);
 
-  std::size_t eq = std::string::npos;
   for (std::size_t i = 0; i < joined.size(); ++i) {
     auto c = static_cast<std::uint8_t>(joined[i]);
     if (isLeadByte(c)) {
       ++i;
     } else if (c == '=') {
-      eq = i;
+      parts.eq = i;
       break;
     }
   }
+  return parts;
+}
+
+std::uint8_t ScriptContext::executeAssignment() {
+  const std::string original(word);
+  skipWord();
+
+  // Replace defined names piece by piece; the separators stay where they were. The
+  // result is held to the word's size.
+  const AssignmentParts parts = splitAssignment(
+      original, [this](std::string& piece) { substituteDefine(piece); }, kWordCapacity - 1);
+  const std::string& joined = parts.joined;
+  const std::size_t eq = parts.eq;
   if (eq == std::string::npos) {
     scriptError(SJ("代入になっていない"), original);
     return 0;

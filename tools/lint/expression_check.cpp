@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/assignment.h"
 #include "engine/expression.h"
 #include "engine/script_context.h"
 #include "platform/text_encoding.h"
@@ -108,37 +109,10 @@ void checkSeconds(std::string_view argument, const ReportFn& report) {
 }
 
 void checkAssignment(std::string_view word, const SubstituteFn& substitute, const ReportFn& report) {
-  // Defined names are replaced piece by piece, between the separators, as the engine does.
-  std::string joined, piece;
-  auto flush = [&]() {
-    substitute(piece);
-    joined += piece;
-    piece.clear();
-  };
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    auto c = static_cast<std::uint8_t>(word[i]);
-    if (isLeadByte(c) && i + 1 < word.size()) {
-      piece += word[i];
-      piece += word[++i];
-    } else if (c != 0 && std::strchr("!%&*+-/=]|", c) != nullptr) {
-      flush();
-      joined += static_cast<char>(c);
-    } else {
-      piece += static_cast<char>(c);
-    }
-  }
-  flush();
-
-  std::size_t eq = std::string::npos;
-  for (std::size_t i = 0; i < joined.size(); ++i) {
-    auto c = static_cast<std::uint8_t>(joined[i]);
-    if (isLeadByte(c)) {
-      ++i;
-    } else if (c == '=') {
-      eq = i;
-      break;
-    }
-  }
+  // Split exactly as the interpreter does.
+  const AssignmentParts parts = splitAssignment(word, substitute);
+  const std::string& joined = parts.joined;
+  const std::size_t eq = parts.eq;
   if (eq == std::string::npos) {
     report(SJ("代入になっていない"), word);
     return;
