@@ -12,6 +12,12 @@ std::string_view afterLastBackslash(std::string_view s) {
 
 }  // namespace
 
+std::string oneLine(std::string s) {
+  for (char& c : s)
+    if (c == '\n' || c == '\r') c = ' ';
+  return s;
+}
+
 std::string systemErrorText(std::string_view fileName, int number, std::string_view message,
                             std::string_view detail) {
   std::string text(afterLastBackslash(fileName));
@@ -28,17 +34,13 @@ std::string scriptErrorLine(std::string_view message, std::string_view detail,
   line += " | detail: " + sjisToUtf8(detail);
   line += " | at: " + sjisToUtf8(fileName) + " (" + std::to_string(lineNumber) + ")";
   line += " | line: " + sjisToUtf8(lineText);
-  for (char& c : line)
-    if (c == '\n' || c == '\r') c = ' ';
-  return line;
+  return oneLine(std::move(line));
 }
 
 std::string systemErrorLine(std::string_view fileName, int number, std::string_view message,
                             std::string_view detail) {
   std::string line = "SystemError: " + sjisToUtf8(systemErrorText(fileName, number, message, detail));
-  for (char& c : line)
-    if (c == '\n' || c == '\r') c = ' ';
-  return line;
+  return oneLine(std::move(line));
 }
 
 void RecordingReporter::scriptError(std::string_view message, std::string_view detail,

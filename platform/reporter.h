@@ -25,6 +25,9 @@ class Reporter {
 std::string systemErrorText(std::string_view fileName, int number, std::string_view message,
                             std::string_view detail);
 
+// Line breaks turned into blanks: every report is printed as one line.
+std::string oneLine(std::string s);
+
 // One UTF-8 line per report, as the headless runner and the logs print them.
 std::string scriptErrorLine(std::string_view message, std::string_view detail,
                             std::string_view fileName, int lineNumber, std::string_view lineText);

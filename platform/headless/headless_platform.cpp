@@ -5,17 +5,12 @@
 
 #include "platform/headless/png_writer.h"
 #include "platform/present_frame.h"
+#include "platform/reporter.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
 
 namespace {
-
-std::string oneLine(std::string s) {
-  for (char& c : s)
-    if (c == '\n' || c == '\r') c = ' ';
-  return s;
-}
 
 // The item and every menu above it must be visible and enabled to be clicked.
 MenuItem* findClickable(MenuItem* menu, std::string_view name) {

@@ -8,17 +8,12 @@
 
 #include "platform/sdl/font_list.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/reporter.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
 
 namespace {
-
-std::string oneLine(std::string s) {
-  for (char& c : s)
-    if (c == '\n' || c == '\r') c = ' ';
-  return s;
-}
 
 
 // Centres the next window on the viewport.
