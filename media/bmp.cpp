@@ -74,10 +74,15 @@ bool decodeBmp(const std::vector<std::uint8_t>& bytes, std::string_view name, Su
     }
   } else {
     // Palette entries (blue, green, red, unused) right after the information header;
-    // entries the file does not hold are black.
+    // entries the file does not hold are black. Other tools write longer information
+    // headers (108 or 124 bytes, its size at byte 14); reading the palette at byte 54
+    // there would take header fields for colours.
+    const std::uint32_t infoSize = le32(d + 14);
+    const std::size_t paletteAt =
+        infoSize > 40 && infoSize <= size - 14 ? 14 + std::size_t(infoSize) : kHeadersSize;
     std::array<std::uint32_t, 256> palette;
     for (std::size_t i = 0; i < palette.size(); ++i) {
-      std::size_t at = kHeadersSize + i * 4;
+      std::size_t at = paletteAt + i * 4;
       palette[i] = at + 3 <= size
                        ? 0xFF000000u | std::uint32_t(d[at + 2]) << 16 | std::uint32_t(d[at + 1]) << 8 | d[at]
                        : 0xFF000000u;

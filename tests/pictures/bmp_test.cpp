@@ -97,6 +97,26 @@ TEST_F(BmpTest, EightBitRawRowsUseThePalette) {
   EXPECT_TRUE(surface.loadBmpBytes(b, "p.bmp"));
 }
 
+TEST_F(BmpTest, PaletteFollowsALongerInformationHeader) {
+  // A 124-byte header, as ImageMagick and others write it: the palette starts at 138.
+  // The header's own fields there are not colours.
+  auto b = bmpHeader(2, 1, 8, 0, 138 + 16);
+  put32(b, 14, 124);
+  b.resize(138, 0x5A);
+  const std::uint8_t pal[16] = {0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0};
+  b.insert(b.end(), pal, pal + 16);
+  const std::uint8_t row[4] = {1, 3, 0, 0};
+  b.insert(b.end(), row, row + 4);
+  ASSERT_TRUE(surface.loadBmpBytes(b, "v5.bmp"));
+  EXPECT_EQ(at(0, 0), kRed);
+  EXPECT_EQ(at(1, 0), kBlue);
+  // A header size that does not fit the file leaves the palette at byte 54.
+  put32(b, 14, 0x7FFFFFF0u);
+  ASSERT_TRUE(surface.loadBmpBytes(b, "v5.bmp"));
+  EXPECT_EQ(at(0, 0), 0xFF5A5A5Au);
+  EXPECT_TRUE(reporter.entries.empty());
+}
+
 TEST_F(BmpTest, RunLengthEightBitCodes) {
   auto b = palettedHeader(5, 3, 1);
   const std::uint8_t data[] = {
