@@ -165,9 +165,12 @@ bool HeadlessPlatform::clickMenuItem(std::string_view name) {
 }
 
 void HeadlessPlatform::present(const PresentRequest& request) {
+  // Past the frame limit the run is ending: the closing frames (an effect put back to
+  // its end state) must not replace frame N, which the screenshot is meant to show.
+  const bool pastLimit = frameLimitReached();
   ++frames_;
   now_ += frameMs_;
-  renderPresent(request, lastFrame_);
+  if (!pastLimit) renderPresent(request, lastFrame_);
 }
 
 bool HeadlessPlatform::writeScreenshot(const std::string& path) const {

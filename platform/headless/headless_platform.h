@@ -86,7 +86,8 @@ class HeadlessPlatform : public Platform, public Reporter {
   // Clicks a menu item by component name as the player would: only when it and its
   // menus are visible and enabled (popup items only while the popup is open).
   bool clickMenuItem(std::string_view name);
-  // --screenshot: the last presented frame (black before the first) as PNG.
+  // --screenshot: the last presented frame (black before the first) as PNG; with a
+  // frame limit, frame N (the frames of the run's end are not kept).
   bool writeScreenshot(const std::string& path) const;
 
   std::uint64_t presentedFrames() const { return frames_; }

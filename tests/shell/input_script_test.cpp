@@ -176,6 +176,25 @@ TEST(HeadlessPlatform, FrameLimitEndsTheRunOnce) {
   EXPECT_EQ(sink.events, (std::vector<std::string>{"@20 end"}));
 }
 
+TEST(HeadlessPlatform, FrameLimitKeepsFrameNForTheScreenshot) {
+  // An effect cut short by the run's end puts its last frame back (a shake ends
+  // unshaken); the screenshot of --frames N must still show frame N.
+  HeadlessPlatform p;
+  p.setFrameLimit(2);
+  std::vector<std::uint32_t> first(800 * 600, 0x00000011u), second(800 * 600, 0x00000022u),
+      closing(800 * 600, 0x00000033u);
+  PresentRequest r;
+  r.pixels = first.data();
+  p.present(r);
+  r.pixels = second.data();
+  p.present(r);
+  r.pixels = closing.data();
+  p.present(r);
+  EXPECT_EQ(p.presentedFrames(), 3u);
+  ASSERT_EQ(p.lastFrame().size(), 800u * 600u);
+  EXPECT_EQ(p.lastFrame()[0], 0xFF000022u);
+}
+
 TEST(HeadlessPlatform, AutoplayClicksAtItsInterval) {
   HeadlessPlatform p;
   RecordingSink sink(p);
