@@ -154,6 +154,7 @@ bool Application::startUp() {
 
   bool windowed = ReadSettings(settingsPath(), rt_.settings, refreshRates_, &refreshEntry_);
   settingsRead_ = true;
+  applyPlayerNames(rt_.settings, rt_.textRules);
   rt_.window.fontName = rt_.settings.font.name;
   rt_.window.fontStyle = rt_.settings.font.style;
 

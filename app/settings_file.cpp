@@ -145,6 +145,11 @@ bool ReadSettings(const std::string& path, Settings& s, std::span<const std::str
   return s.display.window;
 }
 
+void applyPlayerNames(const Settings& s, TextRules& rules) {
+  rules.setGivenName(s.user.name);
+  rules.setFamilyName(s.user.family);
+}
+
 void WriteSettings(const std::string& path, const Settings& s, bool windowed) {
   IniFile ini;
   IniFile::LoadResult loaded = ini.load(path);

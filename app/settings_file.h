@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "media/settings.h"
+#include "media/text_rules.h"
 
 namespace ml {
 
@@ -27,6 +28,11 @@ inline constexpr std::size_t kPlayerNameBytes = 11;
 // Display/Refresh itself keeps the value read. Answers Display/Window.
 bool ReadSettings(const std::string& path, Settings& settings,
                   std::span<const std::string> refreshRates = {}, int* refreshEntry = nullptr);
+
+// User/Name and User/Family into the text renderer's name buffers, which the name
+// placeholders of the text and the speaker's name draw from. Every reading of the
+// settings is followed by this, or the placeholders keep the default names.
+void applyPlayerNames(const Settings& settings, TextRules& rules);
 
 // Writes every value except the two Niji keys, Display/Window from the current
 // screen mode. Other keys and sections of an existing file are kept. Failures are

@@ -97,6 +97,20 @@ TEST(StartUp, SettingsChooseTheScreenModeAndAreWrittenAtExit) {
   EXPECT_NE(ini.find("[Volume]"), std::string::npos);
 }
 
+TEST(StartUp, PlayerNamesFromTheSettingsReachTheText) {
+  HeadlessGame g;
+  g.dir.write("mirelune.ini", "[User]\r\nName=" + SJ("タロウ") + "\r\nFamily=" + SJ("ヤマダ") + "\r\n");
+  Application& a = g.start();
+  EXPECT_EQ(sjisToUtf8(std::string(a.runtime().textRules.givenName())), "タロウ");
+  EXPECT_EQ(sjisToUtf8(std::string(a.runtime().textRules.familyName())), "ヤマダ");
+
+  // Without the keys the defaults stand in.
+  HeadlessGame plain;
+  Application& b = plain.start();
+  EXPECT_EQ(sjisToUtf8(std::string(b.runtime().textRules.givenName())), "ヨルク");
+  EXPECT_EQ(sjisToUtf8(std::string(b.runtime().textRules.familyName())), "ハセリ");
+}
+
 TEST(StartUp, MissingScriptIsFatalOutsideDebugMode) {
   HeadlessGame g(false, "", false);
   g.dir.write("mirelune.ini", "[Volume]\r\nBgm=7\r\n");
