@@ -89,6 +89,9 @@ std::optional<int> IniFile::parseInt(std::string_view text) {
     value = value * 10 + (text[i] - '0');
     if (value > static_cast<long long>(INT_MAX) + 1) return std::nullopt;
   }
+  // "12abc" or "3.5" is no integer: such a value takes the key's default, as a word does.
+  while (i < text.size() && (isBlank(text[i]) || text[i] == '\n')) ++i;
+  if (i != text.size()) return std::nullopt;
   if (negative) value = -value;
   if (value > INT_MAX || value < INT_MIN) return std::nullopt;
   return static_cast<int>(value);

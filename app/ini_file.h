@@ -38,7 +38,7 @@ class IniFile {
   std::string readString(std::string_view section, std::string_view key,
                          std::string_view defaultValue,
                          std::size_t maxBytes = kMaxValueBytes) const;
-  // An integer as GetPrivateProfileInt reads it; see parseInt. Absent or not an
+  // A decimal integer; see parseInt. Absent or not an
   // integer: the default.
   int readInt(std::string_view section, std::string_view key, int defaultValue) const;
   // Any non-zero integer is true.
@@ -60,9 +60,9 @@ class IniFile {
   // any failure.
   bool save(const std::string& path) const;
 
-  // Integer text: optional blanks, an optional sign, then at least one decimal digit;
-  // the digits end at the first other byte ("12abc" is 12, "3.5" is 3). No digit, or
-  // a number outside the int range, is not an integer (nullopt).
+  // Integer text: optional blanks, an optional sign, at least one decimal digit and
+  // optional blanks, nothing else ("12abc", "3.5" and "0x10" are not integers). No
+  // digit, other bytes, or a number outside the int range: nullopt.
   static std::optional<int> parseInt(std::string_view text);
 
  private:

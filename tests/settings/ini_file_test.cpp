@@ -83,9 +83,12 @@ TEST(IniFileTest, IntegersReadLikeThePrivateProfileService) {
   EXPECT_EQ(IniFile::parseInt("42"), 42);
   EXPECT_EQ(IniFile::parseInt("  -7"), -7);
   EXPECT_EQ(IniFile::parseInt("+3"), 3);
-  EXPECT_EQ(IniFile::parseInt("12abc"), 12);
-  EXPECT_EQ(IniFile::parseInt("3.5"), 3);
-  EXPECT_EQ(IniFile::parseInt("0x10"), 0);
+  EXPECT_EQ(IniFile::parseInt("5 "), 5);
+  // Digits followed by anything else are no integer: the key keeps its default.
+  EXPECT_FALSE(IniFile::parseInt("12abc").has_value());
+  EXPECT_FALSE(IniFile::parseInt("3.5").has_value());
+  EXPECT_FALSE(IniFile::parseInt("0x10").has_value());
+  EXPECT_FALSE(IniFile::parseInt("50%").has_value());
   EXPECT_EQ(IniFile::parseInt("-2147483648"), INT32_MIN);
   EXPECT_EQ(IniFile::parseInt("2147483647"), INT32_MAX);
   EXPECT_FALSE(IniFile::parseInt("2147483648").has_value());
@@ -95,9 +98,10 @@ TEST(IniFileTest, IntegersReadLikeThePrivateProfileService) {
   EXPECT_FALSE(IniFile::parseInt("yes").has_value());
   EXPECT_FALSE(IniFile::parseInt("- 5").has_value());
 
-  IniFile ini("[A]\nGood=9\nBad=abc\nEmpty=\nFlag=-1\nOff=0\nOdd=on\n");
+  IniFile ini("[A]\nGood=9\nBad=abc\nEmpty=\nFlag=-1\nOff=0\nOdd=on\nHalf=7.5\n");
   EXPECT_EQ(ini.readInt("A", "Good", 1), 9);
   EXPECT_EQ(ini.readInt("A", "Bad", 1), 1);
+  EXPECT_EQ(ini.readInt("A", "Half", 1), 1);
   EXPECT_EQ(ini.readInt("A", "Empty", 1), 1);
   EXPECT_TRUE(ini.readBool("A", "Flag", false));
   EXPECT_FALSE(ini.readBool("A", "Off", true));
