@@ -157,7 +157,10 @@ bool ReadStatusStore::save(const std::string& hostPath) const {
     out.insert(out.end(), e->name.begin(), e->name.end());
     out.push_back(0);
     int n = std::min<int>(e->count, kMaxOrdinals);
-    out.insert(out.end(), e->flags.begin(), e->flags.begin() + n);
+    // A script that grew since the file was loaded still holds the old end mark among
+    // its flags; written as it is, it would end the record early and the reader would
+    // lose every record after it. It stands for an unread line.
+    for (int i = 0; i < n; ++i) out.push_back(e->flags[i] == kEndMark ? 0 : e->flags[i]);
     out.push_back(kEndMark);
   }
   FileHandle f;

@@ -112,6 +112,27 @@ TEST_F(ReadStatusTest, ShorterScriptKeepsItsFlagsButSavesOnlyItsCount) {
   EXPECT_EQ(fileBytes(), std::string("a") + '\0' + std::string(10, '\1') + '\xFF');
 }
 
+TEST_F(ReadStatusTest, LongerScriptSavesItsNewLinesAsUnreadAndKeepsLaterRecords) {
+  ReadStatusStore s;
+  registerScript(s, "a", 2);
+  registerScript(s, "b", 1);
+  s.isRead("a", 0, true);
+  s.isRead("b", 0, true);
+  ASSERT_TRUE(s.save(path_));
+  ReadStatusStore t;
+  ASSERT_TRUE(t.load(path_));
+  registerScript(t, "a", 4);  // the script now has two more voice lines
+  EXPECT_FALSE(t.isRead("a", 2, false));
+  ASSERT_TRUE(t.save(path_));
+  EXPECT_EQ(fileBytes(), std::string("a") + '\0' + std::string("\1\0\0\0", 4) + '\xFF' + "b" +
+                             '\0' + '\1' + '\xFF');
+  ReadStatusStore u;
+  ASSERT_TRUE(u.load(path_));
+  EXPECT_EQ(u.entryCount(), 2);
+  EXPECT_TRUE(u.isRead("b", 0, false));
+  EXPECT_EQ(u.countRead(), 2);
+}
+
 TEST_F(ReadStatusTest, EmptyStoreWritesNothingAndMissingFileLoadsNothing) {
   ReadStatusStore s;
   ASSERT_TRUE(s.save(path_));
