@@ -146,8 +146,8 @@ std::uint8_t ScriptContext::evaluateCondition() {
   }
 
   if (logic != 0) {
+    // At the end of the text the scan has reported it, and the block has not begun.
     std::uint8_t b = nextSignificantByte(false);
-    if (b == 0 && atEnd()) return 0;
     if (b != '{') {
       scriptError(SJ("複文が開始されていない"), "");
       return 0;

@@ -101,6 +101,15 @@ TEST_F(ConditionTest, MalformedConditionsEndTheLoop) {
   }
 }
 
+TEST_F(ConditionTest, TrueConditionAtTheEndOfTheTextReportsTheEndAndTheMissingBlock) {
+  load("[F1=0] ; nothing follows\r\n");
+  EXPECT_EQ(run(), 0);
+  auto e = errors();
+  ASSERT_EQ(e.size(), 2u);
+  EXPECT_EQ(u(e[0].message), "スクリプトの終わりになった");
+  EXPECT_EQ(u(e[1].message), "複文が開始されていない");
+}
+
 TEST_F(ConditionTest, LineBreakInsideTheConditionIsReported) {
   state().flags[1] = 1;
   load("[F1=1\r\n]{ F100=1 }\r\n");
