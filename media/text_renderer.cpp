@@ -136,15 +136,18 @@ std::uint8_t mix(unsigned s, unsigned d, unsigned a) {
 void buildKeyedBox(const Font& font, std::uint32_t cp, const GlyphPaint& paint, GlyphBox& box) {
   const int side = box.side;
   buildCoverageBox(font, cp, paint, box);
-  // Drawn on the key colour; the coverage (not the key) tells drawn pixels apart, so
-  // a text colour whose blue byte is 1 (black among them) does not vanish.
+  // Drawn on the key colour: a pixel counts as drawn when its blue byte is not the
+  // key's, so faint edges that blend back to the key stay transparent. A text colour
+  // whose own blue byte is 1 (black among them) would vanish that way; its pixels are
+  // told apart by their coverage instead.
+  const bool keyColoured = (paint.colour >> 16 & 0xFF) == 1;
   std::vector<std::uint8_t> drawn(box.pixels.size());
   for (std::size_t i = 0; i < box.pixels.size(); ++i) {
     const std::uint32_t p = box.pixels[i];
     const unsigned a = p >> 24;
-    drawn[i] = a != 0;
     box.pixels[i] = mix((p >> 16) & 0xFF, 1, a) << 16 | mix((p >> 8) & 0xFF, 1, a) << 8 |
                     mix(p & 0xFF, 1, a);
+    drawn[i] = keyColoured ? a != 0 : (box.pixels[i] & 0xFF) != 1;
   }
   auto at = [&](int x, int y) -> std::uint32_t& {
     return box.pixels[static_cast<std::size_t>(y) * side + x];

@@ -293,6 +293,28 @@ TEST_F(GlyphTest, KeyedStyleKeepsBlackTextVisible) {
     EXPECT_GT(opaque, 50) << std::hex << colour;
     (void)half;
   }
+  // Other colours are keyed by the blue byte: faint edges of yellow text blend back to
+  // the key's blue 1 and stay transparent; every other pixel is opaque.
+  PixelOps whole = portablePixelOps();  // lands the box as built, transparent pixels too
+  whole.blendAlpha = whole.copyPixels;
+  for (std::uint32_t colour : {0x0000FFFFu, 0x000000FFu, 0x00FFFFFFu}) {
+    TextStyle st = style(3, colour);
+    st.cacheGlyphs = false;
+    Canvas c(37, 37, 0x00010101u);  // outside the box's ink: the key, as in the box
+    drawGlyph(0x8A, 0xBF, st, 0, 0, c.target(), whole);
+    int keyedOut = 0;
+    for (int y = 1; y < 37; ++y)
+      for (int x = 1; x < 37; ++x) {
+        std::uint32_t p = c.at(x, y);
+        if (p >> 24 == 0x80) continue;  // inner corner
+        EXPECT_EQ(p >> 24 == 0xFF, (p & 0xFF) != 1) << std::hex << colour << " " << x << "," << y;
+
+        keyedOut += (p >> 24 == 0) && (p & 0xFFFFFF) != 0x010101u;
+      }
+    if (colour != 0x00FFFFFFu) {
+      EXPECT_GT(keyedOut, 0) << std::hex << colour;
+    }
+  }
 }
 
 TEST_F(GlyphTest, BoxesAreClippedToTheFrame) {
