@@ -84,13 +84,15 @@ void storeRawRow(const std::uint8_t* src, std::int64_t clipBegin, std::int64_t c
 
 }  // namespace
 
-// Where the parts of the file lie; every offset is within the bytes.
+// Where the parts of the file lie; every offset is within the bytes. A file cut short
+// inside its layer section still has its layer count and its first records; only the
+// merged image behind the section is then lost.
 struct PsdImage::Sections {
   std::size_t layerSection = 0;  // start of the layer-and-mask section's data
-  std::size_t layerSectionSize = 0;
-  std::size_t merged = 0;  // start of the merged image data (may equal the file size)
-  int layerCount = 0;      // as stored (signed)
-  std::size_t records = 0; // first layer record, when layerCount != 0
+  std::size_t merged = 0;        // start of the merged image data (may equal the file size)
+  bool mergedInFile = false;     // false when the layer section runs past the end
+  int layerCount = 0;            // as stored (signed)
+  std::size_t records = 0;       // first layer record, when layerCount != 0
 };
 
 struct PsdImage::LayerRecord {
@@ -127,28 +129,31 @@ bool PsdImage::load(const MediaContext& media, std::string_view name) {
 bool PsdImage::locateSections(Sections& s) const {
   const std::size_t size = bytes_.size();
   const std::uint8_t* d = bytes_.data();
-  // Each of the three sections before the merged image starts with its 4-byte length.
+  // Colour-mode data and image resources, each a 4-byte length and its bytes; they
+  // must lie within the file for the layer section to be found at all.
   std::size_t pos = kHeaderSize;
-  for (int section = 0; section < 3; ++section) {
+  for (int section = 0; section < 2; ++section) {
     if (size - pos < 4) return false;
     std::int32_t len = be32(d + pos);
     if (len < 0 || static_cast<std::size_t>(len) > size - pos - 4) return false;
-    if (section == 2) {
-      s.layerSection = pos + 4;
-      s.layerSectionSize = static_cast<std::size_t>(len);
-    }
     pos += 4 + static_cast<std::size_t>(len);
   }
-  s.merged = pos;
+  if (size - pos < 4) return false;
+  const std::int32_t len = be32(d + pos);
+  if (len < 0) return false;
+  s.layerSection = pos + 4;
   s.layerCount = 0;
   s.records = 0;
-  if (s.layerSectionSize != 0) {
+  s.mergedInFile = static_cast<std::size_t>(len) <= size - s.layerSection;
+  s.merged = s.mergedInFile ? s.layerSection + static_cast<std::size_t>(len) : size;
+  if (len != 0) {
     // Layer-info length, then the signed layer count. An empty layer-info block
     // carries no count at all.
-    if (s.layerSectionSize < 4) return false;
+    if (size - s.layerSection < 4) return false;
     std::int32_t infoLen = be32(d + s.layerSection);
-    if (infoLen < 0 || static_cast<std::size_t>(infoLen) > s.layerSectionSize - 4) return false;
+    if (infoLen < 0) return false;
     if (infoLen >= 2) {
+      if (size - s.layerSection < 6) return false;
       s.layerCount = static_cast<std::int16_t>(be16(d + s.layerSection + 4));
       s.records = s.layerSection + 6;
     }
@@ -176,8 +181,9 @@ bool PsdImage::loadBytes(std::vector<std::uint8_t> bytes, std::string_view name)
   if (be16(d + 24) != 3) return fail(334, SJ("現在サポートしていないカラーモ－ド"), name);
   if (be16(d + 22) != 8) return fail(341, SJ("現在サポートしていない色深度"), name);
   std::int32_t h = be32(d + 14), w = be32(d + 18);
-  // A canvas the format cannot hold, or sections whose lengths point past the end of
-  // the file, leave nothing to decode.
+  // A canvas the format cannot hold, or a file cut short before its layer count, leave
+  // nothing to decode. Cuts further on are found by the frame decoding, which keeps
+  // the frames that lie before them.
   Sections s;
   if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide || !locateSections(s))
     return fail(327, SJ("イメージ情報が取得できない"), name);
@@ -228,7 +234,7 @@ bool PsdImage::decodeFrame(int frame, std::uint8_t* pixels, int rowPitch) {
 
 bool PsdImage::decodeFlat(std::uint8_t* pixels, int rowPitch) {
   Sections s;
-  if (!locateSections(s)) {
+  if (!locateSections(s) || !s.mergedInFile) {
     report(739, SJ("レイヤストラクチャーのポインタが不正"), name_);
     return false;
   }

@@ -350,6 +350,55 @@ TEST_F(PsdTest, MergedImageMissingOrShortIsReported) {
   EXPECT_EQ(lastMessage(), "チャネルのポインタが不正");
 }
 
+TEST_F(PsdTest, FilesCutShortKeepTheFramesBeforeTheCut) {
+  std::vector<PsdLayer> layers(3);
+  layers[0].image = patterned(4, 3, 255, 1);
+  layers[1].image = patterned(4, 3, 128, 2);
+  layers[2].image = patterned(3, 3, 200, 3);
+  const auto full = tools::writeLayeredPsd(4, 3, layers, PsdCompression::Raw);
+  // The layer section's data starts at 38; it ends with the last layer's blue block
+  // (channels are stored transparency, red, green, blue), padding and a mask length.
+  const std::size_t sectionEnd = 38 + be32(full, 34);
+  Frames frames;
+  std::vector<bool> ok;
+
+  // Cut inside the last block: the frames before it decode whole, the last one up to
+  // the channel that lies past the end.
+  auto b = full;
+  b.resize(sectionEnd - 7);
+  ASSERT_TRUE(decode(b, frames, &ok));
+  EXPECT_EQ(ok, (std::vector<bool>{true, true, false}));
+  EXPECT_EQ(sites(), std::vector<int>{915});
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(frames[1][i], pixelOf(layers[1].image, i % 4, i / 4));
+  EXPECT_EQ(frames[2][0], pixelOf(layers[2].image, 0, 0) & 0x00FFFF00u);  // red, green only
+
+  // Cut inside the records: where the channel data starts is unknown.
+  b = full;
+  b.resize(kFirstRecordAt + 20);
+  reporter.entries.clear();
+  ok.clear();
+  ASSERT_TRUE(decode(b, frames, &ok));
+  EXPECT_EQ(ok, (std::vector<bool>{false, false, false}));
+  EXPECT_EQ(sites(), (std::vector<int>{864, 864, 864}));
+
+  // A flat picture cut inside its layer section: the merged image cannot be located.
+  b = full;
+  set16(b, kChannelsAt, 3);
+  set16(b, kLayerCountAt, 3);
+  b.resize(sectionEnd - 7);
+  reporter.entries.clear();
+  ASSERT_TRUE(decode(b, frames));
+  EXPECT_EQ(sites(), (std::vector<int>{739, 739, 739}));
+  EXPECT_EQ(lastMessage(), "レイヤストラクチャーのポインタが不正");
+
+  // Cut before the layer count: nothing tells what kind of picture it is.
+  b = full;
+  b.resize(kLayerCountAt + 1);
+  reporter.entries.clear();
+  EXPECT_FALSE(decode(b, frames));
+  EXPECT_EQ(sites(), std::vector<int>{327});
+}
+
 // Every cut and many random corruptions of valid files: no read or write outside the
 // bytes and the frame (guard rows around the frame must stay untouched; the sanitizer
 // build checks the reads).
