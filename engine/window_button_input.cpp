@@ -1,11 +1,31 @@
 // First form of the button pass: the buttons themselves do nothing yet. A click or a
 // wheel turn towards the player advances; Escape (or a pending hide request) hides the
-// window, and while it is hidden the next click or Escape shows it again.
+// window, and while it is hidden the next click or Escape shows it again. Of the
+// pending requests, the jump to the next choice is carried out; the save requests wait
+// for the save work.
+#include "engine/poll.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "engine/window_buttons.h"
+#include "scene/message_window.h"
 
 namespace ml {
+namespace {
+
+// The requests raised by menus and keys outside the buttons. A jump to the next choice
+// (menu, Shift+Down, the debug jump) ends the wait at once with the skip indicator up.
+int processRequests(ScriptContext& sc) {
+  Runtime& rt = sc.rt;
+  if (sc.fastForward) {
+    rt.layers[kModeIndicatorSlot].loadPicture("cg\\_Skip.bmp", rt.platform.ticks());
+    present(sc);
+    rt.shell->refreshSaveMenus(false);
+    return kButtonsAdvance;
+  }
+  return kButtonsNothing;
+}
+
+}  // namespace
 
 int handleWindowButtons(ScriptContext& sc, bool inChoice) {
   Runtime& rt = sc.rt;
@@ -31,7 +51,9 @@ int handleWindowButtons(ScriptContext& sc, bool inChoice) {
     hideMessageWindow(sc);
     return kButtonsScreenChanged;
   }
-  return kButtonsNothing;
+  // A choice is where the jump ends; there it is dropped.
+  if (inChoice) sc.fastForward = false;
+  return processRequests(sc);
 }
 
 }  // namespace ml

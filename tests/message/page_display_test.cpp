@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "message_fixture.h"
+#include "tools/common/bmp_writer.h"
 
 namespace ml::test {
 namespace {
@@ -231,6 +232,35 @@ TEST_F(PageDisplayTest, AJumpToTheNextChoicePassesPagesUntilOneMayNotBeSkipped) 
   run();
   EXPECT_FALSE(sc().fastForward);
   EXPECT_GE(platform.ticks() - start, 500u);
+}
+
+TEST_F(PageDisplayTest, AJumpRequestedWhileAPageWaitsEndsTheWaitAtOnce) {
+  // The menu item, Shift+Down and the debug jump only switch the jump on; the waiting
+  // page sees it, puts up the skip indicator and moves on without a click.
+  rt->settings.skipSelect.unread = false;
+  state().autoReturnOff() = 1;
+  writeBytes("cg/_Skip.bmp", tools::writeBmp24(tools::RgbaImage(160, 30, 90, 90, 90, 255)));
+  std::uint32_t requestedAt = 0;
+  onPoll = [&] {
+    if (sc().waitingForClick && platform.ticks() >= 300 && requestedAt == 0) {
+      requestedAt = platform.ticks();
+      sc().fastForward = true;
+    }
+  };
+  setInput("wait 5000\nclick\n");  // a click only if the wait did not end by itself
+  load(windowLine() + "一\r\nret\r\n二\r\nret\r\n");
+  step();
+  step();  // the first page
+  step();  // ret: shown, then left once the jump was asked for
+  EXPECT_GT(requestedAt, 0u);
+  EXPECT_LT(platform.ticks() - requestedAt, 100u);
+  EXPECT_TRUE(sc().fastForward);
+  EXPECT_TRUE(layer(kModeIndicatorSlot).hasPicture());
+  EXPECT_FALSE(sc().waitingForClick);
+  onPoll = nullptr;
+  const std::uint64_t frames = platform.presentedFrames();
+  run();  // the second page is passed without a frame
+  EXPECT_EQ(platform.presentedFrames(), frames);
 }
 
 TEST_F(PageDisplayTest, InactiveWindowStopsAutoAdvanceAndPresentsNothing) {
