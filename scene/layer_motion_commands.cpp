@@ -100,7 +100,7 @@ std::uint8_t cmdMoveXYPosi(ScriptContext& sc, const CommandRow&) {
   sc.state->layerX[k] = x;
   sc.state->layerY[k] = y;
   Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
-  if (sc.fastForward || layer.empty()) {
+  if (sc.fastForward) {
     layer.setPosition(x, y);
     return 1;
   }

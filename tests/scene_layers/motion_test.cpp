@@ -41,6 +41,13 @@ TEST_F(MotionTest, StraightMoveReachesItsTarget) {
   track();
   runScript("move_xyposi 1 0 50 10\n");
   EXPECT_EQ(positions.size(), 1u);
+
+  // A layer without a picture still takes its frames (it moves from 800, 600).
+  const auto frames = platform.presentedFrames();
+  runScript("move_xyposi 2 400 300 5\n");
+  EXPECT_EQ(platform.presentedFrames() - frames, 5u);
+  EXPECT_EQ(state().layerX[2], 400);
+  EXPECT_TRUE(layer(12).empty());
 }
 
 TEST_F(MotionTest, StraightMoveJumpsToTheTargetWhenCut) {
