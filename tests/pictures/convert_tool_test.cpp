@@ -76,6 +76,8 @@ TEST_F(ConvertToolTest, SingleFrameKeepsTheGivenNameAndDamageExitsWithTheEngineM
   writeGameFile("overrun.psd", rle);
   EXPECT_EQ(run("topng " + hostPath("overrun.psd").string() + " " + hostPath("o.png").string(), &err), 1);
   EXPECT_NE(err.find("(783)"), std::string::npos) << err;
+  // What did decode is still written, for comparison.
+  EXPECT_TRUE(std::filesystem::exists(hostPath("o.png")));
 
   EXPECT_EQ(run("topng " + hostPath("nothing.bmp").string() + " x.png"), 1);
   EXPECT_EQ(run("topng only-one-argument"), 2);
