@@ -99,6 +99,8 @@ void Application::formCreate() {
   menus_.item("MnDebug").visible = rt_.debugMode;
   menus_.item("MnKaisouExit").visible = false;
   platform_.setMenuBar(&menus_.mainMenu());
+  // Only a debug window takes files dropped on it.
+  platform_.acceptDroppedFiles(rt_.debugMode);
   rebuildFonts();
 }
 

@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "engine/input_state.h"
 #include "engine/runtime.h"
+#include "platform/text_encoding.h"
 
 namespace ml {
 
@@ -137,5 +138,21 @@ void InputHandler::activationChanged(bool active) {
 }
 
 void InputHandler::endRequested() { app_.endWithoutQuestion(); }
+
+void InputHandler::filesDropped(const std::vector<std::string>& pathsUtf8) {
+  Runtime& rt = app_.runtime();
+  if (!rt.debugMode) return;
+  for (const std::string& path : pathsUtf8) {
+    // The last four characters decide, without regard to case.
+    std::string ending = path.size() >= 4 ? path.substr(path.size() - 4) : path;
+    for (char& c : ending)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    // Sounds wait for the voice channel, which is not built yet.
+    if (ending == ".wav") continue;
+    // Engine names are Shift-JIS; the folder layer finds the file under either form.
+    const int slot = ending == ".bmp" ? 0 : 10;
+    rt.layers[static_cast<std::size_t>(slot)].loadPicture(utf8ToSjis(path), rt.platform.ticks());
+  }
+}
 
 }  // namespace ml

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -23,6 +25,9 @@ class InputHandler : public InputSink {
   void closeRequested() override;
   void activationChanged(bool active) override;
   void endRequested() override;
+  // Debug mode: a dropped bitmap becomes the background, any other picture sprite 1; a
+  // WAVE file is for the voice channel.
+  void filesDropped(const std::vector<std::string>& pathsUtf8) override;
 
   // The input button a key maps to (0 for keys without one).
   static std::uint32_t buttonOfKey(Key key);

@@ -45,6 +45,9 @@ class InputSink {
   // The run is over without a question, as after a confirmed close (headless frame
   // limit).
   virtual void endRequested() {}
+  // Files dropped on the window together (host paths in UTF-8); only while the
+  // platform was told to accept drops.
+  virtual void filesDropped(const std::vector<std::string>& pathsUtf8) {}
 };
 
 // Buttons and icons of a message box.
@@ -109,6 +112,8 @@ class Platform : public Clock {
   virtual std::vector<int> refreshRates() { return {}; }
   // Waits up to ms for window messages without handling them (the idle frame loop).
   virtual void waitForMessages(std::uint32_t ms) { sleep(ms); }
+  // Whether files dropped on the window reach the input sink (debug mode only).
+  virtual void acceptDroppedFiles(bool accept) {}
   // The current-line dialog, modal.
   virtual void showDebugForm(DebugFormData& form) {}
   // The font dialog, modal; true when the player confirmed a choice.

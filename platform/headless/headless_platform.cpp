@@ -140,6 +140,10 @@ bool HeadlessPlatform::runCommand(const InputCommand& c) {
     case K::Close:
       if (s) s->closeRequested();
       break;
+    case K::Drop:
+      // A window that does not accept drops refuses them before the game hears of it.
+      if (s && acceptDrops_) s->filesDropped(c.paths);
+      break;
     case K::Wait:
     case K::Frames:
       break;

@@ -47,6 +47,8 @@ class HeadlessPlatform : public Platform, public Reporter {
   void waitForMessages(std::uint32_t ms) override { now_ += ms; }
   void showDebugForm(DebugFormData& form) override;
   bool chooseFont(FontChoice& choice) override;
+  void acceptDroppedFiles(bool accept) override { acceptDrops_ = accept; }
+  bool acceptsDroppedFiles() const { return acceptDrops_; }
 
   // Reporter: one line on standard error per report.
   void scriptError(std::string_view message, std::string_view detail, std::string_view fileName,
@@ -123,6 +125,7 @@ class HeadlessPlatform : public Platform, public Reporter {
   bool windowed_ = true;
   int screenModeChanges_ = 0;
   bool openUrlOk_ = true;
+  bool acceptDrops_ = false;
   bool autoplay_ = false;
   std::uint32_t autoplayIntervalMs_ = 100;
   std::uint32_t lastAutoClick_ = 0;

@@ -190,6 +190,10 @@ bool InputScript::parse(const std::string& text, std::string& error) {
       c.kind = verb == "activate" ? InputCommand::Kind::Activate
                : verb == "deactivate" ? InputCommand::Kind::Deactivate : InputCommand::Kind::Close;
       if (n != 1) return fail(verb + " takes no arguments");
+    } else if (verb == "drop") {
+      c.kind = InputCommand::Kind::Drop;
+      if (n < 2) return fail("drop needs at least one file");
+      c.paths.assign(w.begin() + 1, w.end());
     } else {
       return fail("unknown command '" + w[0] + "'");
     }

@@ -27,6 +27,8 @@
 //                       while the popup menu is open
 //   activate | deactivate   the window gains or loses the focus
 //   close               the window's close box (the exit question follows)
+//   drop PATH...        files dropped on the window together (host paths; only a
+//                       window in debug mode accepts them)
 #pragma once
 
 #include <cstdint>
@@ -40,7 +42,7 @@ namespace ml {
 struct InputCommand {
   enum class Kind {
     Wait, Frames, Move, Click, Press, Release, Wheel, Key, KeyDown, KeyUp, Ctrl, Answer,
-    Font, Menu, Activate, Deactivate, Close,
+    Font, Menu, Activate, Deactivate, Close, Drop,
   };
   Kind kind = Kind::Wait;
   int line = 0;          // line number in the file, for messages
@@ -53,6 +55,7 @@ struct InputCommand {
   BoxAnswer answer = BoxAnswer::Ok;
   FontChoice font;
   std::string name;  // menu item
+  std::vector<std::string> paths;  // dropped files
 };
 
 struct InputScript {

@@ -155,6 +155,12 @@ void SdlPlatform::raiseWindow() {
 
 void SdlPlatform::openPopupMenu(MenuItem* root) { ui_.requestPopup(root); }
 
+void SdlPlatform::acceptDroppedFiles(bool accept) {
+  acceptDrops_ = accept;
+  SDL_EventState(SDL_DROPFILE, accept ? SDL_ENABLE : SDL_DISABLE);
+  SDL_EventState(SDL_DROPCOMPLETE, accept ? SDL_ENABLE : SDL_DISABLE);
+}
+
 void SdlPlatform::setScreenMode(bool windowed) {
   windowed_ = windowed;
   if (window_ == nullptr) return;
@@ -289,6 +295,20 @@ void SdlPlatform::pumpEvents(Pump mode) {
       } else {
         handleWindowEvent(e);
       }
+      continue;
+    }
+    if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) {
+      // Drops while a box is open are the box's, and are let go.
+      if (e.drop.file != nullptr) {
+        if (e.type == SDL_DROPFILE && acceptDrops_ && mode == Pump::Game) drops_.emplace_back(e.drop.file);
+        SDL_free(e.drop.file);
+      }
+      continue;
+    }
+    if (e.type == SDL_DROPCOMPLETE) {
+      std::vector<std::string> files;
+      files.swap(drops_);
+      if (!files.empty() && sink_ != nullptr) sink_->filesDropped(files);
       continue;
     }
     if (e.type == SDL_QUIT) {

@@ -57,6 +57,7 @@ class SdlPlatform : public Platform {
   void waitForMessages(std::uint32_t ms) override;
   void showDebugForm(DebugFormData& form) override;
   bool chooseFont(FontChoice& choice) override;
+  void acceptDroppedFiles(bool accept) override;
 
  private:
   // What a pass of event handling may do with input.
@@ -100,6 +101,9 @@ class SdlPlatform : public Platform {
   std::string captionUtf8_;
   std::vector<std::function<void()>> pendingClicks_;
   std::vector<int> modalKeys_;
+  // Files of one drop, handed on together when the drop is complete.
+  bool acceptDrops_ = false;
+  std::vector<std::string> drops_;
 };
 
 }  // namespace ml

@@ -78,6 +78,14 @@ TEST(InputScriptParse, EveryCommandAndComments) {
   EXPECT_EQ(s.commands[13].font.face, "IPAGothic Bold");
   EXPECT_TRUE(s.commands[13].font.bold && s.commands[13].font.italic);
   EXPECT_EQ(s.commands[14].name, "MnTitle");
+
+  // Files dropped together, quoted names with blanks included; at least one.
+  InputScript d;
+  ASSERT_TRUE(d.parse("drop /g/a.bmp \"/g/b c.psd\"\n", err)) << err;
+  ASSERT_EQ(d.commands.size(), 1u);
+  EXPECT_EQ(d.commands[0].kind, K::Drop);
+  EXPECT_EQ(d.commands[0].paths, (std::vector<std::string>{"/g/a.bmp", "/g/b c.psd"}));
+  EXPECT_FALSE(d.parse("drop\n", err));
 }
 
 TEST(InputScriptParse, ErrorsNameTheLine) {

@@ -5,6 +5,7 @@
 #include "engine/input_state.h"
 #include "engine/poll.h"
 #include "shell_fixture.h"
+#include "tools/common/psd_writer.h"
 
 namespace ml::test {
 namespace {
@@ -195,6 +196,52 @@ TEST(InputMapping, DebugLettersOnlyInDebugMode) {
     EXPECT_TRUE(g.platform.lastDebugForm().has_value());
     a.input().keyDown(letter('C', true));  // Alt+C: the menu shortcut copies once
     EXPECT_NE(g.platform.clipboard().find("(1)\r\n"), std::string::npos);
+  }
+}
+
+TEST(InputMapping, DroppedFilesShowOnlyInDebugMode) {
+  // 2x1, 24 bits; the other picture is a 3x3 PSD, named so that its ending is not .bmp.
+  const std::vector<std::uint8_t> psdBytes =
+      tools::writeFlatPsd(tools::RgbaImage(3, 3, 1, 2, 3, 255), tools::PsdCompression::Raw);
+  const std::string psd(psdBytes.begin(), psdBytes.end());
+  std::string bmp("BM\x3e\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x02\0\0\0\x01\0\0\0\x01\0\x18\0", 30);
+  bmp += std::string(24, '\0') + std::string("\x10\x20\x30\x40\x50\x60\0\0", 8);
+  auto dropBoth = [](HeadlessGame& g) {
+    InputScript s;
+    std::string error;
+    EXPECT_TRUE(s.parse("drop " + g.dir.file("drop/a.Bmp") + " " + g.dir.file("drop/b.bmp.psd") + " " +
+                            g.dir.file("drop/v.WAV") + "\n",
+                        error))
+        << error;
+    g.platform.setInputScript(std::move(s));
+    g.platform.processMessages();
+  };
+  {
+    HeadlessGame g(true);
+    g.dir.write("drop/a.Bmp", bmp);
+    g.dir.write("drop/b.bmp.psd", psd);
+    g.dir.write("drop/v.WAV", "RIFF");
+    Application& a = g.start();
+    EXPECT_TRUE(g.platform.acceptsDroppedFiles());
+    dropBoth(g);
+    Runtime& rt = a.runtime();
+    EXPECT_TRUE(rt.layers[0].hasPicture());   // ".Bmp": the background
+    EXPECT_TRUE(rt.layers[10].hasPicture());  // any other ending: sprite 1
+    EXPECT_EQ(rt.layers[0].width(), 2);
+    EXPECT_EQ(rt.layers[10].width(), 3);
+  }
+  {
+    HeadlessGame g;
+    g.dir.write("drop/a.Bmp", bmp);
+    g.dir.write("drop/b.bmp.psd", psd);
+    Application& a = g.start();
+    EXPECT_FALSE(g.platform.acceptsDroppedFiles());
+    dropBoth(g);
+    EXPECT_FALSE(a.runtime().layers[0].hasPicture());
+    EXPECT_FALSE(a.runtime().layers[10].hasPicture());
+    // Even handed on directly, outside debug mode a drop does nothing.
+    a.input().filesDropped({g.dir.file("drop/a.Bmp")});
+    EXPECT_FALSE(a.runtime().layers[0].hasPicture());
   }
 }
 
