@@ -212,10 +212,11 @@ std::uint8_t cmdSetAlpha(ScriptContext& sc, const CommandRow& row) {
     layer.setAlpha(target);
     return 1;
   }
+  // Unlike the moves, the level ramps of a layer and of the scene take no stop test:
+  // Ctrl, skip and clicks let them run their frames.
   int level = layer.alpha();
   while (level != target) {
     if (!poll(sc)) return 0;
-    if (effectStopped(sc)) break;
     level = level < target ? std::min(level + delta, target) : std::max(level - delta, target);
     layer.setAlpha(level);
     if (!redraw(sc)) return 0;
@@ -236,7 +237,6 @@ std::uint8_t cmdSetAllFade(ScriptContext& sc, const CommandRow&) {
   int current = static_cast<std::int8_t>(stored) * 2;
   while (current != level) {
     if (!poll(sc)) return 0;
-    if (effectStopped(sc)) break;
     const int step = transitionStep(sc.rt);
     current = current < level ? std::min(current + step, level) : std::max(current - step, level);
     store(current);

@@ -138,6 +138,13 @@ TEST_F(MotionTest, GradualAlpha) {
   runScript("set_alpha2 1 90 1\nset_alpha 1 80\n");
   EXPECT_EQ(layer(10).alpha(), 10);  // only recorded
   EXPECT_EQ(state().layerAlpha[1], 80);
+  sc().fastForward = false;
+  // Held Ctrl does not cut the ramp short, as it would a move.
+  levels.clear();
+  platform.setCtrlHeld(true);
+  runScript("set_alpha2 1 250 80\n");
+  platform.setCtrlHeld(false);
+  EXPECT_EQ(levels, (std::vector<int>{90, 170, 250}));
 }
 
 TEST_F(MotionTest, SpriteWaitEndsAtTheLastFrame) {

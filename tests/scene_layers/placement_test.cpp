@@ -2,6 +2,7 @@
 // and placeholders, tints, the gallery, fast-forward recording and the snapshots.
 #include <utility>
 
+#include "engine/poll.h"
 #include "scene/background_tints.h"
 #include "scene/scene_slots.h"
 #include "scene_fixture.h"
@@ -335,6 +336,15 @@ TEST_F(PlacementTest, SceneDarkeningStepsThroughTheRamp) {
   levels.clear();
   runScript("set_all_fade -300\n");  // clamped to -256
   EXPECT_EQ(static_cast<std::int8_t>(state().flags[2034]), -128);
+  // Skip mode and held Ctrl leave the ramp its frames.
+  levels.clear();
+  setSkipMode(*rt, true);
+  platform.setCtrlHeld(true);
+  runScript("set_all_fade -208\n");
+  platform.setCtrlHeld(false);
+  setSkipMode(*rt, false);
+  EXPECT_EQ(levels, (std::vector<int>{-256, -240, -224}));
+  EXPECT_EQ(static_cast<std::int8_t>(state().flags[2034]), -104);
 }
 
 TEST_F(PlacementTest, SnapshotsHoldTheSceneAndTheWindow) {
