@@ -14,6 +14,7 @@
 #include "engine/window_buttons.h"
 #include "media/pixel_ops.h"
 #include "platform/text_encoding.h"
+#include "scene/compose_scene.h"
 #include "scene/message_window.h"
 
 namespace ml {
@@ -224,6 +225,9 @@ bool showPage(ScriptContext& sc, bool skippable) {
   showPageText(sc, colour);
   if (sc.mainGame) rt.shell->refreshSaveMenus(true);
   showWindowButtons(sc);
+  // The idle frames repaint the key-wait icon from the window snapshot, which must show
+  // the window as it stands now (defined or shown again since the last scene command).
+  refreshWindowSnapshot(rt);
 
   bool closing = false;
   if (!revealText(sc, closing)) return false;

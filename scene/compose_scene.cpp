@@ -40,15 +40,22 @@ void composeScene(Runtime& rt) {
     if (layer.hasPicture()) layer.draw(*scene, *rt.pixels);
   }
 
+  rt.layers[kSceneSnapshotSlot].setVisible(false);
+  refreshWindowSnapshot(rt);
+}
+
+void refreshWindowSnapshot(Runtime& rt) {
   Sprite& sceneLayer = rt.layers[kSceneSnapshotSlot];
   Surface* window = snapshotPicture(rt, kWindowSnapshotSlot);
-  if (window == nullptr) {
+  if (window == nullptr) return;
+  if (sceneLayer.hasPicture()) {
+    sceneLayer.setVisible(true);
+    sceneLayer.draw(*window, *rt.pixels);
     sceneLayer.setVisible(false);
-    return;
+  } else {
+    // No scene command has run yet: there is no scene under the window.
+    std::memset(window->pixels(0), 0, std::size_t(window->width()) * window->height() * sizeof(std::uint32_t));
   }
-  sceneLayer.setVisible(true);
-  sceneLayer.draw(*window, *rt.pixels);
-  sceneLayer.setVisible(false);
   for (int slot : kWindowPartSlots) rt.layers[slot].draw(*window, *rt.pixels);
   rt.layers[kWindowSnapshotSlot].setVisible(false);
 }

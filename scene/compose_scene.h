@@ -17,6 +17,12 @@ bool composeFrame(Runtime& rt, const GameState& shadeFrom);
 // sprites' own moves, ramps and animations by one step, like any composition.
 void composeScene(Runtime& rt);
 
+// Slot 3 alone, from the scene snapshot as it stands and the window parts as they are
+// now; no scene layer is drawn, so nothing advances. The page display calls it, since
+// the window may have been defined or shown again after the last scene command, and
+// the key-wait icon's repaints must not cut a hole into it.
+void refreshWindowSnapshot(Runtime& rt);
+
 // Called at every redraw with 1 while the background-effect mode is on, else 0. The
 // game draws no background effect; the hook is where one would go.
 void backgroundEffectHook(Runtime& rt, int mode);

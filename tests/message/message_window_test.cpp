@@ -156,6 +156,31 @@ TEST_F(MessageWindowTest, KeyWaitIconFollowsTheTextOrStandsAtTheFixedPoint) {
   EXPECT_FALSE(layer(kKeyWaitSlot).visible());  // hidden once the page ends
 }
 
+TEST_F(MessageWindowTest, IdleFramesKeepTheWindowUnderTheKeyWaitIcon) {
+  // An icon that covers only part of its picture, so that what lies under the rest of
+  // its rectangle shows; a red background composed before the window came back.
+  layered("_Ret", 16, 16, 0, 0, 4, 4, 10, 60, 10, 3);
+  layered("red", 800, 600, 0, 0, 800, 600, 200, 0, 0);
+  std::uint32_t inside = 0, outside = 0;
+  onPoll = [&] {
+    const Sprite& icon = layer(kKeyWaitSlot);
+    if (!sc().waitingForClick || !icon.visible() || platform.lastFrame().empty()) return;
+    const int y = icon.y() + 12;
+    inside = platform.lastFrame()[std::size_t(y) * 800 + icon.x() + 12];
+    outside = platform.lastFrame()[std::size_t(y) * 800 + icon.x() + 40];
+  };
+  // The window defined only after the scene, or shown again after the scene changed.
+  for (const std::string& order : {"bg red FADE_NONE\r\n" + windowLine(),
+                                   windowLine() + "window_off\r\nbg red FADE_NONE\r\nwindow_on\r\n"}) {
+    setInput("wait 500\nclick\n");
+    load(order + "あ\r\n");
+    run();
+    ASSERT_NE(outside, 0u) << order;
+    EXPECT_EQ(inside, outside) << order;  // the window, not the background, around the icon
+    EXPECT_NE(inside & 0xFFFFFF, 0xC80000u) << order;
+  }
+}
+
 TEST_F(MessageWindowTest, SpeakerNameIsCentredOnThePlateForOnePage) {
   // Plate at (40, 400), text offset (10, 8), 8 columns: a field of 8 x 24 pixels.
   setInput("click\nwait 100\nclick\nwait 100\nclick\n");
