@@ -1,6 +1,5 @@
 // Archive reading on arbitrary bytes: open (plain and scrambled index), override
 // lookup, walking every entry, and picture loading from the archive.
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -11,34 +10,16 @@
 #include "media/archive.h"
 #include "media/game_folder.h"
 #include "media/picture_bytes.h"
-
-namespace {
-
-int memoryFile(const std::uint8_t* data, std::size_t size) {
-  int fd = ::memfd_create("fuzz-archive", MFD_CLOEXEC);
-  if (fd < 0) return -1;
-  std::size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::write(fd, data + done, size - done);
-    if (n <= 0) {
-      ::close(fd);
-      return -1;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return fd;
-}
-
-}  // namespace
+#include "memory_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  int fd = memoryFile(data, size);
-  if (fd < 0) return 0;
-  std::string procPath = "/proc/self/fd/" + std::to_string(fd);
+  ml::fuzz::MemoryFile input(data, size);
+  if (!input.ok()) return 0;
+  const std::string procPath = input.path();
   ml::GameFolder noLooseFiles("/nonexistent-mirelune-fuzz");
   for (bool scrambled : {false, true}) {
     ml::DataArchive archive;
-    int dup = ::dup(fd);
+    int dup = ::dup(input.fd());
     if (!archive.open(ml::FileHandle::adopt(dup), scrambled)) continue;
     // The same bytes as their own override, with the other index form.
     archive.attachOverride(procPath, !scrambled);
@@ -62,6 +43,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     archive.select(count);
     archive.entryName(count);
   }
-  ::close(fd);
   return 0;
 }

@@ -1,7 +1,5 @@
 // The read-status file on arbitrary bytes: load, query, mark, save and load again; the
 // second load must give back the same read count.
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -9,30 +7,12 @@
 #include <string>
 
 #include "media/read_status.h"
-
-namespace {
-
-int memoryFile(const std::uint8_t* data, std::size_t size) {
-  int fd = ::memfd_create("fuzz-read-status", MFD_CLOEXEC);
-  if (fd < 0) return -1;
-  std::size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::write(fd, data + done, size - done);
-    if (n <= 0) {
-      ::close(fd);
-      return -1;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return fd;
-}
-
-}  // namespace
+#include "memory_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  int fd = memoryFile(data, size);
-  if (fd < 0) return 0;
-  const std::string path = "/proc/self/fd/" + std::to_string(fd);
+  ml::fuzz::MemoryFile input(data, size);
+  if (!input.ok()) return 0;
+  const std::string path = input.path();
   ml::ReadStatusStore store;
   store.load(path);
   for (int ordinal : {-1, 0, 1, 4095, 4096}) {
@@ -42,16 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   store.ordinalAt("SCR\\OPEN.SCR", 7);
   int before = store.countRead();
 
-  int out = ::memfd_create("fuzz-read-status-out", MFD_CLOEXEC);
-  if (out >= 0) {
-    const std::string outPath = "/proc/self/fd/" + std::to_string(out);
-    if (store.save(outPath)) {
-      ml::ReadStatusStore again;
-      again.load(outPath);
-      if (again.countRead() != before) std::abort();
-    }
-    ::close(out);
+  ml::fuzz::MemoryFile out(nullptr, 0);
+  if (out.ok() && store.save(out.path())) {
+    ml::ReadStatusStore again;
+    again.load(out.path());
+    if (again.countRead() != before) std::abort();
   }
-  ::close(fd);
   return 0;
 }
