@@ -1,6 +1,5 @@
-// First forms of the scene and sound operations the interpreter relies on. Each one is
-// filled in by the work that builds its layer (sprites, back buffer, sound channels,
-// saves); until then they leave everything as it is.
+// The scene and sound operations the interpreter relies on, forwarded to the layers
+// that own them. The sound channels and the system save do nothing until they exist.
 #include "engine/runtime.h"
 #include "scene/compose_scene.h"
 #include "scene/message_window.h"

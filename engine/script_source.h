@@ -1,6 +1,4 @@
 // Where script and data files come from when there is no loose file: the archives.
-// Kept in one place so the archive reader can be wired in without touching the
-// interpreter.
 #pragma once
 
 #include <cstdint>
