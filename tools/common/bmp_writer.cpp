@@ -2,45 +2,35 @@
 
 #include <algorithm>
 
+#include "tools/common/le_bytes.h"
+
 namespace ml::tools {
 namespace {
-
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-void patch32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // File header and information header; sizes are patched once the data is written.
 void putHeaders(std::vector<std::uint8_t>& out, int width, int height, int bits, int compression,
                 int paletteSize) {
   out.push_back('B');
   out.push_back('M');
-  put32(out, 0);  // file size, patched
-  put32(out, 0);  // reserved
-  put32(out, 14 + 40 + paletteSize * 4);
-  put32(out, 40);
-  put32(out, static_cast<std::uint32_t>(width));
-  put32(out, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
-  put16(out, 1);
-  put16(out, static_cast<std::uint32_t>(bits));
-  put32(out, static_cast<std::uint32_t>(compression));
-  put32(out, 0);  // image size, patched
-  put32(out, 2835);  // 72 dpi
-  put32(out, 2835);
-  put32(out, static_cast<std::uint32_t>(paletteSize));
-  put32(out, 0);
+  putLe32(out, 0);  // file size, patched
+  putLe32(out, 0);  // reserved
+  putLe32(out, 14 + 40 + paletteSize * 4);
+  putLe32(out, 40);
+  putLe32(out, static_cast<std::uint32_t>(width));
+  putLe32(out, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
+  putLe16(out, 1);
+  putLe16(out, static_cast<std::uint32_t>(bits));
+  putLe32(out, static_cast<std::uint32_t>(compression));
+  putLe32(out, 0);  // image size, patched
+  putLe32(out, 2835);  // 72 dpi
+  putLe32(out, 2835);
+  putLe32(out, static_cast<std::uint32_t>(paletteSize));
+  putLe32(out, 0);
 }
 
 void finish(std::vector<std::uint8_t>& out, std::size_t dataStart) {
-  patch32(out, 2, static_cast<std::uint32_t>(out.size()));
-  patch32(out, 34, static_cast<std::uint32_t>(out.size() - dataStart));
+  patchLe32(out, 2, static_cast<std::uint32_t>(out.size()));
+  patchLe32(out, 34, static_cast<std::uint32_t>(out.size() - dataStart));
 }
 
 // One row in RLE8: runs of equal indices as (count, index); stretches without runs as

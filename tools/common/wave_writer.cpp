@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "tools/common/le_bytes.h"
+
 namespace ml::tools {
 namespace {
 
@@ -15,14 +17,6 @@ void setError(std::string* error, std::string text) {
   if (error) *error = std::move(text);
 }
 
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
 void putTag(std::vector<std::uint8_t>& out, const char* tag) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
 }
@@ -35,24 +29,24 @@ std::vector<std::uint8_t> riffWave(std::uint16_t tag, int channels, int rate, st
   std::vector<std::uint8_t> out;
   out.reserve(size + 64);
   putTag(out, "RIFF");
-  put32(out, 0);  // patched
+  putLe32(out, 0);  // patched
   putTag(out, "WAVE");
   putTag(out, "fmt ");
-  put32(out, extendedFmt ? 18 : 16);
-  put16(out, tag);
-  put16(out, static_cast<std::uint32_t>(channels));
-  put32(out, static_cast<std::uint32_t>(rate));
-  put32(out, avgBytes);
-  put16(out, blockAlign);
-  put16(out, bits);
-  if (extendedFmt) put16(out, 0);  // cbSize: no codec-specific bytes
+  putLe32(out, extendedFmt ? 18 : 16);
+  putLe16(out, tag);
+  putLe16(out, static_cast<std::uint32_t>(channels));
+  putLe32(out, static_cast<std::uint32_t>(rate));
+  putLe32(out, avgBytes);
+  putLe16(out, blockAlign);
+  putLe16(out, bits);
+  if (extendedFmt) putLe16(out, 0);  // cbSize: no codec-specific bytes
   if (withFact) {
     putTag(out, "fact");
-    put32(out, 4);
-    put32(out, frames);
+    putLe32(out, 4);
+    putLe32(out, frames);
   }
   putTag(out, "data");
-  put32(out, static_cast<std::uint32_t>(size));
+  putLe32(out, static_cast<std::uint32_t>(size));
   if (size) out.insert(out.end(), data, data + size);
   if (size % 2) out.push_back(0);  // chunks are word aligned
   std::uint32_t riffSize = static_cast<std::uint32_t>(out.size() - 8);
@@ -120,7 +114,7 @@ std::vector<std::uint8_t> writePcmWave(const AudioBuffer& audio, bool withFact) 
   for (float s : audio.samples) {
     float c = std::clamp(s, -1.0f, 1.0f);
     auto v = static_cast<std::int16_t>(std::lround(c * 32767.0f));
-    put16(data, static_cast<std::uint16_t>(v));
+    putLe16(data, static_cast<std::uint16_t>(v));
   }
   auto blockAlign = static_cast<std::uint16_t>(audio.channels * 2);
   return riffWave(kWaveFormatPcm, audio.channels, audio.rate,
