@@ -53,6 +53,25 @@ GlyphPaint paintFor(const TextStyle& style) {
 
 int boxSide(int s) { return s + s / 2 + 1; }
 
+// Places a glyph bitmap in its box at (origin x, ascent - origin y) and hands every
+// covered box pixel with its coverage to `paint`; what falls outside the box is skipped.
+template <typename Paint>
+void placeCoverage(const Font& font, const GlyphBitmap& gb, GlyphBox& box, Paint paint) {
+  const int side = box.side;
+  const int ox = gb.left;
+  const int oy = font.ascent() - gb.top;
+  for (int r = 0; r < gb.rows; ++r) {
+    const int by = oy + r;
+    if (by < 0 || by >= side) continue;
+    const std::uint8_t* src = gb.coverage.data() + static_cast<std::size_t>(r) * gb.width;
+    std::uint32_t* dst = box.pixels.data() + static_cast<std::size_t>(by) * side;
+    for (int c = 0; c < gb.width; ++c) {
+      const int bx = ox + c;
+      if (bx >= 0 && bx < side) paint(dst[bx], src[c]);
+    }
+  }
+}
+
 // Styles 0 and 1: the 65-level outline bitmap thresholded into opaque grey, then a
 // shadow (0) or an outline (1) of edge pixels at alpha 254.
 void buildGreyBox(const Font& font, std::uint32_t cp, int style, const GlyphPaint& paint,
@@ -60,24 +79,12 @@ void buildGreyBox(const Font& font, std::uint32_t cp, int style, const GlyphPain
   const int side = box.side;
   GlyphBitmap gb;
   if (font.outlineBitmap(cp, gb)) {
-    const int ox = gb.left;
-    const int oy = font.ascent() - gb.top;
     const unsigned level = static_cast<unsigned>(std::max(paint.level, 2));
-    for (int r = 0; r < gb.rows; ++r) {
-      const int by = oy + r;
-      if (by < 0 || by >= side) continue;
-      const std::uint8_t* src = gb.coverage.data() + static_cast<std::size_t>(r) * gb.width;
-      std::uint32_t* dst = box.pixels.data() + static_cast<std::size_t>(by) * side;
-      for (int c = 0; c < gb.width; ++c) {
-        const int bx = ox + c;
-        if (bx < 0 || bx >= side) continue;
-        const unsigned v = src[c];
-        if (v <= 31) continue;
-        const unsigned f = 4 * v * level;
-        if (f < 256) continue;
-        dst[bx] = kOpaque | grey(f >> 8);
-      }
-    }
+    placeCoverage(font, gb, box, [level](std::uint32_t& pixel, unsigned v) {
+      if (v <= 31) return;
+      const unsigned f = 4 * v * level;
+      if (f >= 256) pixel = kOpaque | grey(f >> 8);
+    });
   }
   const std::uint32_t edge = kEdgeAlpha | paint.edge;
   auto at = [&](int x, int y) -> std::uint32_t& {
@@ -108,23 +115,12 @@ void buildGreyBox(const Font& font, std::uint32_t cp, int style, const GlyphPain
 // the coverage becomes the alpha of the text colour.
 void buildCoverageBox(const Font& font, std::uint32_t cp, const GlyphPaint& paint,
                       GlyphBox& box) {
-  const int side = box.side;
   GlyphBitmap gb;
   if (!font.greyBitmap(cp, gb)) return;
   const std::uint32_t colour = colourToPixel(paint.colour);
-  const int ox = gb.left;
-  const int oy = font.ascent() - gb.top;
-  for (int r = 0; r < gb.rows; ++r) {
-    const int by = oy + r;
-    if (by < 0 || by >= side) continue;
-    const std::uint8_t* src = gb.coverage.data() + static_cast<std::size_t>(r) * gb.width;
-    std::uint32_t* dst = box.pixels.data() + static_cast<std::size_t>(by) * side;
-    for (int c = 0; c < gb.width; ++c) {
-      const int bx = ox + c;
-      if (bx < 0 || bx >= side || src[c] == 0) continue;
-      dst[bx] = (static_cast<std::uint32_t>(src[c]) << 24) | colour;
-    }
-  }
+  placeCoverage(font, gb, box, [colour](std::uint32_t& pixel, unsigned v) {
+    if (v != 0) pixel = (v << 24) | colour;
+  });
 }
 
 std::uint8_t mix(unsigned s, unsigned d, unsigned a) {
