@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "app/game_archives.h"
-#include "media/optical_drives.h"
+#include "platform/posix/optical_drives.h"
 #include "app/settings_file.h"
 #include "engine/poll.h"
-#include "media/file_handle.h"
+#include "platform/posix/file_handle.h"
 #include "platform/text_encoding.h"
 
 namespace ml {

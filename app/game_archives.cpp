@@ -1,7 +1,7 @@
 #include "app/game_archives.h"
 
 #include "engine/runtime.h"
-#include "media/game_folder.h"
+#include "media/io/game_folder.h"
 #include "platform/text_encoding.h"
 
 namespace ml {

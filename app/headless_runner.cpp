@@ -9,7 +9,7 @@
 #include "app/application.h"
 #include "app/headless_shell.h"
 #include "engine/runtime.h"
-#include "media/file_handle.h"
+#include "platform/posix/file_handle.h"
 #include "platform/headless/headless_platform.h"
 
 namespace ml {

@@ -7,7 +7,7 @@
 
 #include "app/application.h"
 #include "app/headless_runner.h"
-#include "media/instance_mutex.h"
+#include "platform/posix/instance_mutex.h"
 
 #ifdef MIRELUNE_WITH_SDL
 #include "platform/sdl/sdl_platform.h"

@@ -6,7 +6,7 @@
 #include "app/application.h"
 #include "app/debug_form.h"
 #include "engine/runtime.h"
-#include "media/file_handle.h"
+#include "platform/posix/file_handle.h"
 #include "platform/text_encoding.h"
 
 namespace ml {

@@ -1,7 +1,7 @@
 #include "app/screen_mode.h"
 
 #include "app/menus.h"
-#include "media/back_buffer.h"
+#include "media/gfx/back_buffer.h"
 #include "platform/platform.h"
 
 namespace ml {

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "media/settings.h"
-#include "media/text_rules.h"
+#include "media/text/text_rules.h"
 
 namespace ml {
 

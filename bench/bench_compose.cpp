@@ -19,15 +19,15 @@
 #include <pixman.h>
 #endif
 
-#include "media/archive.h"
-#include "media/back_buffer.h"
-#include "media/font.h"
-#include "media/game_folder.h"
+#include "media/io/archive.h"
+#include "media/gfx/back_buffer.h"
+#include "media/text/font.h"
+#include "media/io/game_folder.h"
 #include "media/media_context.h"
-#include "media/pixel_ops.h"
+#include "media/gfx/pixel_ops.h"
 #include "media/settings.h"
-#include "media/sprite.h"
-#include "media/text_rules.h"
+#include "media/gfx/sprite.h"
+#include "media/text/text_rules.h"
 #include "platform/reporter.h"
 #include "platform/text_encoding.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "media/pixel_ops.h"
+#include "media/gfx/pixel_ops.h"
 
 #if defined(MIRELUNE_HAVE_PIXMAN)
 #include <pixman.h>

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "media/font.h"
-#include "media/glyph_cache.h"
-#include "media/pixel_ops.h"
-#include "media/text_layout.h"
-#include "media/text_renderer.h"
-#include "media/text_rules.h"
+#include "media/text/font.h"
+#include "media/text/glyph_cache.h"
+#include "media/gfx/pixel_ops.h"
+#include "media/text/text_layout.h"
+#include "media/text/text_renderer.h"
+#include "media/text/text_rules.h"
 #include "platform/reporter.h"
 #include "platform/text_encoding.h"
 

@@ -12,7 +12,7 @@
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "engine/window_buttons.h"
-#include "media/pixel_ops.h"
+#include "media/gfx/pixel_ops.h"
 #include "platform/text_encoding.h"
 #include "scene/compose_scene.h"
 #include "scene/message_window.h"

@@ -8,8 +8,8 @@
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "engine/script_source.h"
-#include "media/file_handle.h"
-#include "media/keys.h"
+#include "platform/posix/file_handle.h"
+#include "media/io/keys.h"
 #include "platform/text_encoding.h"
 
 namespace ml {

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "engine/runtime.h"
-#include "media/archive.h"
+#include "media/io/archive.h"
 
 namespace ml {
 

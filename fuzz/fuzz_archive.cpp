@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "media/archive.h"
-#include "media/game_folder.h"
-#include "media/picture_bytes.h"
+#include "media/io/archive.h"
+#include "media/io/game_folder.h"
+#include "media/formats/picture_bytes.h"
 #include "memory_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

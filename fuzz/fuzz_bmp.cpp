@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "media/archive.h"
-#include "media/game_folder.h"
+#include "media/io/archive.h"
+#include "media/io/game_folder.h"
 #include "media/media_context.h"
 #include "media/settings.h"
-#include "media/surface.h"
+#include "media/gfx/surface.h"
 #include "platform/reporter.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "media/lzss.h"
-#include "media/picture_bytes.h"
+#include "media/formats/lzss.h"
+#include "media/formats/picture_bytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::span<const std::uint8_t> input(data, size);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "media/psd_image.h"
+#include "media/formats/psd_image.h"
 #include "platform/reporter.h"
 
 namespace {

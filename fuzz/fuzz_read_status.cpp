@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "media/read_status.h"
+#include "media/formats/read_status.h"
 #include "memory_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -7,7 +7,7 @@
 
 #include "engine/runtime.h"
 #include "engine/script_context.h"
-#include "media/text_layout.h"
+#include "media/text/text_layout.h"
 #include "platform/text_encoding.h"
 
 namespace ml {

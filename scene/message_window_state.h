@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "media/surface.h"
+#include "media/gfx/surface.h"
 
 namespace ml {
 

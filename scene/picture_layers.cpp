@@ -7,7 +7,7 @@
 #include "engine/poll.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
-#include "media/text_renderer.h"
+#include "media/text/text_renderer.h"
 #include "platform/text_encoding.h"
 #include "scene/background_tints.h"
 #include "scene/compose_scene.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "media/archive.h"
+#include "media/io/archive.h"
 
 namespace ml::test {
 

@@ -1,10 +1,10 @@
-#include "media/archive.h"
+#include "media/io/archive.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include "archive_bytes.h"
-#include "media/keys.h"
+#include "media/io/keys.h"
 #include "temp_dir.h"
 
 namespace ml {

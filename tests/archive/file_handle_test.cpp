@@ -1,4 +1,4 @@
-#include "media/file_handle.h"
+#include "platform/posix/file_handle.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

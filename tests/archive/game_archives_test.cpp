@@ -1,5 +1,5 @@
 #include "app/game_archives.h"
-#include "media/optical_drives.h"
+#include "platform/posix/optical_drives.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "media/instance_mutex.h"
+#include "platform/posix/instance_mutex.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,4 +1,4 @@
-#include "media/lzss.h"
+#include "media/formats/lzss.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "archive_bytes.h"
-#include "media/archive.h"
-#include "media/game_folder.h"
-#include "media/keys.h"
-#include "media/picture_bytes.h"
-#include "media/script_scramble.h"
+#include "media/io/archive.h"
+#include "media/io/game_folder.h"
+#include "media/io/keys.h"
+#include "media/formats/picture_bytes.h"
+#include "media/formats/script_scramble.h"
 #include "platform/text_encoding.h"
 #include "temp_dir.h"
 

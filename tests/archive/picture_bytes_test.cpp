@@ -1,11 +1,11 @@
-#include "media/picture_bytes.h"
+#include "media/formats/picture_bytes.h"
 
 #include <gtest/gtest.h>
 
 #include "archive_bytes.h"
-#include "media/archive.h"
-#include "media/game_folder.h"
-#include "media/lzss.h"
+#include "media/io/archive.h"
+#include "media/io/game_folder.h"
+#include "media/formats/lzss.h"
 #include "temp_dir.h"
 
 namespace ml {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "media/file_handle.h"
+#include "platform/posix/file_handle.h"
 
 namespace ml::test {
 

@@ -2,7 +2,7 @@
 
 #include "engine/script_context.h"
 #include "engine_fixture.h"
-#include "media/keys.h"
+#include "media/io/keys.h"
 
 namespace ml::test {
 namespace {

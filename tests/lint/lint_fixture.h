@@ -15,9 +15,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "media/archive_writer.h"
-#include "media/file_handle.h"
-#include "media/script_scramble.h"
+#include "tools/common/archive_writer.h"
+#include "platform/posix/file_handle.h"
+#include "media/formats/script_scramble.h"
 #include "platform/text_encoding.h"
 
 namespace ml::test {

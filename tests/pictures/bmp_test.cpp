@@ -1,10 +1,10 @@
-#include "media/bmp.h"
+#include "media/formats/bmp.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "media/surface.h"
+#include "media/gfx/surface.h"
 #include "picture_fixture.h"
 
 namespace ml::test {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "media/archive.h"
-#include "media/game_folder.h"
+#include "media/io/archive.h"
+#include "media/io/game_folder.h"
 #include "media/media_context.h"
 #include "media/settings.h"
 #include "platform/reporter.h"

@@ -1,4 +1,4 @@
-#include "media/psd_image.h"
+#include "media/formats/psd_image.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // to the pixels of their PNG sources; and the project's own writers round-trip.
 #include <gtest/gtest.h>
 
-#include "media/surface.h"
+#include "media/gfx/surface.h"
 #include "picture_fixture.h"
 #include "tools/common/png_io.h"
 #include "tools/common/psd_writer.h"

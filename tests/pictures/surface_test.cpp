@@ -1,12 +1,12 @@
-#include "media/surface.h"
+#include "media/gfx/surface.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "media/archive.h"
-#include "media/bmp.h"
-#include "media/keys.h"
+#include "media/io/archive.h"
+#include "media/formats/bmp.h"
+#include "media/io/keys.h"
 #include "picture_fixture.h"
 #include "tools/common/psd_writer.h"
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "media/pixel_ops_internal.h"
+#include "media/gfx/pixel_ops_internal.h"
 #include "pixel_test_support.h"
 
 namespace ml::pixel_test {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "media/pixel_ops.h"
+#include "media/gfx/pixel_ops.h"
 
 namespace ml::pixel_test {
 

@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-#include "media/read_status.h"
+#include "media/formats/read_status.h"
 
 namespace ml {
 namespace {

@@ -1,7 +1,7 @@
 // The transition engine: level ramps frame by frame, the stop test, cross-fades,
 // mosaic and scroll-outs, checked on the layers and on the frames shown.
 #include "engine/poll.h"
-#include "media/pixel_ops.h"
+#include "media/gfx/pixel_ops.h"
 #include "scene/transition.h"
 #include "scene_fixture.h"
 

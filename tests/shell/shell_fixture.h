@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/application.h"
-#include "media/archive_writer.h"
+#include "tools/common/archive_writer.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/text_encoding.h"
 

@@ -1,8 +1,8 @@
-#include "media/back_buffer.h"
+#include "media/gfx/back_buffer.h"
 
 #include <gtest/gtest.h>
 
-#include "media/sprite.h"
+#include "media/gfx/sprite.h"
 #include "pictures/picture_fixture.h"
 #include "recording_ops.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "media/pixel_ops.h"
+#include "media/gfx/pixel_ops.h"
 
 namespace ml::test {
 

@@ -1,9 +1,9 @@
-#include "media/sprite.h"
+#include "media/gfx/sprite.h"
 
 #include <gtest/gtest.h>
 
-#include "media/bmp.h"
-#include "media/text_rules.h"
+#include "media/formats/bmp.h"
+#include "media/text/text_rules.h"
 #include "pictures/picture_fixture.h"
 #include "recording_ops.h"
 #include "tools/common/psd_writer.h"

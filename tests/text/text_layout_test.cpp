@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "media/text_layout.h"
-#include "media/text_rules.h"
+#include "media/text/text_layout.h"
+#include "media/text/text_rules.h"
 #include "platform/reporter.h"
 #include "platform/text_encoding.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "media/font.h"
+#include "media/text/font.h"
 
 namespace ml::tools {
 namespace {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "media/file_handle.h"
-#include "media/script_scramble.h"
+#include "platform/posix/file_handle.h"
+#include "media/formats/script_scramble.h"
 #include "platform/text_encoding.h"
 #include "tools/convert/subcommands.h"
 

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "media/archive.h"
-#include "media/file_handle.h"
-#include "media/game_folder.h"
+#include "media/io/archive.h"
+#include "platform/posix/file_handle.h"
+#include "media/io/game_folder.h"
 #include "media/media_context.h"
-#include "media/picture_bytes.h"
+#include "media/formats/picture_bytes.h"
 #include "media/settings.h"
-#include "media/surface.h"
+#include "media/gfx/surface.h"
 #include "platform/reporter.h"
 #include "tools/common/png_io.h"
 #include "tools/convert/subcommands.h"

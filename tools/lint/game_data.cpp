@@ -7,8 +7,8 @@
 
 #include "app/game_archives.h"
 #include "engine/runtime.h"
-#include "media/archive.h"
-#include "media/file_handle.h"
+#include "media/io/archive.h"
+#include "platform/posix/file_handle.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/reporter.h"
 #include "platform/text_encoding.h"

@@ -8,7 +8,7 @@
 
 #include "engine/command_table.h"
 #include "engine/runtime.h"
-#include "media/archive.h"
+#include "media/io/archive.h"
 #include "platform/text_encoding.h"
 #include "tools/lint/command_arguments.h"
 #include "tools/lint/game_data.h"

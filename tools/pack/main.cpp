@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "media/archive.h"
-#include "media/archive_writer.h"
-#include "media/file_handle.h"
-#include "media/script_scramble.h"
+#include "media/io/archive.h"
+#include "tools/common/archive_writer.h"
+#include "platform/posix/file_handle.h"
+#include "media/formats/script_scramble.h"
 #include "platform/text_encoding.h"
 
 namespace fs = std::filesystem;

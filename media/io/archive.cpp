@@ -1,0 +1,216 @@
+#include "media/io/archive.h"
+
+#include <cstring>
+#include <new>
+
+#include "media/io/keys.h"
+
+namespace ml {
+namespace {
+
+bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0xA0) || (c >= 0xC0 && c <= 0xFC); }
+
+unsigned char lowerAscii(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+std::uint32_t readLe32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+std::string_view nameField(const ArchiveEntry& e) {
+  // A name filling all 24 bytes has no terminator and is taken as 24 bytes.
+  const void* nul = std::memchr(e.name, 0, kArchiveNameSize);
+  std::size_t len = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - e.name)
+                        : kArchiveNameSize;
+  return std::string_view(e.name, len);
+}
+
+}  // namespace
+
+void applyArchiveKey(std::uint8_t* data, std::size_t size, std::size_t start) {
+  for (std::size_t k = 0; k < size; ++k) data[k] ^= kArchiveKey[(start + k) % kArchiveKey.size()];
+}
+
+std::string_view archiveNameOf(std::string_view path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (isLeadByte(c)) {
+      ++i;
+    } else if (c == '\\' || c == '/') {
+      start = i + 1;
+    }
+  }
+  return start >= path.size() ? std::string_view() : path.substr(start);
+}
+
+bool archiveNamesEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (isLeadByte(x)) {
+      // The trail byte may look like an ASCII letter; it is part of the character and
+      // must match exactly.
+      if (x != y || i + 1 >= a.size()) return x == y;
+      ++i;
+      if (a[i] != b[i]) return false;
+      continue;
+    }
+    if (lowerAscii(x) != lowerAscii(y)) return false;
+  }
+  return true;
+}
+
+DataArchive::~DataArchive() = default;
+DataArchive::DataArchive(DataArchive&&) noexcept = default;
+DataArchive& DataArchive::operator=(DataArchive&&) noexcept = default;
+
+bool DataArchive::open(const std::string& hostPath, bool scrambledIndex) {
+  close();
+  FileHandle f;
+  if (!f.open(hostPath, FileHandle::Mode::Read)) return false;
+  return open(std::move(f), scrambledIndex);
+}
+
+bool DataArchive::open(FileHandle file, bool scrambledIndex) {
+  close();
+  if (!file.isOpen()) return false;
+  std::int64_t fileSize = file.size();
+  std::uint8_t header[kArchiveHeaderSize];
+  if (fileSize < static_cast<std::int64_t>(kArchiveHeaderSize) ||
+      file.readAt(0, header, sizeof header) != sizeof header)
+    return false;
+  // The count is a signed 32-bit value; a negative count or an index running past the
+  // end of the file means the file is no archive (or a damaged one).
+  std::int32_t count = static_cast<std::int32_t>(readLe32(header));
+  if (count < 0) return false;
+  std::uint64_t indexBytes = static_cast<std::uint64_t>(count) * kArchiveEntrySize;
+  if (indexBytes > static_cast<std::uint64_t>(fileSize) - kArchiveHeaderSize) return false;
+
+  std::vector<std::uint8_t> raw;
+  try {
+    raw.resize(static_cast<std::size_t>(indexBytes));
+    entries_.resize(static_cast<std::size_t>(count));
+  } catch (const std::bad_alloc&) {
+    entries_.clear();
+    return false;
+  }
+  if (file.readAt(kArchiveHeaderSize, raw.data(), raw.size()) != raw.size()) {
+    entries_.clear();
+    return false;
+  }
+  if (scrambledIndex) applyArchiveKey(raw.data(), raw.size());
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const std::uint8_t* rec = raw.data() + i * kArchiveEntrySize;
+    entries_[i].offset = readLe32(rec);
+    entries_[i].size = readLe32(rec + 4);
+    std::memcpy(entries_[i].name, rec + 8, kArchiveNameSize);
+  }
+  file_ = std::move(file);
+  fileSize_ = static_cast<std::uint64_t>(fileSize);
+  return true;
+}
+
+bool DataArchive::attachOverride(const std::string& hostPath, bool scrambledIndex) {
+  override_ = std::make_unique<DataArchive>();
+  if (selection_ == kSelectedOverride) release();
+  return override_->open(hostPath, scrambledIndex);
+}
+
+bool DataArchive::entryFits(const ArchiveEntry& e) const {
+  return static_cast<std::uint64_t>(e.offset) + e.size <= fileSize_;
+}
+
+bool DataArchive::find(std::string_view path) {
+  if (override_ && override_->find(path)) {
+    selection_ = kSelectedOverride;
+    readPos_ = 0;
+    return true;
+  }
+  release();
+  if (!isOpen()) return false;
+  std::string_view name = archiveNameOf(path);
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const ArchiveEntry& e = entries_[i];
+    if (!entryFits(e)) continue;
+    if (archiveNamesEqual(nameField(e), name)) return select(static_cast<int>(i));
+  }
+  return false;
+}
+
+std::uint32_t DataArchive::entrySize() const {
+  if (selection_ == kSelectedOverride) return override_ ? override_->entrySize() : 0;
+  if (selection_ < 0 || !isOpen()) return 0;
+  return entries_[static_cast<std::size_t>(selection_)].size;
+}
+
+std::size_t DataArchive::read(void* buffer, std::size_t count) {
+  if (selection_ == kSelectedOverride) return override_ ? override_->read(buffer, count) : 0;
+  if (selection_ < 0 || !isOpen() || buffer == nullptr) return 0;
+  const ArchiveEntry& e = entries_[static_cast<std::size_t>(selection_)];
+  std::uint64_t left = e.size - readPos_;
+  if (count > left) count = static_cast<std::size_t>(left);
+  std::size_t n = file_.readAt(e.offset + readPos_, buffer, count);
+  readPos_ += n;
+  return n;
+}
+
+bool DataArchive::select(int index) {
+  release();
+  if (!isOpen() || index < 0 || index >= entryCount()) return false;
+  if (!entryFits(entries_[static_cast<std::size_t>(index)])) return false;
+  selection_ = index;
+  return true;
+}
+
+void DataArchive::release() {
+  selection_ = kSelectedNone;
+  readPos_ = 0;
+}
+
+std::optional<std::string> DataArchive::entryName(int index) const {
+  if (index < 0 || index >= entryCount()) return std::nullopt;
+  return std::string(nameField(entries_[static_cast<std::size_t>(index)]));
+}
+
+const ArchiveEntry* DataArchive::entry(int index) const {
+  if (index < 0 || index >= entryCount()) return nullptr;
+  return &entries_[static_cast<std::size_t>(index)];
+}
+
+bool DataArchive::readEntry(std::string_view path, std::vector<std::uint8_t>& out) {
+  out.clear();
+  return find(path) && readSelected(out);
+}
+
+bool DataArchive::readSelected(std::vector<std::uint8_t>& out) {
+  out.clear();
+  if (selection_ == kSelectedOverride) return override_ && override_->readSelected(out);
+  if (selection_ < 0 || !isOpen()) return false;
+  const ArchiveEntry& e = entries_[static_cast<std::size_t>(selection_)];
+  std::uint64_t left = e.size - readPos_;
+  try {
+    out.resize(static_cast<std::size_t>(left));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (read(out.data(), out.size()) != out.size()) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+void DataArchive::close() {
+  override_.reset();
+  file_.close();
+  fileSize_ = 0;
+  entries_.clear();
+  entries_.shrink_to_fit();
+  release();
+}
+
+}  // namespace ml

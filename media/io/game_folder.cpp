@@ -1,0 +1,92 @@
+#include "media/io/game_folder.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "platform/text_encoding.h"
+
+namespace ml {
+namespace {
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool isAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// The entry of dir whose name matches component in Shift-JIS bytes or in UTF-8, ASCII
+// case ignored; an exact match wins.
+std::string findEntry(const std::string& dir, std::string_view component) {
+  DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return {};
+  std::string utf8 = isAscii(component) ? std::string(component) : sjisToUtf8(component);
+  std::string found;
+  while (dirent* e = readdir(d)) {
+    std::string_view name(e->d_name);
+    if (name == component || name == utf8) {
+      found = std::string(name);
+      break;
+    }
+    if (found.empty() && (equalsIgnoringAsciiCase(name, component) || equalsIgnoringAsciiCase(name, utf8)))
+      found = std::string(name);
+  }
+  closedir(d);
+  return found;
+}
+
+}  // namespace
+
+GameFolder::GameFolder(std::string root) : root_(root.empty() ? std::string(".") : std::move(root)) {
+  while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+}
+
+std::string GameFolder::resolve(std::string_view sjisPath) const {
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  for (size_t i = 0; i <= sjisPath.size(); ++i) {
+    // Only a single-byte '\' or '/' separates; the second byte of a double-byte
+    // character may equal '\' (0x5C) and must not split it.
+    if (i < sjisPath.size()) {
+      unsigned char c = static_cast<unsigned char>(sjisPath[i]);
+      if ((c >= 0x81 && c <= 0xA0) || (c >= 0xC0 && c <= 0xFC)) {
+        ++i;
+        continue;
+      }
+      if (c != '\\' && c != '/') continue;
+    }
+    if (i > start) parts.push_back(sjisPath.substr(start, i - start));
+    start = i + 1;
+  }
+  bool absolute = !sjisPath.empty() && sjisPath[0] == '/';
+  std::string path = absolute ? std::string() : root_;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    std::string_view part = parts[i];
+    if (part == ".") continue;
+    std::string entry = part == ".." ? std::string("..") : findEntry(path.empty() ? "/" : path, part);
+    if (entry.empty()) entry = isAscii(part) ? std::string(part) : sjisToUtf8(part);
+    path += '/';
+    path += entry;
+  }
+  return path;
+}
+
+bool GameFolder::exists(std::string_view sjisPath) const {
+  struct stat st;
+  return ::stat(resolve(sjisPath).c_str(), &st) == 0;
+}
+
+}  // namespace ml

@@ -1,0 +1,194 @@
+#include "tools/common/archive_writer.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "media/io/archive.h"
+#include "media/formats/lzss.h"
+#include "media/formats/picture_bytes.h"
+
+namespace ml {
+namespace {
+
+bool endsWithIgnoringCase(std::string_view s, std::string_view suffix) {
+  if (s.size() < suffix.size()) return false;
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(s[s.size() - suffix.size() + i]);
+    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+    if (c != static_cast<unsigned char>(suffix[i])) return false;
+  }
+  return true;
+}
+
+bool beginsWith(std::span<const std::uint8_t> bytes, std::string_view magic) {
+  return !magic.empty() && bytes.size() >= magic.size() &&
+         std::memcmp(bytes.data(), magic.data(), magic.size()) == 0;
+}
+
+void putLe32(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+  p[2] = static_cast<std::uint8_t>(v >> 16);
+  p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+}  // namespace
+
+bool isPictureName(std::string_view name) {
+  return endsWithIgnoringCase(name, ".psd") || endsWithIgnoringCase(name, ".bmp");
+}
+
+std::string_view pictureMagicFor(std::string_view name) {
+  if (endsWithIgnoringCase(name, ".psd")) return "8BPS";
+  if (endsWithIgnoringCase(name, ".bmp")) return "BM";
+  return {};
+}
+
+bool encodeEntry(std::string_view name, std::span<const std::uint8_t> loose,
+                 const EntryPacking& packing, std::vector<std::uint8_t>& stored,
+                 std::string& error) {
+  stored.assign(loose.begin(), loose.end());
+  if (!isPictureName(name)) return true;
+  std::string_view magic = pictureMagicFor(name);
+  if (packing.lzss && beginsWith(loose, magic) && loose.size() <= UINT32_MAX) {
+    std::vector<std::uint8_t> packed(4);
+    putLe32(packed.data(), static_cast<std::uint32_t>(loose.size()));
+    std::vector<std::uint8_t> stream = encodeLzss(loose);
+    packed.insert(packed.end(), stream.begin(), stream.end());
+    // The loader takes bytes that begin with the magic as unpacked, so a size field
+    // that happens to spell it (a BMP of 19778 + 65536k bytes) must stay unpacked.
+    bool sizeSpellsMagic = beginsWith(packed, magic);
+    bool headFits = !packing.pictureArchive || packed.size() >= kPictureHeadSize;
+    if (!sizeSpellsMagic && headFits) stored = std::move(packed);
+  }
+  if (packing.pictureArchive) {
+    if (stored.size() < kPictureHeadSize) {
+      error = std::string(name) + ": a picture in a picture archive needs at least " +
+              std::to_string(kPictureHeadSize) + " bytes, it has " +
+              std::to_string(stored.size());
+      return false;
+    }
+    applyArchiveKey(stored.data(), kPictureHeadSize);
+  }
+  return true;
+}
+
+bool decodeEntry(std::string_view name, std::span<const std::uint8_t> stored,
+                 bool pictureArchive, std::vector<std::uint8_t>& loose, std::string& error) {
+  loose.assign(stored.begin(), stored.end());
+  if (!isPictureName(name)) return true;
+  if (pictureArchive) {
+    if (loose.size() < kPictureHeadSize) {
+      error = std::string(name) + ": shorter than the scrambled picture head";
+      return false;
+    }
+    applyArchiveKey(loose.data(), kPictureHeadSize);
+  }
+  std::vector<std::uint8_t> picture = loose;
+  if (!unpackPictureBytes(picture, pictureMagicFor(name))) {
+    error = std::string(name) + ": damaged packed picture";
+    return false;
+  }
+  loose = std::move(picture);
+  return true;
+}
+
+bool ArchiveWriter::begin(const std::string& hostPath, std::size_t entryCount,
+                          bool scrambledIndex, std::string& error) {
+  if (entryCount > static_cast<std::size_t>(INT32_MAX) / kArchiveEntrySize) {
+    error = "too many entries";
+    return false;
+  }
+  // Written beside the target and renamed over it when complete, so a failure never
+  // leaves a half-written archive in place of a good one.
+  target_ = hostPath;
+  temp_ = hostPath + ".tmp";
+  if (!file_.open(temp_, FileHandle::Mode::Write)) {
+    error = "cannot create " + temp_ + ": " + std::strerror(errno);
+    return false;
+  }
+  count_ = entryCount;
+  scrambled_ = scrambledIndex;
+  entries_.clear();
+  next_ = kArchiveHeaderSize + count_ * kArchiveEntrySize;
+  std::vector<std::uint8_t> zeros(static_cast<std::size_t>(next_), 0);
+  if (file_.write(zeros.data(), zeros.size()) != zeros.size()) {
+    error = "cannot write " + temp_;
+    abandon();
+    return false;
+  }
+  return true;
+}
+
+bool ArchiveWriter::add(std::string_view name, std::span<const std::uint8_t> stored,
+                        std::string& error) {
+  if (!file_.isOpen()) {
+    error = "archive not begun";
+    return false;
+  }
+  if (entries_.size() >= count_) {
+    error = "more entries than announced";
+    return false;
+  }
+  if (name.empty() || name.size() >= kArchiveNameSize) {
+    error = "entry name must have 1 to " + std::to_string(kArchiveNameSize - 1) + " bytes";
+    return false;
+  }
+  if (next_ + stored.size() > UINT32_MAX) {
+    error = "archive would exceed 4 GiB (offsets are 32-bit)";
+    return false;
+  }
+  if (file_.write(stored.data(), stored.size()) != stored.size()) {
+    error = "cannot write " + temp_;
+    return false;
+  }
+  entries_.push_back({static_cast<std::uint32_t>(next_), static_cast<std::uint32_t>(stored.size()),
+                      std::string(name)});
+  next_ += stored.size();
+  return true;
+}
+
+bool ArchiveWriter::finish(std::string& error) {
+  if (!file_.isOpen()) {
+    error = "archive not begun";
+    return false;
+  }
+  if (entries_.size() != count_) {
+    error = "fewer entries than announced";
+    abandon();
+    return false;
+  }
+  std::vector<std::uint8_t> head(kArchiveHeaderSize + count_ * kArchiveEntrySize, 0);
+  putLe32(head.data(), static_cast<std::uint32_t>(count_));
+  for (std::size_t i = 0; i < count_; ++i) {
+    std::uint8_t* rec = head.data() + kArchiveHeaderSize + i * kArchiveEntrySize;
+    putLe32(rec, entries_[i].offset);
+    putLe32(rec + 4, entries_[i].size);
+    std::memcpy(rec + 8, entries_[i].name.data(), entries_[i].name.size());
+  }
+  if (scrambled_) applyArchiveKey(head.data() + kArchiveHeaderSize, count_ * kArchiveEntrySize);
+  bool ok = file_.seek(0, FileHandle::Origin::Start) &&
+            file_.write(head.data(), head.size()) == head.size() &&
+            ::fsync(file_.descriptor()) == 0;
+  file_.close();
+  if (!ok || std::rename(temp_.c_str(), target_.c_str()) != 0) {
+    error = "cannot write " + target_ + ": " + std::strerror(errno);
+    ::unlink(temp_.c_str());
+    return false;
+  }
+  return true;
+}
+
+void ArchiveWriter::abandon() {
+  if (file_.isOpen()) {
+    file_.close();
+    ::unlink(temp_.c_str());
+  }
+}
+
+ArchiveWriter::~ArchiveWriter() { abandon(); }
+
+}  // namespace ml
