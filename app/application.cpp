@@ -5,10 +5,11 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/game_archives.h"
+#include "engine/game_archives.h"
 #include "platform/posix/optical_drives.h"
 #include "app/settings_file.h"
 #include "engine/poll.h"
+#include "scene/scene_services.h"
 #include "platform/posix/file_handle.h"
 #include "platform/text_encoding.h"
 
@@ -17,10 +18,6 @@ namespace ml {
 namespace {
 
 constexpr std::size_t kMaxRefreshModes = 10;
-
-// The sound device belongs to the sound layer, which offers no constructor yet; until
-// it does there is nothing that can fail.
-bool createSoundDevice(Runtime&) { return true; }
 
 }  // namespace
 
@@ -64,17 +61,18 @@ Application::Application(Platform& platform, Reporter& reporter, AppOptions opti
       options_(std::move(options)),
       menus_(*this),
       rt_(platform, reporter, options_.gameDir),
-      screen_(platform, menus_, rt_.backBuffer),
+      screen_(platform, menus_, rt_.scene.backBuffer),
       input_(*this) {
-  rt_.debugMode = options_.debugMode;
-  rt_.random.seed(static_cast<std::uint32_t>(platform_.unixTime()));
+  rt_.story.debugMode = options_.debugMode;
+  rt_.story.random.seed(static_cast<std::uint32_t>(platform_.unixTime()));
   platform_.setCaption(SJ("Mirelune 体験版"));
   // The quick save and the last-choice save last for one run only.
-  if (!rt_.debugMode) {
+  if (!rt_.story.debugMode) {
     FileHandle::deleteFile(gamePath("Save800.dat"));
     FileHandle::deleteFile(gamePath("Save900.dat"));
   }
   rt_.shell = &menus_;
+  installScene(rt_);
   platform_.setInputSink(&input_);
 }
 
@@ -83,7 +81,7 @@ Application::~Application() {
   platform_.setMenuBar(nullptr);
 }
 
-std::string Application::gamePath(std::string_view name) const { return rt_.folder.resolve(name); }
+std::string Application::gamePath(std::string_view name) const { return rt_.media.folder.resolve(name); }
 
 std::string Application::settingsPath() const { return gamePath(kSettingsFileName); }
 
@@ -96,11 +94,11 @@ int Application::run() {
 }
 
 void Application::formCreate() {
-  menus_.item("MnDebug").visible = rt_.debugMode;
+  menus_.item("MnDebug").visible = rt_.story.debugMode;
   menus_.item("MnKaisouExit").visible = false;
   platform_.setMenuBar(&menus_.mainMenu());
   // Only a debug window takes files dropped on it.
-  platform_.acceptDroppedFiles(rt_.debugMode);
+  platform_.acceptDroppedFiles(rt_.story.debugMode);
   rebuildFonts();
 }
 
@@ -110,7 +108,7 @@ void Application::startUpError(std::string_view textSjis) {
 
 bool Application::fatal(std::string_view messageSjis) {
   if (!messageSjis.empty()) startUpError(messageSjis);
-  rt_.window.quitRequested = true;
+  rt_.requests().quitRequested = true;
   end_ = RunEnd::FatalStartUp;
   // Without a window nobody could close the idle one.
   if (options_.headless) closed_ = true;
@@ -136,34 +134,34 @@ bool Application::startUp() {
   // The Vorbis decoder is linked in; there is no codec driver that could be missing.
   menus_.prepareScreenItems();
 
-  if (!rt_.backBuffer.create()) return fatal(SJ("画面の作成に失敗しました"));
+  if (!rt_.scene.backBuffer.create()) return fatal(SJ("画面の作成に失敗しました"));
   menus_.item("MnFull16").visible = true;
 
-  if (!createSoundDevice(rt_)) startUpError(SJ("Direct Sound が使用できません"));
+  if (!rt_.sound().openDevice()) startUpError(SJ("Direct Sound が使用できません"));
 
-  DriveChooser chooser = [this](Runtime&) { return dialogs_->chooseDrive(); };
+  DriveChooser chooser = [this](Runtime&) { return rt_.dialogs().chooseDrive(); };
   if (openGameArchives(rt_, chooser, !opticalDriveRoots().empty()) == ArchiveStartup::Stop)
     return fatal({});
 
-  rt_.readStatus.load(gamePath(kReadStatusFile));
+  rt_.media.readStatus.load(gamePath(kReadStatusFile));
   readStatusLoaded_ = true;
 
-  if (!rt_.script->load(SJ("scr\\open.scr"), rt_.state, true) && !rt_.debugMode)
+  if (!rt_.story.script->load(SJ("scr\\open.scr"), rt_.story.state, true) && !rt_.story.debugMode)
     return fatal(SJ("シナリオが初期化できません"));
 
   setAutoMode(false);
   setSkipMode(false);
 
-  bool windowed = ReadSettings(settingsPath(), rt_.settings, refreshRates_, &refreshEntry_);
+  bool windowed = ReadSettings(settingsPath(), rt_.media.settings, refreshRates_, &refreshEntry_);
   settingsRead_ = true;
-  applyPlayerNames(rt_.settings, rt_.textRules);
-  rt_.window.fontName = rt_.settings.font.name;
-  rt_.window.fontStyle = rt_.settings.font.style;
+  applyPlayerNames(rt_.media.settings, rt_.media.textRules);
+  rt_.scene.fontName = rt_.media.settings.font.name;
+  rt_.scene.fontStyle = rt_.media.settings.font.style;
 
   DesktopMode desk = platform_.desktopMode();
   if (desk.width < 800 || desk.height < 600 || desk.bitsPerPixel < 15) {
     startUpError(SJ("デスクトップを ") + "800" + SJ(" × ") + "600" + " " + SJ("ハイカラー以上にして下さい"));
-    rt_.window.quitRequested = true;
+    rt_.requests().quitRequested = true;
     end_ = RunEnd::DesktopRefused;
     closed_ = true;  // the window closes at once
     return false;
@@ -173,39 +171,39 @@ bool Application::startUp() {
   applyScreenMode(windowed, true);
 
   FontChoice c;
-  c.face = rt_.window.fontName;
-  c.bold = rt_.window.fontStyle == 1 || rt_.window.fontStyle == 3;
-  c.italic = rt_.window.fontStyle == 2 || rt_.window.fontStyle == 3;
+  c.face = rt_.scene.fontName;
+  c.bold = rt_.scene.fontStyle == 1 || rt_.scene.fontStyle == 3;
+  c.italic = rt_.scene.fontStyle == 2 || rt_.scene.fontStyle == 3;
   fontDialog_ = c;
   rebuildFonts();
 
   started_ = true;
   // The first paint shows the back buffer as it is.
-  platform_.present(rt_.backBuffer.presentRequest(rt_.window.paintSuppressed));
+  platform_.present(rt_.scene.backBuffer.presentRequest(rt_.scene.paintSuppressed));
   return true;
 }
 
 void Application::runFrameLoop() {
   for (;;) {
     platform_.processMessages();
-    if (rt_.window.quitRequested) break;
-    if (!platform_.windowActive() && !rt_.settings.system.noActive) {
+    if (rt_.requests().quitRequested) break;
+    if (!platform_.windowActive() && !rt_.media.settings.system.noActive) {
       // The story stands still; wait for the window's messages instead of spinning.
       platform_.waitForMessages(10);
       continue;
     }
-    bool endReportArmed = rt_.switches.endReportArmed;
-    std::uint8_t result = rt_.script->step();
+    bool endReportArmed = rt_.story.switches.endReportArmed;
+    std::uint8_t result = rt_.story.script->step();
     ++steps_;
     if (result == 0) {
       // The read marks of this run are kept at the story's end as at any other exit.
       saveReadStatus();
-      rt_.window.quitRequested = true;
+      rt_.requests().quitRequested = true;
       closed_ = true;
       end_ = RunEnd::StoryEnded;
       break;
     }
-    if (options_.endAtScriptEnd && endReportArmed && !rt_.switches.endReportArmed) {
+    if (options_.endAtScriptEnd && endReportArmed && !rt_.story.switches.endReportArmed) {
       end_ = RunEnd::ScriptEnded;
       endWithoutQuestion();
       break;
@@ -214,7 +212,7 @@ void Application::runFrameLoop() {
       endWithoutQuestion();
       break;
     }
-    if (rt_.window.titleRequested) returnToTitle();
+    if (rt_.requests().titleRequested) returnToTitle();
   }
 }
 
@@ -226,51 +224,51 @@ void Application::idleUntilClosed() {
 }
 
 void Application::returnToTitle() {
-  rt_.window.titleRequested = false;
+  rt_.requests().titleRequested = false;
   setAutoMode(false);
   setSkipMode(false);
-  std::memset(rt_.state.flags, 0, sizeof rt_.state.flags);
-  std::memset(rt_.state.pictureNames, 0, sizeof rt_.state.pictureNames);
-  rt_.script->load(SJ("scr\\open.scr"), rt_.state, true);
+  std::memset(rt_.story.state.flags, 0, sizeof rt_.story.state.flags);
+  std::memset(rt_.story.state.pictureNames, 0, sizeof rt_.story.state.pictureNames);
+  rt_.story.script->load(SJ("scr\\open.scr"), rt_.story.state, true);
   // After the load, which may have brought the system flags back.
-  rt_.state.flags[2023] = 0;
-  rt_.state.flags[2034] = 0;
-  rt_.clearAllLayers();
-  rt_.stopAllChannels();
+  rt_.story.state.flags[2023] = 0;
+  rt_.story.state.flags[2034] = 0;
+  rt_.scene.layers.clearAll();
+  rt_.sound().stopAllChannels();
   present();
 }
 
 void Application::requestTitle() {
   BoxAnswer a = platform_.messageBox(SJ("確認"), SJ("タイトル画面に戻りますか？"), BoxButtons::YesNo,
                                      BoxIcon::Question, true);
-  if (a == BoxAnswer::Yes) rt_.window.titleRequested = true;
+  if (a == BoxAnswer::Yes) rt_.requests().titleRequested = true;
 }
 
 bool Application::closeQuery() {
-  if (rt_.window.quitRequested) return true;
+  if (rt_.requests().quitRequested) return true;
   BoxAnswer a = platform_.messageBox(SJ("確認"), SJ("本当に終了してもよろしいですか？"),
                                      BoxButtons::YesNo, BoxIcon::Question, true);
   if (a != BoxAnswer::Yes) return false;
   saveReadStatus();
-  rt_.window.quitRequested = true;
+  rt_.requests().quitRequested = true;
   return true;
 }
 
 void Application::closeWindow() {
   if (closed_) return;
-  bool quitting = rt_.window.quitRequested;
+  bool quitting = rt_.requests().quitRequested;
   if (!closeQuery()) return;
   closed_ = true;
   if (!quitting && end_ == RunEnd::Running) end_ = RunEnd::Closed;
 }
 
 void Application::endWithoutQuestion() {
-  if (rt_.window.quitRequested) {
+  if (rt_.requests().quitRequested) {
     closed_ = true;
     return;
   }
   saveReadStatus();
-  rt_.window.quitRequested = true;
+  rt_.requests().quitRequested = true;
   closed_ = true;
   if (end_ == RunEnd::Running) end_ = RunEnd::Ended;
 }
@@ -279,7 +277,7 @@ bool Application::saveReadStatus() {
   // Before the store was loaded it holds nothing of the player's; writing it then
   // could only lose the marks of earlier runs.
   if (!readStatusLoaded_) return false;
-  return rt_.readStatus.save(gamePath(kReadStatusFile));
+  return rt_.media.readStatus.save(gamePath(kReadStatusFile));
 }
 
 void Application::shutdown() {
@@ -287,15 +285,15 @@ void Application::shutdown() {
   shutDown_ = true;
   // Written on every exit, but only once the file has been read: settings that were
   // never loaded would overwrite the player's file with defaults.
-  if (settingsRead_) WriteSettings(settingsPath(), rt_.settings, screen_.windowedFlag());
-  rt_.stopAllChannels();
+  if (settingsRead_) WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag());
+  rt_.sound().stopAllChannels();
   platform_.setMenuBar(nullptr);
 }
 
 void Application::rebuildFonts() {
   // The large font follows the script's text size, kept as the size code minus one.
-  int textSize = static_cast<int>(rt_.state.textSizeCode()) + 1;
-  rt_.messageFonts.rebuild(rt_.fonts, rt_.window.fontName, rt_.window.fontStyle, textSize);
+  int textSize = static_cast<int>(rt_.story.state.textSizeCode()) + 1;
+  rt_.scene.messageFonts.rebuild(rt_.media.fonts, rt_.scene.fontName, rt_.scene.fontStyle, textSize);
   ++fontsRebuilt_;
 }
 
@@ -303,6 +301,6 @@ void Application::setAutoMode(bool on) { ml::setAutoMode(rt_, on); }
 
 void Application::setSkipMode(bool on) { ml::setSkipMode(rt_, on); }
 
-bool Application::present() { return ml::present(*rt_.script); }
+bool Application::present() { return ml::present(*rt_.story.script); }
 
 }  // namespace ml

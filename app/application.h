@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_host.h"
 #include "app/input_handler.h"
 #include "app/menus.h"
 #include "app/screen_mode.h"
@@ -92,8 +91,8 @@ class Application {
   InputHandler& input() { return input_; }
   ScreenMode& screen() { return screen_; }
   const AppOptions& options() const { return options_; }
-  DialogHost& dialogs() { return *dialogs_; }
-  void setDialogHost(DialogHost* host) { dialogs_ = host ? host : &defaultDialogs_; }
+  DialogService& dialogs() { return rt_.dialogs(); }
+  void setDialogHost(DialogService* host) { rt_.setDialogs(host); }
 
   RunEnd end() const { return end_; }
   bool windowClosed() const { return closed_; }
@@ -125,8 +124,6 @@ class Application {
   Runtime rt_;
   ScreenMode screen_;
   InputHandler input_;
-  DialogHost defaultDialogs_;
-  DialogHost* dialogs_ = &defaultDialogs_;
   RunEnd end_ = RunEnd::Running;
   bool closed_ = false;
   bool started_ = false;

@@ -107,8 +107,8 @@ int runHeadless(int argc, char** argv) {
   Application app(platform, platform, shell.app);
   Runtime& rt = app.runtime();
   // A fixed seed replaces the time: low 32 bits N, high 32 bits 0.
-  if (runner.seeded) rt.random.seed(static_cast<std::uint32_t>(runner.seed));
-  rt.autoChoice = shell.autoplay ? runner.choose : AutoChoice::None;
+  if (runner.seeded) rt.story.random.seed(static_cast<std::uint32_t>(runner.seed));
+  rt.story.autoChoice = shell.autoplay ? runner.choose : AutoChoice::None;
 
   // Nobody clicks once the input script has run out (and autoplay is off), so a page
   // wait would last for ever: after a minute of virtual time spent waiting for a click
@@ -117,7 +117,7 @@ int runHeadless(int argc, char** argv) {
     std::uint32_t idleSince = 0;
     bool ended = false;
     platform.setMessageHook([&rt, idleSince, ended](HeadlessPlatform& p, InputSink* sink) mutable {
-      const bool stuck = rt.script && rt.script->waitingForClick && p.inputScriptDone();
+      const bool stuck = rt.story.script && rt.story.script->waitingForClick && p.inputScriptDone();
       if (!stuck) {
         idleSince = p.ticks();
       } else if (!ended && sink != nullptr && p.ticks() - idleSince >= kIdleLimitMs) {
@@ -133,7 +133,7 @@ int runHeadless(int argc, char** argv) {
   int status = finishHeadlessRun(platform, app, shell);
 
   if (!runner.dumpState.empty()) {
-    GameState& state = rt.state;
+    GameState& state = rt.story.state;
     state.checksum = state.computeChecksum();
     if (!writeWholeFile(runner.dumpState, state.bytes(), sizeof(GameState))) {
       std::fprintf(stderr, "mirelune: cannot write %s\n", runner.dumpState.c_str());

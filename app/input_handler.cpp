@@ -78,33 +78,33 @@ void InputHandler::keyDown(const KeyEvent& e) {
     bool windowed = !app_.menus().item("MnWindow").checked;
     app_.screen().setWindowedFlag(windowed);
     app_.applyScreenMode(windowed, true);
-    rt.window.altEnterUsed = true;
+    rt.requests().altEnterUsed = true;
   }
   if (std::uint32_t bit = buttonOfKey(e.key)) {
-    rt.input.press(bit);
+    rt.story.input.press(bit);
     return;
   }
-  if (e.key == Key::Other && rt.debugMode) handleDebugLetter(e.letter);
+  if (e.key == Key::Other && rt.story.debugMode) handleDebugLetter(e.letter);
 }
 
 void InputHandler::keyUp(const KeyEvent& e) {
-  if (std::uint32_t bit = buttonOfKey(e.key)) app_.runtime().input.release(bit);
+  if (std::uint32_t bit = buttonOfKey(e.key)) app_.runtime().story.input.release(bit);
 }
 
 void InputHandler::mouseMove(int x, int y) {
   Runtime& rt = app_.runtime();
-  rt.window.mouseX = x;
-  rt.window.mouseY = y;
+  rt.story.input.mouseX = x;
+  rt.story.input.mouseY = y;
 }
 
 bool InputHandler::popupAllowed() {
   Runtime& rt = app_.runtime();
-  return rt.settings.key.context && rt.script->waitingForClick && !rt.switches.backlogOpen &&
-         !rt.switches.saveScreenOpen;
+  return rt.media.settings.key.context && rt.story.script->waitingForClick && !rt.story.switches.backlogOpen &&
+         !rt.story.switches.saveScreenOpen;
 }
 
 void InputHandler::mouseButton(MouseButton b, bool down) {
-  InputState& in = app_.runtime().input;
+  InputState& in = app_.runtime().story.input;
   switch (b) {
     case MouseButton::Left:
       down ? in.press(InputDecide) : in.release(InputDecide);
@@ -126,8 +126,8 @@ void InputHandler::mouseButton(MouseButton b, bool down) {
 }
 
 void InputHandler::wheel(int steps) {
-  if (steps > 0) app_.runtime().input.press(InputLogBack);
-  else if (steps < 0) app_.runtime().input.press(InputLogForward);
+  if (steps > 0) app_.runtime().story.input.press(InputLogBack);
+  else if (steps < 0) app_.runtime().story.input.press(InputLogForward);
 }
 
 void InputHandler::closeRequested() { app_.closeWindow(); }
@@ -141,7 +141,7 @@ void InputHandler::endRequested() { app_.endWithoutQuestion(); }
 
 void InputHandler::filesDropped(const std::vector<std::string>& pathsUtf8) {
   Runtime& rt = app_.runtime();
-  if (!rt.debugMode) return;
+  if (!rt.story.debugMode) return;
   for (const std::string& path : pathsUtf8) {
     // The last four characters decide, without regard to case.
     std::string ending = path.size() >= 4 ? path.substr(path.size() - 4) : path;
@@ -151,7 +151,7 @@ void InputHandler::filesDropped(const std::vector<std::string>& pathsUtf8) {
     if (ending == ".wav") continue;
     // Engine names are Shift-JIS; the folder layer finds the file under either form.
     const int slot = ending == ".bmp" ? 0 : 10;
-    rt.layers[static_cast<std::size_t>(slot)].loadPicture(utf8ToSjis(path), rt.platform.ticks());
+    rt.scene.layers[static_cast<std::size_t>(slot)].loadPicture(utf8ToSjis(path), rt.platform.ticks());
   }
 }
 

@@ -51,7 +51,7 @@ void Menus::build() {
   MenuItem qsave = makeItem("MnQSave", "クイックセーブ(&2)", &Menus::quickSaveClick, "Shift+F2");
   qload.enabled = qsave.enabled = false;
   MenuItem kaisouExit = makeItem("MnKaisouExit", "メニューに戻る(&R)");
-  kaisouExit.onClick = [this] { rt().window.menuReturnRequested = true; };
+  kaisouExit.onClick = [this] { rt().requests().menuReturnRequested = true; };
   kaisouExit.visible = false;
   MenuItem exitItem = makeItem("MnExit", "終了(&X)", nullptr, "Alt+F4");
   exitItem.onClick = [this] { app_.closeWindow(); };
@@ -73,13 +73,13 @@ void Menus::build() {
   makeCg.onClick = [this] {
     MenuItem& m = item("MnMakeCg");
     m.checked = !m.checked;
-    rt().makePlaceholderPictures = m.checked;
+    rt().story.makePlaceholderPictures = m.checked;
   };
   MenuItem autoSave = makeItem("MnAutoSave", "最後の4つを自動的にセーブ(&S)");
   autoSave.onClick = [this] {
     MenuItem& m = item("MnAutoSave");
     m.checked = !m.checked;
-    rt().autoSaveChecked = m.checked;
+    rt().story.autoSaveChecked = m.checked;
   };
   MenuItem debug = menu("MnDebug", "デバッグ(&D)",
                         {makeItem("MnNowLine", "実行中の行(&L)...", &Menus::nowLineClick),
@@ -112,11 +112,11 @@ void Menus::build() {
 
   // The popup menu.
   MenuItem hide = makeItem("CmHide", "ウィンドウを隠す(&X)");
-  hide.onClick = [this] { rt().script->windowHidePending = true; };
+  hide.onClick = [this] { rt().story.script->windowHidePending = true; };
   MenuItem close = makeItem("CmClose", "バックログを終了(&X)");
-  close.onClick = [this] { rt().switches.backlogCloseRequested = true; };
+  close.onClick = [this] { rt().story.switches.backlogCloseRequested = true; };
   MenuItem loadClose = makeItem("CmLoadClose", "セーブ・ロードを終了(&X)");
-  loadClose.onClick = [this] { rt().switches.saveScreenCloseRequested = true; };
+  loadClose.onClick = [this] { rt().story.switches.saveScreenCloseRequested = true; };
   MenuItem cqload = makeItem("CmQLoad", "クイックロード(&1)", &Menus::quickLoadClick);
   MenuItem cqsave = makeItem("CmQSave", "クイックセーブ(&2)", &Menus::quickSaveClick);
   MenuItem cnext = makeItem("CmNext", "次の選択肢へ(&N)", &Menus::nextClick);
@@ -127,7 +127,7 @@ void Menus::build() {
   auto dragItem = [this](std::string name, std::string_view caption, int value) {
     MenuItem m = makeItem(std::move(name), caption);
     m.radio = true;
-    m.onClick = [this, value] { rt().settings.window.drag = value; };
+    m.onClick = [this, value] { rt().media.settings.window.drag = value; };
     return m;
   };
   MenuItem winDrag = menu("CmWinDrag", "ウィンドウの移動(&W)",
@@ -187,7 +187,7 @@ void Menus::setQuickCaption(std::string_view mainName, std::string_view popupNam
 
 void Menus::refreshSaveMenus(bool enable) {
   // A recollection scene runs its own interpreter; the quick items then follow `enable`.
-  bool mainGame = rt().script->mainGame && !item("MnKaisouExit").visible;
+  bool mainGame = rt().story.script->mainGame && !item("MnKaisouExit").visible;
   if (enable && mainGame) {
     item("MnNext").enabled = item("CmNext").enabled = true;
     setQuickCaption("MnPrev", "CmPrev", "最後に選択した選択肢へ(&P)", "Save900.dat");
@@ -210,7 +210,7 @@ void Menus::refreshFlagDialog() { app_.dialogs().refreshFlag(); }
 
 void Menus::preparePopup() {
   Runtime& r = rt();
-  bool debug = r.debugMode;
+  bool debug = r.story.debugMode;
   item("CmNowLine").visible = item("CmDebugCopy").visible = item("CmFlag").visible = debug;
   auto quick = [this](bool visible) {
     for (const char* name : {"CmQLoad", "CmQSave", "CmNext", "CmPrev"}) item(name).visible = visible;
@@ -218,22 +218,22 @@ void Menus::preparePopup() {
   MenuItem& hide = item("CmHide");
   MenuItem& close = item("CmClose");
   MenuItem& loadClose = item("CmLoadClose");
-  if (r.switches.backlogOpen) {
+  if (r.story.switches.backlogOpen) {
     hide.visible = false;
     close.visible = true;
     loadClose.visible = false;
     quick(false);
-  } else if (r.switches.saveScreenOpen) {
+  } else if (r.story.switches.saveScreenOpen) {
     hide.visible = false;
     close.visible = false;
     loadClose.visible = true;
     quick(false);
-  } else if (r.switches.messageWindowActive) {
+  } else if (r.story.switches.messageWindowActive) {
     hide.visible = true;
     hide.caption = SJ("ウィンドウを隠す(&X)");
     close.visible = loadClose.visible = false;
     quick(true);
-    int drag = r.settings.window.drag;
+    int drag = r.media.settings.window.drag;
     item("CmWinDragNone").checked = drag == 0;
     item("CmWinDragFree").checked = drag == 1;
     item("CmWinDragUpDown").checked = drag == 2;
@@ -260,25 +260,25 @@ void Menus::setScreenChecks(bool windowed) {
 void Menus::titleClick() { app_.requestTitle(); }
 
 void Menus::quickLoadClick() {
-  if (saveFileReadable("Save800.dat")) rt().script->quickLoadPending = true;
+  if (saveFileReadable("Save800.dat")) rt().story.script->quickLoadPending = true;
 }
 
-void Menus::quickSaveClick() { rt().script->quickSavePending = true; }
+void Menus::quickSaveClick() { rt().story.script->quickSavePending = true; }
 
-void Menus::nextClick() { rt().script->fastForward = true; }
+void Menus::nextClick() { rt().story.script->fastForward = true; }
 
 void Menus::prevClick() {
-  if (saveFileReadable("Save900.dat")) rt().script->prevChoicePending = true;
+  if (saveFileReadable("Save900.dat")) rt().story.script->prevChoicePending = true;
 }
 
 void Menus::skipClick() {
-  if (rt().switches.autoMode) app_.setAutoMode(false);
-  app_.setSkipMode(!rt().switches.skipMode);
+  if (rt().story.switches.autoMode) app_.setAutoMode(false);
+  app_.setSkipMode(!rt().story.switches.skipMode);
 }
 
 void Menus::autoClick() {
-  if (rt().switches.skipMode) app_.setSkipMode(false);
-  app_.setAutoMode(!rt().switches.autoMode);
+  if (rt().story.switches.skipMode) app_.setSkipMode(false);
+  app_.setAutoMode(!rt().story.switches.autoMode);
 }
 
 void Menus::screenItemClick(std::string_view sender) {
@@ -302,13 +302,13 @@ int Menus::styleFromChoice(const FontChoice& c, int oldStyle) {
 
 void Menus::fontNormalClick() {
   Runtime& r = rt();
-  r.window.fontName = r.settings.font.name = SJ("ＭＳ ゴシック");
-  r.window.fontStyle = r.settings.font.style = 0;
+  r.scene.fontName = r.media.settings.font.name = SJ("ＭＳ ゴシック");
+  r.scene.fontStyle = r.media.settings.font.style = 0;
   FontChoice c;
-  c.face = r.window.fontName;
+  c.face = r.scene.fontName;
   app_.setFontDialogChoice(c);
   app_.rebuildFonts();
-  r.window.fontChanged = true;
+  r.requests().fontChanged = true;
 }
 
 void Menus::fontClick() {
@@ -316,11 +316,11 @@ void Menus::fontClick() {
   FontChoice c = app_.fontDialogChoice();
   if (!app_.platform().chooseFont(c)) return;
   if (c.face.empty()) return;  // the dialog only accepts an existing face
-  r.window.fontStyle = r.settings.font.style = styleFromChoice(c, r.window.fontStyle);
-  r.window.fontName = r.settings.font.name = c.face;
+  r.scene.fontStyle = r.media.settings.font.style = styleFromChoice(c, r.scene.fontStyle);
+  r.scene.fontName = r.media.settings.font.name = c.face;
   app_.setFontDialogChoice(c);
   app_.rebuildFonts();
-  r.window.fontChanged = true;
+  r.requests().fontChanged = true;
 }
 
 void Menus::manualClick() {
@@ -383,8 +383,8 @@ std::string Menus::copyLineText(std::string_view scriptName, int lineNumber,
 
 void Menus::debugCopyClick() {
   Runtime& r = rt();
-  if (!r.debugMode) return;
-  ScriptContext& s = *r.script;
+  if (!r.story.debugMode) return;
+  ScriptContext& s = *r.story.script;
   std::string text = copyLineText(s.currentScriptName(), s.currentLineNumber(), s.currentPageText());
   app_.platform().setClipboardText(text);
 }
@@ -393,7 +393,7 @@ void Menus::flagClick() { app_.dialogs().showFlag(); }
 
 void Menus::jumpClick() {
   Runtime& r = rt();
-  if (!r.debugMode) return;
+  if (!r.story.debugMode) return;
   std::string text;  // the dialog starts empty every time
   if (!app_.dialogs().showJump(text)) return;
   size_t i = 0;
@@ -402,8 +402,8 @@ void Menus::jumpClick() {
   auto [ptr, ec] = std::from_chars(text.data() + i, text.data() + text.size(), line);
   if (ec != std::errc() || ptr == text.data() + i) return;
   if (line > 0) {
-    r.switches.debugTargetLine = line;
-    r.script->fastForward = true;
+    r.story.switches.debugTargetLine = line;
+    r.story.script->fastForward = true;
   }
 }
 

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "engine/runtime.h"
+#include "scene/scene_services.h"
 #include "engine/script_context.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/reporter.h"
@@ -45,7 +46,7 @@ struct FrameMark {
 class BenchPlatform : public HeadlessPlatform {
  public:
   void present(const PresentRequest& request) override {
-    if (request.pixels == nullptr && runtime != nullptr) composeFrame(*runtime);
+    if (request.pixels == nullptr && runtime != nullptr) runtime->composeBackBuffer();
     advance(10);
     marks.push_back({WallClock::now(), threadSeconds()});
   }
@@ -97,20 +98,21 @@ struct Game {
 
     platform.setQuiet(true);
     rt = std::make_unique<Runtime>(platform, reporter, dir.string());
+    installScene(*rt);
     platform.runtime = rt.get();
-    rt->backBuffer.create();
-    rt->settings.effect.speed = -4;  // the default: 16 frames a fade
+    rt->scene.backBuffer.create();
+    rt->media.settings.effect.speed = -4;  // the default: 16 frames a fade
 
-    ScriptContext& sc = *rt->script;
+    ScriptContext& sc = *rt->story.script;
     placePicture(sc, 0, "bgA", "FADE_NONE", 0, 0);
     placePicture(sc, 10, "ch0", "FADE_NONE", 20, 0);
     placePicture(sc, 12, "ch1", "FADE_NONE", 480, 0);
     placePicture(sc, 14, "ch2", "FADE_NONE", 250, 0);
 
     // A shown page: the board and the text over it.
-    rt->layers[30].makeMessageBox(40, 420, 720, 160, 0, 0, 64);
-    FontHandle font = rt->fonts.font(SJ("ＭＳ ゴシック"), 0, 24);
-    Sprite& text = rt->layers[33];
+    rt->scene.layers[30].makeMessageBox(40, 420, 720, 160, 0, 0, 64);
+    FontHandle font = rt->media.fonts.font(SJ("ＭＳ ゴシック"), 0, 24);
+    Sprite& text = rt->scene.layers[33];
     text.setText(SJ("「夜の浜は静かだった。波の音だけが、ずっと遠くから寄せては返している。") +
                      SJ("見上げると、星がひとつ、またひとつと流れていった」"),
                  font, 0xFFFFFF, 24, 28, 4, true);
@@ -128,7 +130,7 @@ struct Game {
 // incoming picture, is left out).
 void BM_BackgroundCrossFade(benchmark::State& state) {
   Game game;
-  ScriptContext& sc = *game.rt->script;
+  ScriptContext& sc = *game.rt->story.script;
   double wallSeconds = 0, cpuSeconds = 0;
   long frames = 0;
   int i = 0;
@@ -152,17 +154,17 @@ void BM_BackgroundCrossFade(benchmark::State& state) {
 void BM_ComposeMidCrossFade(benchmark::State& state) {
   Game game;
   Runtime& rt = *game.rt;
-  rt.layers[0].swapContents(rt.layers[1]);
-  loadScenePicture(*rt.script, rt.layers[0], "bgB");
-  rt.layers[1].setAlpha(128);
-  for (int s : {10, 12, 14}) rt.layers[s].setAlpha(128);
+  rt.scene.layers[0].swapContents(rt.scene.layers[1]);
+  loadScenePicture(*rt.story.script, rt.scene.layers[0], "bgB");
+  rt.scene.layers[1].setAlpha(128);
+  for (int s : {10, 12, 14}) rt.scene.layers[s].setAlpha(128);
   double wallSeconds = 0;
   const double cpuStart = threadSeconds();
   for (auto _ : state) {
     const auto start = WallClock::now();
-    composeFrame(rt);
+    rt.composeBackBuffer();
     wallSeconds += std::chrono::duration<double>(WallClock::now() - start).count();
-    benchmark::DoNotOptimize(rt.backBuffer.pixels());
+    benchmark::DoNotOptimize(rt.scene.backBuffer.pixels());
   }
   const double n = double(state.iterations());
   state.counters["frame_ms"] = 1000.0 * wallSeconds / n;

@@ -24,7 +24,7 @@ AssignmentParts splitAssignment(std::string_view word,
   };
   for (std::size_t i = 0; i < word.size(); ++i) {
     auto c = static_cast<std::uint8_t>(word[i]);
-    if (isLeadByte(c) && i + 1 < word.size()) {
+    if (sjis::isLead(c) && i + 1 < word.size()) {
       piece += word[i];
       piece += word[++i];
     } else if (c != 0 && std::strchr("!%&*+-/=]|", c) != nullptr) {
@@ -39,7 +39,7 @@ AssignmentParts splitAssignment(std::string_view word,
 
   for (std::size_t i = 0; i < joined.size(); ++i) {
     auto c = static_cast<std::uint8_t>(joined[i]);
-    if (isLeadByte(c)) {
+    if (sjis::isLead(c)) {
       ++i;
     } else if (c == '=') {
       parts.eq = i;

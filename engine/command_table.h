@@ -1,5 +1,7 @@
-// The command words of the script language: each row names its handler, the fixed
-// arguments the handler receives, and whether the step redraws the scene afterwards.
+// What a command word of the script language is to the interpreter: each row names its
+// handler, the fixed arguments the handler receives, and whether the step redraws the
+// scene afterwards. The full table lives with the scene, which owns most handlers, and
+// is installed into the story state at start-up.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +27,10 @@ struct CommandRow {
   int b = 0;
 };
 
+#define ML_COMMAND(name) std::uint8_t name(ScriptContext& sc, const CommandRow& row)
+
 // Whole-word, byte-exact, case-sensitive lookup; null when the word is no command.
-const CommandRow* findCommand(std::string_view word);
-std::span<const CommandRow> commandTable();
+// The table is scanned in order.
+const CommandRow* findCommand(std::span<const CommandRow> table, std::string_view word);
 
 }  // namespace ml

@@ -35,7 +35,7 @@ std::uint8_t ScriptContext::nextSignificantByte(bool bracesOnly) {
       scriptError(SJ("スクリプトの終わりになった"), "");
       return 0;
     }
-    advance(isLeadByte(b) ? 2 : 1);
+    advance(sjis::isLead(b) ? 2 : 1);
     if (isBlank(b)) continue;
     if (b == ';') {
       while (!atEnd() && byteAt(pos) != '\r' && byteAt(pos) != '\n') advance(1);
@@ -45,7 +45,7 @@ std::uint8_t ScriptContext::nextSignificantByte(bool bracesOnly) {
       }
       continue;
     }
-    if (isLeadByte(b)) {
+    if (sjis::isLead(b)) {
       if (bracesOnly) continue;
       return b;
     }

@@ -4,18 +4,16 @@
 #include <cstring>
 #include <string>
 
-#include "engine/command_handlers.h"
+#include "engine/engine_commands.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
+#include "media/gfx/layer_slots.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
 namespace {
-
-constexpr int kModeIndicatorSlot = 258;
-constexpr int kMessageTextSlot = 33;
 
 // "1.5" seconds in milliseconds, truncated; the number may carry a sign.
 std::int64_t decimalSecondsToMs(std::string_view s) {
@@ -68,7 +66,7 @@ std::uint8_t cmdChange(ScriptContext& sc, const CommandRow& row) {
   if (plainChange && !sc.mainGame) {
     // A recollection ends at the change of script.
     sc.fastForward = false;
-    sc.rt.clearLayer(kModeIndicatorSlot);
+    sc.rt.scene.layers.clear(kModeIndicatorSlot);
     return 0;
   }
   const std::string path = "scr\\" + name + ".scr";
@@ -85,7 +83,7 @@ std::uint8_t cmdKaisouEnd(ScriptContext& sc, const CommandRow&) {
   sc.skipWord();
   if (sc.mainGame) return 1;
   sc.fastForward = false;
-  sc.rt.clearLayer(kModeIndicatorSlot);
+  sc.rt.scene.layers.clear(kModeIndicatorSlot);
   return 0;
 }
 
@@ -105,8 +103,8 @@ std::uint8_t cmdTitle(ScriptContext& sc, const CommandRow&) {
   state.flags[2037] = state.flags[2038] = state.flags[2039] = 0;
   state.readTrackingOff() = 0;
   if (!sc.load("scr\\open.scr", state, true)) return 0;
-  rt.clearAllLayers();
-  rt.stopAllChannels();
+  rt.scene.layers.clearAll();
+  rt.sound().stopAllChannels();
   return 1;
 }
 
@@ -120,7 +118,7 @@ std::uint8_t cmdWait(ScriptContext& sc, const CommandRow& row) {
     if (skippable) return 1;
     endFastForward(sc);
   }
-  if (skippable && rt.settings.effect.waitCancel) return 1;
+  if (skippable && rt.media.settings.effect.waitCancel) return 1;
 
   for (char c : argument)
     if (c == ',') sc.scriptError(SJ("不正な文字があります"), argument);
@@ -130,14 +128,14 @@ std::uint8_t cmdWait(ScriptContext& sc, const CommandRow& row) {
 
   const std::uint32_t start = rt.platform.ticks();
   for (;;) {
-    if (rt.window.quitRequested) break;
+    if (rt.requests().quitRequested) break;
     if (!poll(sc)) return 0;
     if (skippable) {
-      if (rt.input.isHeld(InputSkip) || clickCheck(sc) || rt.switches.skipMode ||
-          (rt.switches.autoMode && rt.settings.skip.effect))
+      if (rt.story.input.isHeld(InputSkip) || clickCheck(sc) || rt.story.switches.skipMode ||
+          (rt.story.switches.autoMode && rt.media.settings.skip.effect))
         break;
     }
-    if (rt.window.titleRequested) break;
+    if (rt.requests().titleRequested) break;
     if (!present(sc)) return 0;
     const std::uint32_t elapsed = rt.platform.ticks() - start;
     if (static_cast<std::int64_t>(elapsed) >= duration) break;
@@ -156,13 +154,13 @@ std::uint8_t cmdBreak(ScriptContext& sc, const CommandRow&) {
 
 std::uint8_t cmdNameCheck(ScriptContext& sc, const CommandRow&) {
   sc.skipWord();
-  sc.state->var('V') = sc.rt.settings.user.name == SJ("ヨルク") ? 1 : 0;
+  sc.state->var('V') = sc.rt.media.settings.user.name == SJ("ヨルク") ? 1 : 0;
   return 1;
 }
 
 std::uint8_t cmdCls(ScriptContext& sc, const CommandRow&) {
   sc.skipWord();
-  sc.rt.clearLayer(kMessageTextSlot);
+  sc.rt.scene.layers.clear(kMessageTextSlot);
   return 1;
 }
 

@@ -2,20 +2,9 @@
 
 #include <new>
 
+#include "platform/sjis.h"
+
 namespace ml {
-namespace {
-
-unsigned char lowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (lowerAscii(static_cast<unsigned char>(a[i])) != lowerAscii(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
-}  // namespace
 
 bool DefineTable::add(std::string_view name, std::string_view value) {
   if (entries_.size() >= kCapacity) return false;
@@ -35,7 +24,7 @@ bool DefineTable::add(std::string_view name, std::string_view value) {
 
 const std::string* DefineTable::find(std::string_view name, bool exact) const {
   for (const Entry& e : entries_) {
-    if (exact ? e.name == name : equalIgnoringCase(e.name, name)) return &e.value;
+    if (exact ? e.name == name : sjis::equalsFolded(e.name, name)) return &e.value;
   }
   return nullptr;
 }

@@ -2,7 +2,7 @@
 // picture-flag marking the define tables drive.
 #include <string>
 
-#include "engine/command_handlers.h"
+#include "engine/engine_commands.h"
 #include "engine/command_table.h"
 #include "engine/expression.h"
 #include "engine/runtime.h"
@@ -12,18 +12,18 @@
 namespace ml {
 
 void ScriptContext::substituteDefine(std::string& token) const {
-  if (token.empty() || !isLeadByte(static_cast<std::uint8_t>(token[0]))) return;
-  if (const std::string* value = rt.defines.find(token, true)) token = *value;
+  if (token.empty() || !sjis::isLead(static_cast<std::uint8_t>(token[0]))) return;
+  if (const std::string* value = rt.story.defines.find(token, true)) token = *value;
 }
 
 void ScriptContext::markPictureFlag(std::string_view name) {
   if (!mainGame || name.empty() || (name[0] != 'e' && name[0] != 'E')) return;
-  const std::string* value = rt.pictureFlags.find(name, false);
+  const std::string* value = rt.story.pictureFlags.find(name, false);
   if (value == nullptr) return;
   std::int64_t flag = leadingFlagNumber(*value);
   if (flag >= GameState::kFlagCount) return;  // a number that names no flag
   state->flags[flag] = 1;
-  rt.updateSystemSave();
+  rt.saves().updateSystemSave();
 }
 
 namespace {
@@ -38,19 +38,19 @@ std::uint8_t addDefinition(ScriptContext& sc, DefineTable& table) {
 
 }  // namespace
 
-std::uint8_t cmdDefine(ScriptContext& sc, const CommandRow&) { return addDefinition(sc, sc.rt.defines); }
+std::uint8_t cmdDefine(ScriptContext& sc, const CommandRow&) { return addDefinition(sc, sc.rt.story.defines); }
 
 std::uint8_t cmdDefCg(ScriptContext& sc, const CommandRow&) {
-  return addDefinition(sc, sc.rt.pictureFlags);
+  return addDefinition(sc, sc.rt.story.pictureFlags);
 }
 
 std::uint8_t cmdRandom(ScriptContext& sc, const CommandRow&) {
   sc.skipWord();
   std::int32_t n = sc.evaluate(sc.readArgument());
   std::int32_t r = 0;
-  if (n != 0) r = static_cast<std::int32_t>(sc.rt.random.next31()) % n;
+  if (n != 0) r = static_cast<std::int32_t>(sc.rt.story.random.next31()) % n;
   sc.state->var('R') = r;
-  if (sc.rt.debugMode) sc.rt.shell->refreshFlagDialog();
+  if (sc.rt.story.debugMode) sc.rt.shell->refreshFlagDialog();
   return 1;
 }
 

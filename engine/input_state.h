@@ -24,6 +24,9 @@ enum InputBit : std::uint32_t {
 struct InputState {
   std::uint32_t held = 0;     // HeldInputs: down now
   std::uint32_t pressed = 0;  // PressedInputs: pressed since the last consume
+  // The pointer in game-area pixels, as the window last saw it.
+  int mouseX = 0;
+  int mouseY = 0;
 
   void press(std::uint32_t bits) {
     held |= bits;

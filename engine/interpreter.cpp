@@ -14,7 +14,7 @@ namespace {
 bool isAssignmentWord(const char* w) {
   for (std::size_t i = 0; w[i] != 0; ++i) {
     auto c = static_cast<std::uint8_t>(w[i]);
-    if (isLeadByte(c)) {
+    if (sjis::isLead(c)) {
       if (w[i + 1] == 0) break;
       ++i;
     } else if (c == '=') {
@@ -30,7 +30,7 @@ std::uint8_t ScriptContext::step() {
   peekWord(word, kWordCapacity);
   copyLineText();
 
-  if (rt.debugMode) {
+  if (rt.story.debugMode) {
     std::string caption = currentScriptName();
     caption += " (" + std::to_string(lineNumber) + ") : ";
     caption += lineText;
@@ -44,8 +44,8 @@ std::uint8_t ScriptContext::step() {
       if (byteAt(pos) == 0) advance(1);
       return 1;
     }
-    if (rt.switches.endReportArmed) {
-      rt.switches.endReportArmed = false;
+    if (rt.story.switches.endReportArmed) {
+      rt.story.switches.endReportArmed = false;
       scriptError(SJ("最後まで実行しました"), "");
     } else {
       rt.platform.sleep(100);
@@ -64,9 +64,9 @@ std::uint8_t ScriptContext::step() {
   }
   if (first == '[') return evaluateCondition();
   if (isAssignmentWord(word)) return executeAssignment();
-  if (isLeadByte(first)) return executeTextLine();
+  if (sjis::isLead(first)) return executeTextLine();
 
-  const CommandRow* row = findCommand(word);
+  const CommandRow* row = findCommand(rt.story.commands, word);
   if (row == nullptr) {
     scriptError(SJ("未定義のコマンド"), word);
     skipWord();
@@ -74,7 +74,7 @@ std::uint8_t ScriptContext::step() {
   }
   if (row->dispatcherAdvances) skipWord();
   std::uint8_t result = row->handler(*this, *row);
-  if (row->redraw && !fastForward) rt.composeScene();
+  if (row->redraw && !fastForward) rt.scenePort().composeScene();
   return result;
 }
 

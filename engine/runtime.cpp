@@ -1,25 +1,58 @@
 #include "engine/runtime.h"
 
+#include "media/gfx/sprite.h"
+
 namespace ml {
+
+MediaServices::MediaServices(Reporter& reporter, std::string gameDir)
+    : folder(std::move(gameDir)),
+      context{reporter, folder, pictureArchive, settings, &textRules},
+      pixels(&pixelOpsFromEnvironment()) {}
+
+ScenePart::ScenePart(const MediaContext& media) : backBuffer(media), layers(media) {}
+
+StoryState::StoryState() : statePtr(std::make_unique<GameState>()), state(*statePtr) {
+  state.resetToInitial();
+}
 
 Runtime::Runtime(Platform& platform_, Reporter& reporter_, std::string gameDir)
     : platform(platform_),
       reporter(reporter_),
-      folder(std::move(gameDir)),
-      statePtr(std::make_unique<GameState>()),
-      state(*statePtr),
-      media{reporter_, folder, pictureArchive, settings, &textRules},
-      pixels(&pixelOpsFromEnvironment()),
-      backBuffer(media),
-      shell(&defaultShell_) {
-  // Every sprite knows the media services and its own slot.
-  layers.reserve(kLayerCount);
-  for (int i = 0; i < kLayerCount; ++i) layers.emplace_back(media, i);
-  state.resetToInitial();
-  window.fontName = settings.font.name;
-  script = std::make_unique<ScriptContext>(*this);
+      media(reporter_, std::move(gameDir)),
+      scene(media.context),
+      shell(&defaultShell_),
+      scenePort_(std::make_unique<NullScenePort>()),
+      sound_(std::make_unique<NullSoundService>()),
+      saves_(std::make_unique<NullSaveService>()),
+      backlog_(std::make_unique<NullBacklogService>()),
+      mediaControl_(std::make_unique<NullMediaControl>()) {
+  scene.fontName = media.settings.font.name;
+  story.script = std::make_unique<ScriptContext>(*this);
 }
 
 Runtime::~Runtime() = default;
+
+template <typename T, typename Null>
+static void install(std::unique_ptr<T>& slot, std::unique_ptr<T> object) {
+  slot = object ? std::move(object) : std::make_unique<Null>();
+}
+
+void Runtime::installScenePort(std::unique_ptr<ScenePort> port) { install<ScenePort, NullScenePort>(scenePort_, std::move(port)); }
+void Runtime::installSound(std::unique_ptr<SoundService> s) { install<SoundService, NullSoundService>(sound_, std::move(s)); }
+void Runtime::installSaves(std::unique_ptr<SaveService> s) { install<SaveService, NullSaveService>(saves_, std::move(s)); }
+void Runtime::installBacklog(std::unique_ptr<BacklogService> b) { install<BacklogService, NullBacklogService>(backlog_, std::move(b)); }
+void Runtime::installMediaControl(std::unique_ptr<MediaControl> c) {
+  install<MediaControl, NullMediaControl>(mediaControl_, std::move(c));
+}
+
+bool Runtime::composeBackBuffer() { return composeBackBuffer(story.state); }
+
+bool Runtime::composeBackBuffer(const GameState& shadeFrom) {
+  const SceneShade shade =
+      SceneShade::fromStateBytes(shadeFrom.flags[2034], shadeFrom.flags[2035], shadeFrom.flags[2036]);
+  return scene.backBuffer.compose(scene.layers.all(), *media.pixels, shade);
+}
+
+PresentRequest Runtime::frameRequest() { return scene.backBuffer.presentRequest(scene.paintSuppressed); }
 
 }  // namespace ml

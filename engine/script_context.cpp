@@ -6,12 +6,12 @@
 
 namespace ml {
 
-ScriptContext::ScriptContext(Runtime& rt_) : rt(rt_), state(&rt_.state) {
+ScriptContext::ScriptContext(Runtime& rt_) : rt(rt_), state(&rt_.story.state) {
   messageText = std::make_unique<char[]>(kMessageCapacity);
   messageText[0] = 0;
-  rt.switches.messageWindowActive = false;
-  rt.switches.backlogOpen = false;
-  rt.switches.saveScreenOpen = false;
+  rt.story.switches.messageWindowActive = false;
+  rt.story.switches.backlogOpen = false;
+  rt.story.switches.saveScreenOpen = false;
 }
 
 ScriptContext::~ScriptContext() = default;
@@ -38,8 +38,8 @@ void ScriptContext::reset() {
   windowHidePending = false;
   recollectionEnded = false;
   waitingForClick = false;
-  rt.switches.backlogOpen = false;
-  rt.switches.saveScreenOpen = false;
+  rt.story.switches.backlogOpen = false;
+  rt.story.switches.saveScreenOpen = false;
   // fastForward stays: a jump to the next choice runs on into the next script.
 }
 

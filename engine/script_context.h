@@ -12,14 +12,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sjis.h"
+
 namespace ml {
 
 class Runtime;
 class BackBuffer;
 struct GameState;
 
-// Shift-JIS lead bytes as this engine counts them (0xA0 and 0xC0..0xDF included).
-constexpr bool isLeadByte(std::uint8_t b) { return (b >= 0x81 && b <= 0xA0) || (b >= 0xC0 && b <= 0xFC); }
 constexpr bool isBlank(std::uint8_t b) { return b == ' ' || b == '\t'; }
 
 // Copies one operand starting at data[index] into out (at most capacity - 1 bytes;
@@ -91,6 +91,9 @@ class ScriptContext {
   std::string readArgument(int capacity = kArgumentCapacity);
   // Consumes the command word itself (every handler starts with this).
   void skipWord();
+  // Consumes the command word and its arguments, for commands whose work is done
+  // elsewhere; the step result 1.
+  std::uint8_t consumeCommand(int argumentCount);
   void copyLineText();
   std::uint8_t skipLineBreaks();
   void skipComment();

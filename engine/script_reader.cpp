@@ -31,11 +31,9 @@ bool endsOperand(std::uint8_t c) {
 bool endsWithIgnoringCase(std::string_view s, std::string_view suffix) {
   if (s.size() < suffix.size()) return false;
   s = s.substr(s.size() - suffix.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
-    if (c != static_cast<unsigned char>(suffix[i])) return false;
-  }
+  // The suffix is given in lower case.
+  for (std::size_t i = 0; i < s.size(); ++i)
+    if (sjis::foldAscii(s[i]) != suffix[i]) return false;
   return true;
 }
 
@@ -55,7 +53,7 @@ void readOperand(const std::uint8_t* data, std::size_t size, std::size_t& index,
     n += k;
   };
   while (i < size && !endsOperand(data[i])) {
-    std::size_t k = isLeadByte(data[i]) && i + 1 < size && data[i + 1] != 0 ? 2 : 1;
+    std::size_t k = sjis::isLead(data[i]) && i + 1 < size && data[i + 1] != 0 ? 2 : 1;
     store(i, k);
     i += k;
   }
@@ -133,6 +131,12 @@ std::string ScriptContext::readArgument(int capacity) {
 
 void ScriptContext::skipWord() { advance(static_cast<std::int64_t>(std::strlen(word))); }
 
+std::uint8_t ScriptContext::consumeCommand(int argumentCount) {
+  skipWord();
+  for (int i = 0; i < argumentCount; ++i) readArgument();
+  return 1;
+}
+
 void ScriptContext::copyLineText() {
   int n = 0;
   for (std::int64_t i = pos; n < kLineCapacity && i < size; ++i) {
@@ -180,7 +184,7 @@ bool ScriptContext::readScriptBytes(std::string_view path) {
   std::int64_t declared = 0;
   std::size_t got = 0;
   FileHandle file;
-  if (file.open(rt.folder.resolve(path), FileHandle::Mode::Read)) {
+  if (file.open(rt.media.folder.resolve(path), FileHandle::Mode::Read)) {
     declared = file.size();
     if (declared <= 0 || declared >= std::numeric_limits<std::int32_t>::max())
       return fail(SJ("サイズがおかしい"), 517);
@@ -208,7 +212,7 @@ bool ScriptContext::readScriptBytes(std::string_view path) {
 bool ScriptContext::load(std::string_view path, GameState& newState, bool isMainGame) {
   reset();
   mainGame = isMainGame;
-  surfaceHandle = &rt.backBuffer;
+  surfaceHandle = &rt.scene.backBuffer;
   state = &newState;
   if (!readScriptBytes(path)) return false;
 
@@ -222,29 +226,29 @@ bool ScriptContext::load(std::string_view path, GameState& newState, bool isMain
   scriptPath[n] = 0;
   prevChoicePending = quickLoadPending = quickSavePending = false;
   windowHidePending = recollectionEnded = waitingForClick = false;
-  rt.switches.backlogOpen = false;
-  rt.switches.backlogCloseRequested = false;
-  rt.switches.saveScreenOpen = false;
-  rt.switches.saveScreenCloseRequested = false;
+  rt.story.switches.backlogOpen = false;
+  rt.story.switches.backlogCloseRequested = false;
+  rt.story.switches.saveScreenOpen = false;
+  rt.story.switches.saveScreenCloseRequested = false;
 
   if (state->readTrackingOff() == 0) registerVoiceCommands();
   return true;
 }
 
 void ScriptContext::registerVoiceCommands() {
-  rt.readStatus.resetScript(scriptPath);
+  rt.media.readStatus.resetScript(scriptPath);
   const std::size_t n = text.size();
   int ordinal = 0;
   std::size_t i = 1;
   while (i < n) {
     std::uint8_t b = text[i];
-    if (isLeadByte(b)) {
+    if (sjis::isLead(b)) {
       i += 2;
     } else if (b == ';') {
       while (i < n && text[i] != '\n') ++i;
     } else if (b == 'v' && i + 2 < n && text[i + 1] == 'o' && isBlank(text[i + 2]) &&
                (isBlank(text[i - 1]) || text[i - 1] == '\r' || text[i - 1] == '\n')) {
-      rt.readStatus.registerVoice(scriptPath, ordinal, static_cast<std::int32_t>(i));
+      rt.media.readStatus.registerVoice(scriptPath, ordinal, static_cast<std::int32_t>(i));
       ++ordinal;
       i += 3;
     } else {
@@ -255,14 +259,14 @@ void ScriptContext::registerVoiceCommands() {
 
 bool ScriptContext::fileExists(std::string_view path, bool quiet) {
   FileHandle file;
-  if (file.open(rt.folder.resolve(path), FileHandle::Mode::Read)) return true;
+  if (file.open(rt.media.folder.resolve(path), FileHandle::Mode::Read)) return true;
   DataArchive* archive = nullptr;
   if (endsWithIgnoringCase(path, ".scr"))
-    archive = &rt.scriptArchive;
+    archive = &rt.media.scriptArchive;
   else if (endsWithIgnoringCase(path, ".wav"))
-    archive = &rt.soundArchive;
+    archive = &rt.media.soundArchive;
   else if (endsWithIgnoringCase(path, ".bmp") || endsWithIgnoringCase(path, ".psd"))
-    archive = &rt.pictureArchive;
+    archive = &rt.media.pictureArchive;
   if (archive && archiveHas(*archive, path)) return true;
   if (!quiet) scriptError(SJ("ファイルが存在しない"), path);
   return false;

@@ -9,7 +9,7 @@ namespace ml {
 
 ArchivedScript readFromScriptArchive(Runtime& rt, std::string_view path) {
   ArchivedScript result;
-  DataArchive& archive = rt.scriptArchive;
+  DataArchive& archive = rt.media.scriptArchive;
   if (!archive.find(path)) return result;
   result.found = true;
   result.entrySize = archive.entrySize();

@@ -1,6 +1,7 @@
 // What the script engine asks of the application layer above it (menus, screens,
-// dialogs). The application installs its implementation at start-up; the defaults do
-// nothing, so the engine also runs without a shell (tests, tools).
+// dialogs), and the requests the application raises for the engine. The application
+// installs its implementation at start-up; the defaults do nothing, so the engine also
+// runs without a shell (tests, tools).
 #pragma once
 
 #include <cstdint>
@@ -8,9 +9,22 @@
 
 namespace ml {
 
+// Raised by menus, dialogs and keys inside nested waits; the waits and the frame loop
+// consume them.
+struct PlayerRequests {
+  bool quitRequested = false;
+  bool titleRequested = false;
+  bool menuReturnRequested = false;
+  bool fontChanged = false;
+  bool mciNotified = false;
+  bool altEnterUsed = false;
+};
+
 class ShellHooks {
  public:
   virtual ~ShellHooks() = default;
+  // The requests live on the application's side of the seam.
+  PlayerRequests& requests() { return requests_; }
   // Menu captions of the skip and auto items follow the switches.
   virtual void autoModeChanged(bool on) {}
   virtual void skipModeChanged(bool on) {}
@@ -21,6 +35,9 @@ class ShellHooks {
   virtual void setDebugCaption(std::string_view sjis) {}
   // The flag dialog is refreshed by `random` in debug mode.
   virtual void refreshFlagDialog() {}
+
+ private:
+  PlayerRequests requests_;
 };
 
 }  // namespace ml

@@ -2,7 +2,6 @@
 #include <cstring>
 #include <string>
 
-#include "engine/page_display.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "platform/text_encoding.h"
@@ -34,7 +33,7 @@ std::uint8_t ScriptContext::executeTextLine() {
     page[used] = 0;
   }
   if (state->autoReturnOff() != 0) return 1;
-  return waitPage(*this, true) ? 1 : 0;
+  return rt.scenePort().waitPage(*this, true) ? 1 : 0;
 }
 
 }  // namespace ml

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/runtime.h"
+#include "scene/scene_services.h"
 #include "engine/script_context.h"
 #include "platform/headless/headless_platform.h"
 
@@ -36,16 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform.setQuiet(true);
   ml::RecordingReporter reporter;
   ml::Runtime rt(platform, reporter, gameDir().string());
-  rt.random.seed(1);
+  ml::installScene(rt);
+  rt.story.random.seed(1);
   platform.setMessageHook([&rt](ml::HeadlessPlatform& p, ml::InputSink*) {
-    if (p.ticks() > 20000) rt.window.quitRequested = true;
+    if (p.ticks() > 20000) rt.requests().quitRequested = true;
   });
-  ml::ScriptContext& sc = *rt.script;
-  if (!sc.load("scr\\open.scr", rt.state, true)) return 0;
-  for (int i = 0; i < 3000 && !rt.window.quitRequested; ++i) {
-    bool armed = rt.switches.endReportArmed;
+  ml::ScriptContext& sc = *rt.story.script;
+  if (!sc.load("scr\\open.scr", rt.story.state, true)) return 0;
+  for (int i = 0; i < 3000 && !rt.requests().quitRequested; ++i) {
+    bool armed = rt.story.switches.endReportArmed;
     if (sc.step() == 0) break;
-    if (armed && !rt.switches.endReportArmed) break;
+    if (armed && !rt.story.switches.endReportArmed) break;
     if (reporter.entries.size() > 20000) reporter.entries.clear();
   }
   return 0;

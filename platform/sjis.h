@@ -12,7 +12,6 @@
 namespace ml::sjis {
 
 constexpr bool isLead(std::uint8_t b) { return (b >= 0x81 && b <= 0xA0) || (b >= 0xC0 && b <= 0xFC); }
-constexpr bool isLead(char c) { return isLead(static_cast<std::uint8_t>(c)); }
 
 // Bytes of the character at text[i]: 2 for a lead byte with a byte after it, else 1.
 constexpr std::size_t charLength(std::string_view text, std::size_t i) {

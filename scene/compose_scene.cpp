@@ -3,14 +3,14 @@
 #include <cstring>
 
 #include "engine/runtime.h"
-#include "scene/scene_slots.h"
+#include "media/gfx/layer_slots.h"
 
 namespace ml {
 namespace {
 
 // A hidden 800x600 picture in a snapshot slot, made once and reused.
 Surface* snapshotPicture(Runtime& rt, int slot) {
-  Sprite& s = rt.layers[slot];
+  Sprite& s = rt.scene.layers[slot];
   Surface* surface = s.surface();
   if (surface == nullptr || surface->width() != BackBuffer::kWidth || surface->height() != BackBuffer::kHeight) {
     if (!s.makeBox(BackBuffer::kWidth, BackBuffer::kHeight, 1)) return nullptr;
@@ -21,43 +21,35 @@ Surface* snapshotPicture(Runtime& rt, int slot) {
 
 }  // namespace
 
-bool composeFrame(Runtime& rt) { return composeFrame(rt, rt.state); }
-
-bool composeFrame(Runtime& rt, const GameState& shadeFrom) {
-  const SceneShade shade =
-      SceneShade::fromStateBytes(shadeFrom.flags[2034], shadeFrom.flags[2035], shadeFrom.flags[2036]);
-  return rt.backBuffer.compose(rt.layers, *rt.pixels, shade);
-}
-
 void composeScene(Runtime& rt) {
-  backgroundEffectHook(rt, rt.state.backgroundEffectMode() != 0 ? 1 : 0);
+  backgroundEffectHook(rt, rt.story.state.backgroundEffectMode() != 0 ? 1 : 0);
 
   Surface* scene = snapshotPicture(rt, kSceneSnapshotSlot);
   if (scene == nullptr) return;
   std::memset(scene->pixels(0), 0, std::size_t(scene->width()) * scene->height() * sizeof(std::uint32_t));
   for (int slot : {kBackgroundSlot, kSpriteSlot1, kSpriteSlot2, kSpriteSlot3, kSpriteSlot4}) {
-    Sprite& layer = rt.layers[slot];
-    if (layer.hasPicture()) layer.draw(*scene, *rt.pixels);
+    Sprite& layer = rt.scene.layers[slot];
+    if (layer.hasPicture()) layer.draw(*scene, *rt.media.pixels);
   }
 
-  rt.layers[kSceneSnapshotSlot].setVisible(false);
+  rt.scene.layers[kSceneSnapshotSlot].setVisible(false);
   refreshWindowSnapshot(rt);
 }
 
 void refreshWindowSnapshot(Runtime& rt) {
-  Sprite& sceneLayer = rt.layers[kSceneSnapshotSlot];
+  Sprite& sceneLayer = rt.scene.layers[kSceneSnapshotSlot];
   Surface* window = snapshotPicture(rt, kWindowSnapshotSlot);
   if (window == nullptr) return;
   if (sceneLayer.hasPicture()) {
     sceneLayer.setVisible(true);
-    sceneLayer.draw(*window, *rt.pixels);
+    sceneLayer.draw(*window, *rt.media.pixels);
     sceneLayer.setVisible(false);
   } else {
     // No scene command has run yet: there is no scene under the window.
     std::memset(window->pixels(0), 0, std::size_t(window->width()) * window->height() * sizeof(std::uint32_t));
   }
-  for (int slot : kWindowPartSlots) rt.layers[slot].draw(*window, *rt.pixels);
-  rt.layers[kWindowSnapshotSlot].setVisible(false);
+  for (int slot : kWindowPartSlots) rt.scene.layers[slot].draw(*window, *rt.media.pixels);
+  rt.scene.layers[kWindowSnapshotSlot].setVisible(false);
 }
 
 void backgroundEffectHook(Runtime&, int) {}

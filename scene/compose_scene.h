@@ -1,16 +1,11 @@
-// Composition of the whole frame, and the two hidden snapshots of the scene that
-// screens and partial redraws of the message window restore from.
+// The two hidden snapshots of the scene that screens and partial redraws of the
+// message window restore from.
 #pragma once
 
 namespace ml {
 
 class Runtime;
 struct GameState;
-
-// Composes the back buffer from all layer slots with the letterbox and the darkening
-// the game state records. False when the back buffer was never made.
-bool composeFrame(Runtime& rt);
-bool composeFrame(Runtime& rt, const GameState& shadeFrom);
 
 // Refreshes the snapshots: slot 2 gets the background and sprites flattened, slot 3 the
 // same with the message window parts over it; both stay hidden. Drawing advances the

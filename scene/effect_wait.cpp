@@ -11,7 +11,7 @@
 namespace ml {
 namespace {
 
-bool windowCounts(Runtime& rt) { return rt.platform.windowActive() || rt.settings.system.noActive; }
+bool windowCounts(Runtime& rt) { return rt.platform.windowActive() || rt.media.settings.system.noActive; }
 
 // "1.25" -> 1250, read digit by digit so that no binary fraction creeps in.
 long long decimalSecondsToMs(std::string_view s) {
@@ -37,7 +37,7 @@ long long decimalSecondsToMs(std::string_view s) {
 int transitionStep(const Runtime& rt) {
   // The setting holds the index as a negative number; a stray value outside the
   // table takes its nearest end.
-  const int index = std::clamp(std::abs(rt.settings.effect.speed), 0, 11);
+  const int index = std::clamp(std::abs(rt.media.settings.effect.speed), 0, 11);
   return kTransitionSteps[index];
 }
 
@@ -47,10 +47,10 @@ int dividedStep(const Runtime& rt, int divisor) {
 
 bool effectStopped(ScriptContext& sc) {
   Runtime& rt = sc.rt;
-  if (rt.input.isHeld(InputSkip)) return true;
+  if (rt.story.input.isHeld(InputSkip)) return true;
   if (clickCheck(sc)) return true;
-  if (rt.switches.skipMode) return true;
-  return rt.switches.autoMode && rt.settings.skip.effect;
+  if (rt.story.switches.skipMode) return true;
+  return rt.story.switches.autoMode && rt.media.settings.skip.effect;
 }
 
 bool redraw(ScriptContext& sc) { return present(sc); }
@@ -58,7 +58,7 @@ bool redraw(ScriptContext& sc) { return present(sc); }
 void repaint(ScriptContext& sc) {
   Runtime& rt = sc.rt;
   if (!windowCounts(rt)) return;
-  rt.platform.present(rt.backBuffer.presentRequest(rt.window.paintSuppressed));
+  rt.platform.present(rt.scene.backBuffer.presentRequest(rt.scene.paintSuppressed));
 }
 
 long long secondsArgumentToMs(ScriptContext& sc, const std::string& argument) {
@@ -70,13 +70,13 @@ long long secondsArgumentToMs(ScriptContext& sc, const std::string& argument) {
 
 bool timedEffectWait(ScriptContext& sc, long long milliseconds) {
   Runtime& rt = sc.rt;
-  if (rt.settings.effect.waitCancel) return true;
+  if (rt.media.settings.effect.waitCancel) return true;
   const std::uint32_t start = rt.platform.ticks();
   for (;;) {
-    if (rt.window.quitRequested) return true;
+    if (rt.requests().quitRequested) return true;
     if (!poll(sc)) return false;
     if (effectStopped(sc)) return true;
-    if (rt.window.titleRequested) return true;
+    if (rt.requests().titleRequested) return true;
     if (!present(sc)) return false;
     const std::uint32_t elapsed = rt.platform.ticks() - start;
     if (static_cast<long long>(elapsed) >= milliseconds) return true;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/command_handlers.h"
+#include "scene/scene_commands.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
@@ -11,7 +11,7 @@
 #include "platform/text_encoding.h"
 #include "scene/effect_wait.h"
 #include "scene/picture_layers.h"
-#include "scene/scene_slots.h"
+#include "media/gfx/layer_slots.h"
 #include "scene/transition.h"
 
 namespace ml {
@@ -203,7 +203,7 @@ std::uint8_t cmdSpLoop(ScriptContext& sc, const CommandRow&) {
   sc.skipWord();
   const std::int32_t number = readNumber(sc);
   const std::string mode = sc.readArgument();
-  Sprite& layer = sc.rt.layers[layerFromSpriteNumber(number)];
+  Sprite& layer = sc.rt.scene.layers[layerFromSpriteNumber(number)];
   if (mode == "LOOP") {
     layer.setHoldLastFrame(false);
     layer.setAnimating(true);
@@ -223,9 +223,9 @@ std::uint8_t cmdSpWait(ScriptContext& sc, const CommandRow&) {
   const std::int32_t number = readNumber(sc);
   if (sc.fastForward) return 1;
   Runtime& rt = sc.rt;
-  const Sprite& layer = rt.layers[layerFromSpriteNumber(number)];
+  const Sprite& layer = rt.scene.layers[layerFromSpriteNumber(number)];
   for (;;) {
-    if (pollWithMenus(sc, true, true)) return rt.window.quitRequested ? 0 : 1;
+    if (pollWithMenus(sc, true, true)) return rt.requests().quitRequested ? 0 : 1;
     // An empty slot has no last frame to wait for.
     if (!layer.hasPicture() || layer.isLastFrame()) return 1;
     if (effectStopped(sc)) return 1;
@@ -279,7 +279,7 @@ std::uint8_t cmdMono(ScriptContext& sc, const CommandRow&) {
     reportBadParameter(sc, mode);
     return 1;
   }
-  if (isLayerSlot(slot)) sc.rt.layers[static_cast<std::size_t>(slot)].setMonochrome(on);
+  if (isLayerSlot(slot)) sc.rt.scene.layers[static_cast<std::size_t>(slot)].setMonochrome(on);
   return 1;
 }
 
@@ -292,7 +292,7 @@ std::uint8_t cmdPosi(ScriptContext& sc, const CommandRow&) {
   const int k = sceneSlotFromLayer(slot);
   sc.state->layerX[k] = x;
   sc.state->layerY[k] = y;
-  sc.rt.layers[slot].setPosition(x, y);
+  sc.rt.scene.layers[slot].setPosition(x, y);
   return 1;
 }
 

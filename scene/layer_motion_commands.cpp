@@ -5,13 +5,13 @@
 #include <limits>
 #include <string>
 
-#include "engine/command_handlers.h"
+#include "scene/scene_commands.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "scene/effect_wait.h"
-#include "scene/scene_slots.h"
+#include "media/gfx/layer_slots.h"
 
 namespace ml {
 namespace {
@@ -32,7 +32,7 @@ std::int32_t perFrame(std::int64_t distance, int frames) { return clampToInt32(d
 
 // Vertical move by `step` pixels per frame until the target is reached or passed.
 bool moveVertically(ScriptContext& sc, int slot, int target, int step) {
-  Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
+  Sprite& layer = sc.rt.scene.layers[static_cast<std::size_t>(slot)];
   // A step of 0 would never arrive; the layer goes to its target at once.
   if (step == 0) {
     layer.setPosition(layer.x(), target);
@@ -65,7 +65,7 @@ std::uint8_t cmdMoveYPosi(ScriptContext& sc, const CommandRow&) {
   const int slot = layerFromMoveNumber(readNumber(sc));
   const std::int32_t y = readNumber(sc);
   const std::int32_t step = readNumber(sc);
-  Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
+  Sprite& layer = sc.rt.scene.layers[static_cast<std::size_t>(slot)];
   if (sc.fastForward) {
     layer.setPosition(layer.x(), y);
     return 1;
@@ -81,7 +81,7 @@ std::uint8_t cmdScroll(ScriptContext& sc, const CommandRow&) {
     reportBadParameter(sc, word);
     return 1;
   }
-  Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
+  Sprite& layer = sc.rt.scene.layers[static_cast<std::size_t>(slot)];
   if (sc.fastForward) {
     layer.setPosition(layer.x(), 0);
     return 1;
@@ -99,7 +99,7 @@ std::uint8_t cmdMoveXYPosi(ScriptContext& sc, const CommandRow&) {
   const int k = sceneSlotFromLayer(slot);
   sc.state->layerX[k] = x;
   sc.state->layerY[k] = y;
-  Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
+  Sprite& layer = sc.rt.scene.layers[static_cast<std::size_t>(slot)];
   if (sc.fastForward) {
     layer.setPosition(x, y);
     return 1;
@@ -138,7 +138,7 @@ std::uint8_t cmdMoveXYSet(ScriptContext& sc, const CommandRow&) {
   state.layerY[k] = y;
   state.layerFade[k] = rampEnd(fadeStep, state.layerFade[k]);
   state.layerAlpha[k] = rampEnd(alphaStep, state.layerAlpha[k]);
-  Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
+  Sprite& layer = sc.rt.scene.layers[static_cast<std::size_t>(slot)];
   if (sc.fastForward) {
     layer.setPosition(x, y);
     if (fadeStep != 0) layer.setFade(rampEnd(fadeStep, 0));
@@ -160,7 +160,7 @@ std::uint8_t cmdMoveXYWait(ScriptContext& sc, const CommandRow&) {
   const int slot = layerFromMoveNumber(readNumber(sc));
   Runtime& rt = sc.rt;
   if (sc.fastForward) return 1;
-  const Sprite& waited = rt.layers[static_cast<std::size_t>(slot)];
+  const Sprite& waited = rt.scene.layers[static_cast<std::size_t>(slot)];
   auto running = [](const Sprite& s) {
     return s.velocityX() != 0 || s.velocityY() != 0 || s.fadeStep() != 0 || s.alphaStep() != 0;
   };
@@ -171,7 +171,7 @@ std::uint8_t cmdMoveXYWait(ScriptContext& sc, const CommandRow&) {
   }
   // Whatever still runs jumps to where it was going.
   for (int slot5 : {kBackgroundSlot, kSpriteSlot1, kSpriteSlot2, kSpriteSlot3, kSpriteSlot4}) {
-    Sprite& s = rt.layers[static_cast<std::size_t>(slot5)];
+    Sprite& s = rt.scene.layers[static_cast<std::size_t>(slot5)];
     if (!running(s)) continue;
     if (s.velocityX() != 0 || s.velocityY() != 0) {
       s.setPosition(s.targetX(), s.targetY());
@@ -194,7 +194,7 @@ std::uint8_t cmdSetFade(ScriptContext& sc, const CommandRow&) {
   const int slot = layerFromMoveNumber(readNumber(sc));
   const int level = clampLevel(readNumber(sc));
   sc.state->layerFade[sceneSlotFromLayer(slot)] = level;
-  sc.rt.layers[static_cast<std::size_t>(slot)].setFade(level);
+  sc.rt.scene.layers[static_cast<std::size_t>(slot)].setFade(level);
   return 1;
 }
 
@@ -205,7 +205,7 @@ std::uint8_t cmdSetAlpha(ScriptContext& sc, const CommandRow& row) {
   const std::int32_t step = row.a == 0 ? 0 : readNumber(sc);
   sc.state->layerAlpha[sceneSlotFromLayer(slot)] = target;
   if (sc.fastForward) return 1;
-  Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
+  Sprite& layer = sc.rt.scene.layers[static_cast<std::size_t>(slot)];
   // set_alpha, and set_alpha2 with a step of 0, change the level at once.
   const int delta = step == std::numeric_limits<std::int32_t>::min() ? 255 : std::min(std::abs(step), 255);
   if (row.a == 0 || delta == 0) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/command_handlers.h"
+#include "scene/scene_commands.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
@@ -14,7 +14,7 @@
 #include "scene/compose_scene.h"
 #include "scene/effect_wait.h"
 #include "scene/picture_layers.h"
-#include "scene/scene_slots.h"
+#include "media/gfx/layer_slots.h"
 
 namespace ml {
 namespace {
@@ -39,20 +39,20 @@ const std::uint32_t* asFullFrame(const Surface& s, std::vector<std::uint32_t>& s
 class WindowAside {
  public:
   explicit WindowAside(Runtime& rt) : rt_(rt) {
-    if (!rt.switches.messageWindowActive) return;
+    if (!rt.story.switches.messageWindowActive) return;
     active_ = true;
     for (int s = kWindowFirstSlot; s <= kWindowLastSlot; ++s) {
-      Sprite& layer = rt.layers[static_cast<std::size_t>(s)];
+      Sprite& layer = rt.scene.layers[static_cast<std::size_t>(s)];
       visible_[static_cast<std::size_t>(s - kWindowFirstSlot)] = layer.visible();
       layer.setVisible(false);
     }
-    rt.switches.messageWindowActive = false;
+    rt.story.switches.messageWindowActive = false;
   }
   ~WindowAside() {
     if (!active_) return;
     for (int s = kWindowFirstSlot; s <= kWindowLastSlot; ++s)
-      rt_.layers[static_cast<std::size_t>(s)].setVisible(visible_[static_cast<std::size_t>(s - kWindowFirstSlot)]);
-    rt_.switches.messageWindowActive = true;
+      rt_.scene.layers[static_cast<std::size_t>(s)].setVisible(visible_[static_cast<std::size_t>(s - kWindowFirstSlot)]);
+    rt_.story.switches.messageWindowActive = true;
   }
   WindowAside(const WindowAside&) = delete;
   WindowAside& operator=(const WindowAside&) = delete;
@@ -89,7 +89,7 @@ std::uint8_t cmdEffect(ScriptContext& sc, const CommandRow& row) {
     reportBadParameter(sc, transition);
     return 1;
   }
-  if (rt.backBuffer.pixels() == nullptr) return 1;
+  if (rt.scene.backBuffer.pixels() == nullptr) return 1;
 
   const std::string maskBase = "cg\\" + maskName;
   std::string maskPath = maskBase + ".bmp";
@@ -97,10 +97,10 @@ std::uint8_t cmdEffect(ScriptContext& sc, const CommandRow& row) {
     maskPath = maskBase + ".psd";
     if (!sc.fileExists(maskPath, false)) return 1;
   }
-  Surface mask(rt.media);
+  Surface mask(rt.media.context);
   if (!mask.load(maskPath)) return 1;
 
-  Sprite& incoming = rt.layers[kWipeSlot];
+  Sprite& incoming = rt.scene.layers[kWipeSlot];
   if (!pictureName.empty()) {
     if (!loadScenePicture(sc, incoming, pictureName)) return 1;
   } else if (!incoming.makeBox(BackBuffer::kWidth, BackBuffer::kHeight, 1)) {
@@ -114,21 +114,21 @@ std::uint8_t cmdEffect(ScriptContext& sc, const CommandRow& row) {
 
   {
     WindowAside aside(rt);
-    composeFrame(rt);
-    std::uint32_t* frame = rt.backBuffer.pixels();
+    rt.composeBackBuffer();
+    std::uint32_t* frame = rt.scene.backBuffer.pixels();
     const int step = std::max(1, transitionStep(rt) / 2);
     for (int v = 0; v < 256; v += step) {
       if (!poll(sc)) return 0;
-      if (rt.window.titleRequested || effectStopped(sc)) break;
-      rt.pixels->maskedCopy(v, pattern, source, frame, kFramePixels);
+      if (rt.requests().titleRequested || effectStopped(sc)) break;
+      rt.media.pixels->maskedCopy(v, pattern, source, frame, kFramePixels);
       repaint(sc);
     }
-    rt.pixels->maskedCopy(255, pattern, source, frame, kFramePixels);
+    rt.media.pixels->maskedCopy(255, pattern, source, frame, kFramePixels);
     repaint(sc);
   }
 
-  rt.layers[kBackgroundSlot].swapContents(rt.layers[kWipeSlot]);
-  rt.layers[kBackgroundSlot].setVisible(true);
+  rt.scene.layers[kBackgroundSlot].swapContents(rt.scene.layers[kWipeSlot]);
+  rt.scene.layers[kBackgroundSlot].setVisible(true);
   for (int slot : {kSpriteSlot1, kSpriteSlot2, kSpriteSlot3}) releaseLayer(rt, slot);
   backgroundEffectHook(rt, 0);
   return 1;

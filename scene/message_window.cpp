@@ -44,7 +44,7 @@ int at(long long a, long long b = 0, long long c = 0) {
   return static_cast<int>(std::clamp(a + b + c, -(1LL << 24), 1LL << 24));
 }
 
-Sprite& slot(Runtime& rt, int index) { return rt.layers[static_cast<std::size_t>(index)]; }
+Sprite& slot(Runtime& rt, int index) { return rt.scene.layers[static_cast<std::size_t>(index)]; }
 
 bool loadAt(Runtime& rt, int index, std::string_view path, int x, int y) {
   Sprite& s = slot(rt, index);
@@ -111,7 +111,7 @@ TextLayoutResult layoutPage(ScriptContext& sc, std::vector<PlacedChar>& placed) 
   params.rows = st.windowRows;
   params.layoutRules = true;
   RecordingReporter quiet;
-  return layoutText(text, params, sc.rt.textRules, quiet, placed);
+  return layoutText(text, params, sc.rt.media.textRules, quiet, placed);
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {
@@ -147,7 +147,7 @@ void defineMessageWindow(ScriptContext& sc, const WindowGeometry& g, std::string
   st.windowPictureOffsetY = g.pictureY;
   st.windowHidden() = 0;
   // The window is built anew: nothing remembered from an earlier hide applies.
-  rt.messageWindow.hidden = false;
+  rt.scene.messageWindow.hidden = false;
 
   if (!freshPageBuffer(sc)) return;
   loadAt(rt, kWindowFrameSlot, "cg\\_WindowF.psd", g.x, g.y);
@@ -162,7 +162,7 @@ void defineMessageWindow(ScriptContext& sc, const WindowGeometry& g, std::string
                       at(g.y, g.pictureY));
     applyWindowSettings(rt);
   }
-  rt.switches.messageWindowActive = true;
+  rt.story.switches.messageWindowActive = true;
 }
 
 void defineNamePlate(ScriptContext& sc, const WindowGeometry& g, std::string_view picture) {
@@ -184,7 +184,7 @@ void defineNamePlate(ScriptContext& sc, const WindowGeometry& g, std::string_vie
 void reloadMessageWindow(ScriptContext& sc) {
   Runtime& rt = sc.rt;
   const GameState& st = *sc.state;
-  rt.messageWindow.hidden = false;
+  rt.scene.messageWindow.hidden = false;
   loadAt(rt, kWindowFrameSlot, "cg\\_WindowF.psd", st.windowX, st.windowY);
   if (loadWindowPicture(sc)) applyWindowSettings(rt);
   slot(rt, kMessageTextSlot).release();
@@ -195,7 +195,7 @@ void reloadMessageWindow(ScriptContext& sc) {
     sc.messageText[0] = 0;
   else
     freshPageBuffer(sc);
-  rt.switches.messageWindowActive = true;
+  rt.story.switches.messageWindowActive = true;
   if (sc.state->windowHidden() != 0) hideWindow(rt);
 }
 
@@ -221,13 +221,13 @@ void showSpeakerName(ScriptContext& sc, std::uint32_t colour) {
   // placeholder replaced by the name it stands for.
   int length = static_cast<int>(name.size());
   if (startsWith(name, SJ("●名●")))
-    length += static_cast<int>(rt.textRules.givenName().size()) - static_cast<int>(SJ("●名●").size());
+    length += static_cast<int>(rt.media.textRules.givenName().size()) - static_cast<int>(SJ("●名●").size());
   else if (startsWith(name, SJ("▲氏▲")))
-    length += static_cast<int>(rt.textRules.familyName().size()) - static_cast<int>(SJ("▲氏▲").size());
+    length += static_cast<int>(rt.media.textRules.familyName().size()) - static_cast<int>(SJ("▲氏▲").size());
 
   ensureMessageFonts(rt, st);
   Sprite& text = slot(rt, kSpeakerNameSlot);
-  text.setText(name, rt.messageFonts.normal, colour, 24, st.namePlateColumns, st.namePlateRows, true);
+  text.setText(name, rt.scene.messageFonts.normal, colour, 24, st.namePlateColumns, st.namePlateRows, true);
   text.setPosition(at(st.namePlateX, st.namePlateTextOffsetX, 12LL * st.namePlateColumns - 6LL * length),
                    at(st.namePlateY, st.namePlateTextOffsetY));
 
@@ -239,8 +239,8 @@ void showSpeakerName(ScriptContext& sc, std::uint32_t colour) {
   const int y = at(st.namePlateY, st.namePlatePictureOffsetY);
   loadFramedPicture(rt, kPlateBoardSlot, kPlatePictureSlot, path, x, y);
   loadAt(rt, kPlateFrameSlot, "cg\\_WinNamF.psd", x, y);
-  if (!rt.settings.window.window) slot(rt, kPlatePictureSlot).setVisible(false);
-  if (!rt.settings.window.board) slot(rt, kPlateBoardSlot).setVisible(false);
+  if (!rt.media.settings.window.window) slot(rt, kPlatePictureSlot).setVisible(false);
+  if (!rt.media.settings.window.board) slot(rt, kPlateBoardSlot).setVisible(false);
 }
 
 void closeSpeakerName(ScriptContext& sc) {
@@ -256,7 +256,7 @@ void showPageText(ScriptContext& sc, std::uint32_t colour) {
   ensureMessageFonts(rt, st);
   std::string_view text(sc.messageText ? sc.messageText.get() : "", sc.messageLength());
   Sprite& s = slot(rt, kMessageTextSlot);
-  s.setText(text, rt.messageFonts.large, colour, pageTextSize(sc.state->textSizeCode()),
+  s.setText(text, rt.scene.messageFonts.large, colour, pageTextSize(sc.state->textSizeCode()),
             st.windowColumns, st.windowRows, true);
   s.setPosition(at(st.windowX, st.textOffsetX), at(st.windowY, st.textOffsetY));
 }
@@ -296,7 +296,7 @@ void placeKeyWaitIcon(ScriptContext& sc) {
   Sprite& icon = slot(sc.rt, kKeyWaitSlot);
   if (icon.empty()) return;
   int x = kFixedKeyWaitX, y = kFixedKeyWaitY;
-  if (sc.rt.settings.message.retPosi == 0) pageTextEnd(sc, x, y);
+  if (sc.rt.media.settings.message.retPosi == 0) pageTextEnd(sc, x, y);
   icon.setPosition(x, y);
   icon.setVisible(true);
 }
@@ -305,7 +305,7 @@ void placeKeyWaitIcon(ScriptContext& sc) {
 
 void setButtonState(Runtime& rt, int button, int state) {
   if (button < 1 || button > MessageWindowState::kButtonCount) return;
-  rt.messageWindow.buttonState[static_cast<std::size_t>(button)] = state;
+  rt.scene.messageWindow.buttonState[static_cast<std::size_t>(button)] = state;
   // Frames 0-2 show normal, pointed at and selected; a disabled button shows the frame
   // after them when its picture has one.
   slot(rt, kButtonSlotBase + button).setFrame(state < 0 ? 3 : state);
@@ -313,7 +313,7 @@ void setButtonState(Runtime& rt, int button, int state) {
 
 int buttonState(const Runtime& rt, int button) {
   if (button < 1 || button > MessageWindowState::kButtonCount) return -1;
-  return rt.messageWindow.buttonState[static_cast<std::size_t>(button)];
+  return rt.scene.messageWindow.buttonState[static_cast<std::size_t>(button)];
 }
 
 void showWindowButtons(ScriptContext& sc) {
@@ -333,7 +333,7 @@ void showWindowButtons(ScriptContext& sc) {
     loadButton(kButtonPrevChoice, "cg\\_iPrevSel.psd");
     // Shown only while there is a last choice to return to (its menu item is then
     // enabled: the save of the last choice exists).
-    if (rt.folder.exists("Save900.dat")) {
+    if (rt.media.folder.exists("Save900.dat")) {
       setButtonState(rt, kButtonPrevChoice, 0);
     } else {
       slot(rt, kButtonSlotBase + kButtonPrevChoice).setVisible(false);
@@ -343,9 +343,9 @@ void showWindowButtons(ScriptContext& sc) {
   }
   loadButton(kButtonOption, "cg\\_iOption.psd");
   // The load, save and hide buttons have no pictures of their own; they answer to keys.
-  rt.messageWindow.buttonState[kButtonLoad] = 0;
-  rt.messageWindow.buttonState[kButtonSave] = 0;
-  rt.messageWindow.buttonState[kButtonHide] = 0;
+  rt.scene.messageWindow.buttonState[kButtonLoad] = 0;
+  rt.scene.messageWindow.buttonState[kButtonSave] = 0;
+  rt.scene.messageWindow.buttonState[kButtonHide] = 0;
   loadAt(rt, kWindowFrameSlot, "cg\\_WindowF.psd", st.windowX, st.windowY);
   applyWindowSettings(rt);
 }
@@ -355,7 +355,7 @@ void removeWindowButtons(Runtime& rt) {
 }
 
 void applyWindowSettings(Runtime& rt) {
-  const Settings& s = rt.settings;
+  const Settings& s = rt.media.settings;
   if (!s.window.window) {
     slot(rt, kWindowPictureSlot).setVisible(false);
     slot(rt, kPlatePictureSlot).setVisible(false);
@@ -371,26 +371,26 @@ void applyWindowSettings(Runtime& rt) {
 // --- hiding ------------------------------------------------------------------------------
 
 void hideWindow(Runtime& rt) {
-  MessageWindowState& mw = rt.messageWindow;
-  constexpr int first = MessageWindowState::kWindowFirstSlot;
-  constexpr int last = MessageWindowState::kWindowLastSlot;
+  MessageWindowState& mw = rt.scene.messageWindow;
+  constexpr int first = kWindowFirstSlot;
+  constexpr int last = kWindowLastSlot;
   if (!mw.hidden) {
     for (int i = first; i <= last; ++i) mw.windowVisible[std::size_t(i - first)] = slot(rt, i).visible();
     mw.hidden = true;
   }
   for (int i = first; i <= last; ++i) slot(rt, i).setVisible(false);
-  rt.switches.messageWindowActive = false;
+  rt.story.switches.messageWindowActive = false;
 }
 
 void restoreWindow(Runtime& rt) {
-  MessageWindowState& mw = rt.messageWindow;
-  constexpr int first = MessageWindowState::kWindowFirstSlot;
-  constexpr int last = MessageWindowState::kWindowLastSlot;
+  MessageWindowState& mw = rt.scene.messageWindow;
+  constexpr int first = kWindowFirstSlot;
+  constexpr int last = kWindowLastSlot;
   if (mw.hidden) {
     for (int i = first; i <= last; ++i) slot(rt, i).setVisible(mw.windowVisible[std::size_t(i - first)]);
     mw.hidden = false;
   }
-  rt.switches.messageWindowActive = true;
+  rt.story.switches.messageWindowActive = true;
 }
 
 void windowOff(ScriptContext& sc) {
@@ -406,30 +406,30 @@ void windowOn(ScriptContext& sc) {
 // --- fonts -------------------------------------------------------------------------------
 
 void ensureMessageFonts(Runtime& rt, const GameState& st) {
-  MessageFonts& f = rt.messageFonts;
+  MessageFonts& f = rt.scene.messageFonts;
   const int code = st.flags[2044] + 1;
   if (f.normal && f.small && f.large && f.large->height() == MessageFonts::largeHeight(code)) return;
-  f.rebuild(rt.fonts, rt.window.fontName, rt.window.fontStyle, code);
+  f.rebuild(rt.media.fonts, rt.scene.fontName, rt.scene.fontStyle, code);
 }
 
 void setTextSizeCode(ScriptContext& sc, int code) {
   Runtime& rt = sc.rt;
   sc.state->textSizeCode() = static_cast<std::uint8_t>(code - 1);
-  rt.messageFonts.rebuild(rt.fonts, rt.window.fontName, rt.window.fontStyle, code);
-  slot(rt, kMessageTextSlot).setFont(rt.messageFonts.large);
+  rt.scene.messageFonts.rebuild(rt.media.fonts, rt.scene.fontName, rt.scene.fontStyle, code);
+  slot(rt, kMessageTextSlot).setFont(rt.scene.messageFonts.large);
 }
 
 void resetTextSize(Runtime& rt) {
-  rt.state.textSizeCode() = 0;
-  rt.messageFonts.rebuild(rt.fonts, rt.window.fontName, rt.window.fontStyle, 1);
-  slot(rt, kMessageTextSlot).setFont(rt.messageFonts.large);
+  rt.story.state.textSizeCode() = 0;
+  rt.scene.messageFonts.rebuild(rt.media.fonts, rt.scene.fontName, rt.scene.fontStyle, 1);
+  slot(rt, kMessageTextSlot).setFont(rt.scene.messageFonts.large);
 }
 
 void applyMessageFontChange(Runtime& rt) {
-  rt.messageFonts.rebuild(rt.fonts, rt.window.fontName, rt.window.fontStyle,
-                          rt.state.textSizeCode() + 1);
-  slot(rt, kMessageTextSlot).setFont(rt.messageFonts.large);
-  slot(rt, kSpeakerNameSlot).setFont(rt.messageFonts.normal);
+  rt.scene.messageFonts.rebuild(rt.media.fonts, rt.scene.fontName, rt.scene.fontStyle,
+                          rt.story.state.textSizeCode() + 1);
+  slot(rt, kMessageTextSlot).setFont(rt.scene.messageFonts.large);
+  slot(rt, kSpeakerNameSlot).setFont(rt.scene.messageFonts.normal);
 }
 
 }  // namespace ml

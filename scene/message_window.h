@@ -8,26 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "media/gfx/layer_slots.h"
+
 namespace ml {
 
 class Runtime;
 class ScriptContext;
 struct GameState;
-
-// Layer slots of the message window.
-inline constexpr int kWindowBoardSlot = 30;
-inline constexpr int kWindowPictureSlot = 31;
-inline constexpr int kWindowFrameSlot = 32;
-inline constexpr int kMessageTextSlot = 33;
-inline constexpr int kPlateBoardSlot = 40;
-inline constexpr int kPlatePictureSlot = 41;
-inline constexpr int kPlateFrameSlot = 42;
-inline constexpr int kSpeakerNameSlot = 43;
-inline constexpr int kButtonSlotBase = 50;  // button m (1-9) lives in slot 50 + m
-inline constexpr int kButtonCaptionSlot = 60;
-inline constexpr int kKeyWaitSlot = 79;
-inline constexpr int kModeIndicatorSlot = 258;
-inline constexpr int kStatusLineSlot = 259;
 
 // Window buttons.
 inline constexpr int kButtonLog = 1;

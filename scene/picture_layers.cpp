@@ -12,7 +12,7 @@
 #include "scene/background_tints.h"
 #include "scene/compose_scene.h"
 #include "scene/effect_wait.h"
-#include "scene/scene_slots.h"
+#include "media/gfx/layer_slots.h"
 #include "scene/transition.h"
 
 namespace ml {
@@ -63,14 +63,14 @@ void recordPlacement(GameState& state, int sceneSlot, std::string_view name, int
 // --- pictures ---------------------------------------------------------------------
 
 void releaseLayer(Runtime& rt, int slot) {
-  if (isLayerSlot(slot)) rt.layers[static_cast<std::size_t>(slot)].release();
+  if (isLayerSlot(slot)) rt.scene.layers[static_cast<std::size_t>(slot)].release();
 }
 
 bool makePlaceholderPicture(Runtime& rt, Sprite& sprite, std::string_view name) {
   if (!sprite.makeBox(BackBuffer::kWidth, BackBuffer::kHeight, 1)) return false;
   Surface& surface = *sprite.surface();
   surface.fill(0xFF808080u);
-  FontHandle font = rt.fonts.font(SJ("ＭＳ ゴシック"), kFontBold, 72);
+  FontHandle font = rt.media.fonts.font(SJ("ＭＳ ゴシック"), kFontBold, 72);
   if (font && font->valid()) {
     TextTarget target{surface.pixels(0), surface.width(), surface.height(), surface.width()};
     drawPlainText(*font, name, 100, 100, 0xFFFFFF, target);
@@ -91,7 +91,7 @@ bool loadScenePicture(ScriptContext& sc, Sprite& sprite, std::string_view name, 
   else if (sc.fileExists(psd, true))
     path = &psd;
   if (path == nullptr) {
-    if (rt.makePlaceholderPictures) return makePlaceholderPicture(rt, sprite, name);
+    if (rt.story.makePlaceholderPictures) return makePlaceholderPicture(rt, sprite, name);
     sprite.release();
     if (!quiet) sc.scriptError(SJ("ファイルが存在しない"), psd);
     return false;
@@ -123,9 +123,9 @@ bool placePicture(ScriptContext& sc, int slot, std::string_view name, std::strin
   // The outgoing picture moves to the partner slot and stays visible there.
   const int partner = slot + 1;
   const bool crossing = t == Transition::Cross && isLayerSlot(partner);
-  if (crossing) rt.layers[slot].swapContents(rt.layers[partner]);
+  if (crossing) rt.scene.layers[slot].swapContents(rt.scene.layers[partner]);
 
-  Sprite& layer = rt.layers[slot];
+  Sprite& layer = rt.scene.layers[slot];
   if (!loadScenePicture(sc, layer, name)) {
     // Nothing to cross-fade to: the old picture must not linger above the new scene.
     if (crossing) releaseLayer(rt, partner);
@@ -144,7 +144,7 @@ bool placePicture(ScriptContext& sc, int slot, std::string_view name, std::strin
 void applySpriteColour(ScriptContext& sc, int slot) {
   if (!isLayerSlot(slot)) return;
   Runtime& rt = sc.rt;
-  Sprite& layer = rt.layers[static_cast<std::size_t>(slot)];
+  Sprite& layer = rt.scene.layers[static_cast<std::size_t>(slot)];
   Surface* surface = layer.surface();
   if (surface == nullptr) return;
   const GameState& state = *sc.state;
@@ -155,15 +155,15 @@ void applySpriteColour(ScriptContext& sc, int slot) {
   for (int f = 0; f < surface->frameCount(); ++f) {
     std::uint32_t* p = surface->pixels(f);
     if (p == nullptr) continue;
-    if (hue != 0 || saturation != 0 || value != 0) rt.pixels->adjustHsv(p, count, 2 * hue, saturation, value);
-    if (red != 0 || green != 0 || blue != 0) rt.pixels->scaleRgbPercent(p, count, red, green, blue);
+    if (hue != 0 || saturation != 0 || value != 0) rt.media.pixels->adjustHsv(p, count, 2 * hue, saturation, value);
+    if (red != 0 || green != 0 || blue != 0) rt.media.pixels->scaleRgbPercent(p, count, red, green, blue);
   }
 }
 
 bool preFade(ScriptContext& sc, bool withBackground, std::string_view transition) {
   Runtime& rt = sc.rt;
-  bool any = withBackground && !rt.layers[kBackgroundSlot].empty();
-  for (int s : kSpriteSlots) any = any || !rt.layers[s].empty();
+  bool any = withBackground && !rt.scene.layers[kBackgroundSlot].empty();
+  for (int s : kSpriteSlots) any = any || !rt.scene.layers[s].empty();
   if (!any) return true;
   switch (parseTransition(transition)) {
     case Transition::In:
@@ -183,7 +183,7 @@ bool crossFadeSprites(ScriptContext& sc, const SpriteChanges& changes) {
   for (int k = 0; k < 3; ++k) {
     if (!changes[k]) continue;
     const int slot = kSpriteSlots[k];
-    rt.layers[slot].swapContents(rt.layers[slot + 1]);
+    rt.scene.layers[slot].swapContents(rt.scene.layers[slot + 1]);
     if (!placePicture(sc, slot, changes[k]->name, "FADE_SET", changes[k]->x, 0)) return false;
   }
 
@@ -197,8 +197,8 @@ bool crossFadeSprites(ScriptContext& sc, const SpriteChanges& changes) {
   };
   std::array<Pair, 3> pairs;
   for (int k = 0; k < 3; ++k) {
-    Sprite& incoming = rt.layers[kSpriteSlots[k]];
-    Sprite& outgoing = rt.layers[kSpriteSlots[k] + 1];
+    Sprite& incoming = rt.scene.layers[kSpriteSlots[k]];
+    Sprite& outgoing = rt.scene.layers[kSpriteSlots[k] + 1];
     if (!incoming.hasPicture() || !outgoing.hasPicture() || incoming.x() != outgoing.x() ||
         incoming.width() != outgoing.width() || incoming.height() != outgoing.height())
       continue;
@@ -220,8 +220,8 @@ bool crossFadeSprites(ScriptContext& sc, const SpriteChanges& changes) {
     if (!poll(sc)) return false;
     if (effectStopped(sc)) break;
     for (int k = 0; k < 3; ++k) {
-      Sprite& incoming = rt.layers[kSpriteSlots[k]];
-      Sprite& outgoing = rt.layers[kSpriteSlots[k] + 1];
+      Sprite& incoming = rt.scene.layers[kSpriteSlots[k]];
+      Sprite& outgoing = rt.scene.layers[kSpriteSlots[k] + 1];
       const Pair& pair = pairs[k];
       if (pair.inPlace) {
         if (pair.area.empty()) continue;
@@ -229,7 +229,7 @@ bool crossFadeSprites(ScriptContext& sc, const SpriteChanges& changes) {
         const int w = before.width();
         const std::size_t offset = std::size_t(pair.area.y) * w + pair.area.x;
         const std::uint32_t* fresh = static_cast<const Surface&>(*incoming.surface()).pixels(std::max(incoming.currentFrame(), 0));
-        rt.pixels->crossFade(before.pixels(pair.frame) + offset, w, fresh + offset, w, pair.old.data() + offset, w,
+        rt.media.pixels->crossFade(before.pixels(pair.frame) + offset, w, fresh + offset, w, pair.old.data() + offset, w,
                              pair.area.width, pair.area.height, v);
       } else {
         if (changes[k]) incoming.setAlpha(v);
@@ -242,8 +242,8 @@ bool crossFadeSprites(ScriptContext& sc, const SpriteChanges& changes) {
 
   for (int slot : kSpriteSlots) {
     releaseLayer(rt, slot + 1);
-    rt.layers[slot].setAlpha(255);
-    rt.layers[slot].setVisible(true);
+    rt.scene.layers[slot].setAlpha(255);
+    rt.scene.layers[slot].setVisible(true);
   }
   return redraw(sc);
 }
@@ -255,7 +255,7 @@ void restoreSceneLayers(ScriptContext& sc, const GameState& recorded) {
     releaseLayer(rt, slot);
     const std::string name = recordedName(recorded, k);
     if (name.empty()) continue;
-    Sprite& layer = rt.layers[slot];
+    Sprite& layer = rt.scene.layers[slot];
     if (!loadScenePicture(sc, layer, name, true)) continue;
     layer.setPosition(recorded.layerX[k], 0);
     if (k >= 1 && k <= 3) applySpriteColour(sc, slot);
@@ -272,7 +272,7 @@ bool rebuildSceneFromState(ScriptContext& sc) {
     const int fade = state.layerFade[k], alpha = state.layerAlpha[k];
     const int slot = layerFromSceneSlot(k);
     if (!placePicture(sc, slot, name, "FADE_SET", state.layerX[k], state.layerY[k])) return false;
-    Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
+    Sprite& layer = sc.rt.scene.layers[static_cast<std::size_t>(slot)];
     layer.setFade(fade);
     layer.setAlpha(alpha);
     state.layerFade[k] = std::clamp(fade, 0, 255);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/command_handlers.h"
+#include "scene/scene_commands.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
@@ -13,7 +13,7 @@
 #include "scene/compose_scene.h"
 #include "scene/effect_wait.h"
 #include "scene/picture_layers.h"
-#include "scene/scene_slots.h"
+#include "media/gfx/layer_slots.h"
 
 namespace ml {
 namespace {
@@ -23,14 +23,14 @@ std::int32_t readNumber(ScriptContext& sc) { return sc.evaluate(sc.readArgument(
 // The composed frame kept in the screen-copy slot, hidden so that no composition
 // draws it.
 const std::uint32_t* copyFrame(Runtime& rt) {
-  Sprite& copy = rt.layers[kScreenCopySlot];
+  Sprite& copy = rt.scene.layers[kScreenCopySlot];
   const Surface* s = copy.surface();
   if (s == nullptr || s->width() != BackBuffer::kWidth || s->height() != BackBuffer::kHeight) {
     if (!copy.makeBox(BackBuffer::kWidth, BackBuffer::kHeight, 1)) return nullptr;
   }
   copy.setVisible(false);
   std::uint32_t* pixels = copy.surface()->pixels(0);
-  std::memcpy(pixels, rt.backBuffer.pixels(), kFramePixels * sizeof(std::uint32_t));
+  std::memcpy(pixels, rt.scene.backBuffer.pixels(), kFramePixels * sizeof(std::uint32_t));
   return pixels;
 }
 
@@ -45,9 +45,9 @@ bool showFadeFrame(ScriptContext& sc) {
 bool shakeFrame(ScriptContext& sc, int dx, int dy, bool& closing) {
   Runtime& rt = sc.rt;
   closing = !poll(sc);
-  if (closing || rt.window.quitRequested || effectStopped(sc)) return false;
-  rt.backBuffer.setShakeX(dx);
-  rt.backBuffer.setShake(dy);
+  if (closing || rt.requests().quitRequested || effectStopped(sc)) return false;
+  rt.scene.backBuffer.setShakeX(dx);
+  rt.scene.backBuffer.setShake(dy);
   repaint(sc);
   return true;
 }
@@ -58,12 +58,12 @@ int clampOffset(long long v) { return static_cast<int>(std::clamp<long long>(v, 
 
 std::uint8_t cmdFadeAll(ScriptContext& sc, const CommandRow& row) {
   Runtime& rt = sc.rt;
-  if (rt.backBuffer.pixels() == nullptr) return 1;
+  if (rt.scene.backBuffer.pixels() == nullptr) return 1;
   // These run in every mode and ignore the stop test: the screen must end black or
   // white, or come back from it, whatever the player does.
-  composeFrame(rt);
-  std::uint32_t* frame = rt.backBuffer.pixels();
-  const PixelOps& ops = *rt.pixels;
+  rt.composeBackBuffer();
+  std::uint32_t* frame = rt.scene.backBuffer.pixels();
+  const PixelOps& ops = *rt.media.pixels;
   switch (row.a) {
     case 0:  // to black
       for (int c = 256; c > 0;) {
@@ -166,8 +166,8 @@ std::uint8_t cmdShake(ScriptContext& sc, const CommandRow& row) {
       for (int f = 0; going && f < frames; ++f) going = shakeFrame(sc, dx, dy, closing);
     }
   }
-  rt.backBuffer.setShake(0);
-  rt.backBuffer.setShakeX(0);
+  rt.scene.backBuffer.setShake(0);
+  rt.scene.backBuffer.setShakeX(0);
   repaint(sc);
   return closing ? 0 : 1;
 }
@@ -179,8 +179,8 @@ std::uint8_t cmdFlash(ScriptContext& sc, const CommandRow& row) {
     const std::int32_t r = readNumber(sc), g = readNumber(sc), b = readNumber(sc);
     if (sc.fastForward) return 1;
     const bool on = r >= 0 && g >= 0 && b >= 0;
-    rt.backBuffer.setSolidFill(on, on ? r : rt.backBuffer.solidRed(), on ? g : rt.backBuffer.solidGreen(),
-                               on ? b : rt.backBuffer.solidBlue());
+    rt.scene.backBuffer.setSolidFill(on, on ? r : rt.scene.backBuffer.solidRed(), on ? g : rt.scene.backBuffer.solidGreen(),
+                               on ? b : rt.scene.backBuffer.solidBlue());
     return 1;
   }
   static constexpr int kPhases[4] = {1, 1, 3, 5};
@@ -194,10 +194,10 @@ std::uint8_t cmdFlash(ScriptContext& sc, const CommandRow& row) {
       if (!timedEffectWait(sc, durations[i])) return 0;
       continue;
     }
-    rt.backBuffer.setSolidFill(true, 255, 255, 255);
+    rt.scene.backBuffer.setSolidFill(true, 255, 255, 255);
     // Without the timed wait the white still shows for one frame.
-    const bool ok = rt.settings.effect.waitCancel ? redraw(sc) : timedEffectWait(sc, durations[i]);
-    rt.backBuffer.setSolidFill(false, 255, 255, 255);
+    const bool ok = rt.media.settings.effect.waitCancel ? redraw(sc) : timedEffectWait(sc, durations[i]);
+    rt.scene.backBuffer.setSolidFill(false, 255, 255, 255);
     if (!ok) return 0;
   }
   return 1;

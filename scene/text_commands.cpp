@@ -2,9 +2,9 @@
 // window_on, moji, def_indent, def_kinsoku.
 #include <string>
 
-#include "engine/command_handlers.h"
+#include "scene/scene_commands.h"
 #include "engine/command_table.h"
-#include "engine/page_display.h"
+#include "scene/page_display.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "platform/text_encoding.h"
@@ -73,14 +73,14 @@ std::uint8_t cmdMoji(ScriptContext& sc, const CommandRow&) {
 // def_indent characters
 std::uint8_t cmdDefIndent(ScriptContext& sc, const CommandRow&) {
   sc.skipWord();
-  sc.rt.textRules.setOpeningBrackets(sc.readArgument());
+  sc.rt.media.textRules.setOpeningBrackets(sc.readArgument());
   return 1;
 }
 
 // def_kinsoku characters
 std::uint8_t cmdDefKinsoku(ScriptContext& sc, const CommandRow&) {
   sc.skipWord();
-  sc.rt.textRules.setLineEnd(sc.readArgument());
+  sc.rt.media.textRules.setLineEnd(sc.readArgument());
   return 1;
 }
 

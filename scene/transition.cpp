@@ -8,7 +8,7 @@
 #include "engine/script_context.h"
 #include "scene/effect_wait.h"
 #include "scene/picture_layers.h"
-#include "scene/scene_slots.h"
+#include "media/gfx/layer_slots.h"
 
 namespace ml {
 namespace {
@@ -27,7 +27,7 @@ struct SlotSet {
 };
 
 Sprite* layerAt(Runtime& rt, int slot) {
-  return isLayerSlot(slot) ? &rt.layers[static_cast<std::size_t>(slot)] : nullptr;
+  return isLayerSlot(slot) ? &rt.scene.layers[static_cast<std::size_t>(slot)] : nullptr;
 }
 
 // The background leads with fade levels; sprites on their own fade by alpha.
@@ -49,7 +49,7 @@ bool fadeOut(ScriptContext& sc, const SlotSet& slots, bool alpha, int divisor) {
   do {
     if (!poll(sc)) return false;
     if (effectStopped(sc)) break;
-    for (int s : slots) setLevel(rt.layers[s], alpha, v);
+    for (int s : slots) setLevel(rt.scene.layers[s], alpha, v);
     if (!redraw(sc)) return false;
     v -= dividedStep(rt, divisor);
   } while (v > 0);
@@ -65,7 +65,7 @@ bool fadeIn(ScriptContext& sc, const SlotSet& slots, int s1, bool quarterSpeed, 
     if (!poll(sc)) return false;
     if (effectStopped(sc)) break;
     for (int s : slots) {
-      Sprite& layer = rt.layers[s];
+      Sprite& layer = rt.scene.layers[s];
       if (alpha) {
         layer.setAlpha(v);
       } else {
@@ -77,7 +77,7 @@ bool fadeIn(ScriptContext& sc, const SlotSet& slots, int s1, bool quarterSpeed, 
     if (!redraw(sc)) return false;
     v += quarterSpeed ? std::max(1, transitionStep(rt) / 4) : dividedStep(rt, divisor);
   } while (v < 256);
-  for (int s : slots) setLevel(rt.layers[s], alpha, 255);
+  for (int s : slots) setLevel(rt.scene.layers[s], alpha, 255);
   if (!poll(sc)) return false;
   return redraw(sc);
 }
@@ -131,11 +131,11 @@ bool crossFade(ScriptContext& sc, const SlotSet& slots, int s1, int s2, int s3, 
     // The background stays fully drawn below while the old one above it fades away.
     if (incoming && s1 != kBackgroundSlot) incoming->setAlpha(v);
     if (outgoing) outgoing->setAlpha(255 - v);
-    for (int s : others) rt.layers[s].setAlpha(v);
+    for (int s : others) rt.scene.layers[s].setAlpha(v);
     if (!redraw(sc)) return false;
     v += transitionStep(rt);
   } while (v < 256);
-  for (int s : slots) rt.layers[s].setAlpha(255);
+  for (int s : slots) rt.scene.layers[s].setAlpha(255);
   if (incoming) incoming->setAlphaFlag(hadAlpha);
   if (outgoing) releaseLayer(rt, s1 + 1);
   if (!poll(sc)) return false;
@@ -185,7 +185,7 @@ bool runTransition(ScriptContext& sc, Transition t, std::string_view name, int s
     case Transition::Out:
       return fadeOut(sc, slots, alpha, divisor);
     case Transition::Stop:
-      for (int s : slots) setLevel(rt.layers[s], alpha, 0);
+      for (int s : slots) setLevel(rt.scene.layers[s], alpha, 0);
       return redraw(sc);
     case Transition::In:
     case Transition::In2:

@@ -2,7 +2,7 @@
 // the scene layers driven from the script.
 #include <string>
 
-#include "engine/command_handlers.h"
+#include "scene/scene_commands.h"
 #include "engine/command_table.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
@@ -10,7 +10,7 @@
 #include "scene/compose_scene.h"
 #include "scene/effect_wait.h"
 #include "scene/picture_layers.h"
-#include "scene/scene_slots.h"
+#include "media/gfx/layer_slots.h"
 #include "scene/transition.h"
 
 namespace ml {
@@ -81,7 +81,7 @@ std::uint8_t cmdMosaic(ScriptContext& sc, const CommandRow&) {
     return 1;
   }
   if (!isLayerSlot(slot)) return 1;
-  Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
+  Sprite& layer = sc.rt.scene.layers[static_cast<std::size_t>(slot)];
   bool stopped = false;
   int final = 0;
   if (outIn) {
@@ -107,7 +107,7 @@ std::uint8_t cmdZoom(ScriptContext& sc, const CommandRow&) {
     return 1;
   }
   // The zoom enlarges the frame as it stands; nothing is composed meanwhile.
-  BackBuffer& bb = sc.rt.backBuffer;
+  BackBuffer& bb = sc.rt.scene.backBuffer;
   for (int v = out ? 0 : 255; out ? v <= 255 : v >= 0; v += (out ? 1 : -1) * transitionStep(sc.rt)) {
     if (!poll(sc)) return 0;
     if (effectStopped(sc)) break;
@@ -131,7 +131,7 @@ std::uint8_t cmdRotate(ScriptContext& sc, const CommandRow&) {
     return 1;
   }
   if (!isLayerSlot(slot)) return 1;
-  Sprite& layer = sc.rt.layers[static_cast<std::size_t>(slot)];
+  Sprite& layer = sc.rt.scene.layers[static_cast<std::size_t>(slot)];
   if (set) {
     layer.setRotation(angle % 360);
     return 1;

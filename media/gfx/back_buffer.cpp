@@ -5,6 +5,7 @@
 
 #include "media/media_context.h"
 #include "media/gfx/pixel_ops.h"
+#include "media/gfx/layer_slots.h"
 #include "media/gfx/sprite.h"
 #include "platform/reporter.h"
 #include "platform/text_encoding.h"
@@ -30,7 +31,7 @@ void BackBuffer::setSolidFill(bool on, int red, int green, int blue) {
 
 void BackBuffer::setHold(int level) { hold_ = std::clamp(level, 0, 255); }
 
-bool BackBuffer::compose(std::vector<Sprite>& layers, const PixelOps& ops, const SceneShade& shade) {
+bool BackBuffer::compose(std::span<Sprite> layers, const PixelOps& ops, const SceneShade& shade) {
   std::uint32_t* p = surface_.pixels(0);
   if (!p) return false;
   if (solidFill_) {
@@ -40,7 +41,7 @@ bool BackBuffer::compose(std::vector<Sprite>& layers, const PixelOps& ops, const
   if (hold_ >= 1) return true;
 
   const int count = static_cast<int>(layers.size());
-  const int sceneEnd = std::min(count, kSceneSlots);
+  const int sceneEnd = std::min(count, kSceneLayerEnd);
   // The first sprite that draws decides whether the clear can be left out: when it
   // overwrites every pixel regardless of what lies below, clearing changes nothing.
   bool covered = false;

@@ -5,7 +5,7 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <span>
 
 #include "media/gfx/surface.h"
 #include "platform/platform.h"
@@ -34,7 +34,6 @@ class BackBuffer {
   static constexpr int kWidth = 800;
   static constexpr int kHeight = 600;
   // Slots 0-29 are the scene (shaded), 30 and above the interface.
-  static constexpr int kSceneSlots = 30;
 
   explicit BackBuffer(const MediaContext& media);
 
@@ -69,8 +68,8 @@ class BackBuffer {
   // letterbox, the darkening, slots 30 and above. The darkening is applied with the
   // portable pixel set as well as with the fast one. False when the frame was never
   // created.
-  bool compose(std::vector<Sprite>& layers, const PixelOps& ops, const SceneShade& shade);
-  bool compose(std::vector<Sprite>& layers, const PixelOps& ops) {
+  bool compose(std::span<Sprite> layers, const PixelOps& ops, const SceneShade& shade);
+  bool compose(std::span<Sprite> layers, const PixelOps& ops) {
     return compose(layers, ops, SceneShade{});
   }
 

@@ -1,4 +1,4 @@
-#include "app/game_archives.h"
+#include "engine/game_archives.h"
 #include "platform/posix/optical_drives.h"
 
 #include <gtest/gtest.h>
@@ -61,14 +61,14 @@ TEST_F(GameArchivesTest, OpensAllThreeWithTheirOverrides) {
   writeAll();
   EXPECT_EQ(openGameArchives(rt), ArchiveStartup::Continue);
   EXPECT_TRUE(platform.boxes.empty());
-  EXPECT_EQ(read(rt.scriptArchive, "scr\\open.scr"), "main");
-  EXPECT_EQ(read(rt.scriptArchive, "scr\\b.scr"), "patch-b");
-  EXPECT_EQ(read(rt.pictureArchive, "cg\\bg.psd"), "pic");
-  EXPECT_EQ(read(rt.pictureArchive, "cg\\ev.psd"), "patch-pic");
-  EXPECT_EQ(read(rt.soundArchive, "wav\\m.wav"), "music");
-  EXPECT_EQ(read(rt.soundArchive, "wav\\s.wav"), "se3");
+  EXPECT_EQ(read(rt.media.scriptArchive, "scr\\open.scr"), "main");
+  EXPECT_EQ(read(rt.media.scriptArchive, "scr\\b.scr"), "patch-b");
+  EXPECT_EQ(read(rt.media.pictureArchive, "cg\\bg.psd"), "pic");
+  EXPECT_EQ(read(rt.media.pictureArchive, "cg\\ev.psd"), "patch-pic");
+  EXPECT_EQ(read(rt.media.soundArchive, "wav\\m.wav"), "music");
+  EXPECT_EQ(read(rt.media.soundArchive, "wav\\s.wav"), "se3");
   // "arc3.wav" replaces "arc2.wav" as the override.
-  EXPECT_EQ(read(rt.soundArchive, "wav\\v.wav"), "voice");
+  EXPECT_EQ(read(rt.media.soundArchive, "wav\\v.wav"), "voice");
 }
 
 TEST_F(GameArchivesTest, MissingScriptAndPictureArchivesAreReportedButNotFatal) {
@@ -83,7 +83,7 @@ TEST_F(GameArchivesTest, MissingScriptAndPictureArchivesAreReportedButNotFatal) 
   EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Error);
   EXPECT_EQ(platform.boxes[1].text, unreadable("cg.dat"));
   // The override alone still serves its pictures.
-  EXPECT_EQ(read(rt.pictureArchive, "cg\\ev.psd"), "patch-pic");
+  EXPECT_EQ(read(rt.media.pictureArchive, "cg\\ev.psd"), "patch-pic");
 }
 
 TEST_F(GameArchivesTest, MissingSoundsComeFromTheChosenDisc) {
@@ -100,8 +100,8 @@ TEST_F(GameArchivesTest, MissingSoundsComeFromTheChosenDisc) {
   EXPECT_EQ(openGameArchives(rt, chooser), ArchiveStartup::Continue);
   EXPECT_EQ(asked, 1);
   EXPECT_TRUE(platform.boxes.empty());
-  EXPECT_EQ(read(rt.soundArchive, "m.wav"), "disc-music");  // arc3.wav replaced the disc's arc2
-  EXPECT_EQ(read(rt.soundArchive, "s.wav"), "se3");
+  EXPECT_EQ(read(rt.media.soundArchive, "m.wav"), "disc-music");  // arc3.wav replaced the disc's arc2
+  EXPECT_EQ(read(rt.media.soundArchive, "s.wav"), "se3");
 }
 
 TEST_F(GameArchivesTest, NoSoundsAnywhereStopsStartUp) {
@@ -133,7 +133,7 @@ TEST_F(GameArchivesTest, WithoutAnyDiscDriveTheMissingSoundArchiveIsOnlyReported
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].text, unreadable("wav.dat"));
   // arc3.wav still serves its sounds.
-  EXPECT_EQ(read(rt.soundArchive, "s.wav"), "se3");
+  EXPECT_EQ(read(rt.media.soundArchive, "s.wav"), "se3");
 }
 
 TEST(OpticalDrivesTest, OnlyDiscFileSystemsCount) {
@@ -151,21 +151,21 @@ TEST_F(GameArchivesTest, DebugModeReportsNothingAndSkipsTheDiscAndArc2Wav) {
   writeAll();
   std::filesystem::remove(dir / "scr.dat");
   std::filesystem::remove(dir / "SCR.DAT");
-  rt.debugMode = true;
+  rt.story.debugMode = true;
   int asked = 0;
   EXPECT_EQ(openGameArchives(rt, [&](Runtime&) { ++asked; return std::optional<std::string>(); }),
             ArchiveStartup::Continue);
   EXPECT_EQ(asked, 0);
   EXPECT_TRUE(platform.boxes.empty());
-  EXPECT_EQ(read(rt.scriptArchive, "b.scr"), "patch-b");
-  EXPECT_EQ(read(rt.soundArchive, "s.wav"), "se3");
+  EXPECT_EQ(read(rt.media.scriptArchive, "b.scr"), "patch-b");
+  EXPECT_EQ(read(rt.media.soundArchive, "s.wav"), "se3");
 
   std::filesystem::remove(dir / "wav.dat");
   Runtime rt2(platform, platform, dir.path());
-  rt2.debugMode = true;
+  rt2.story.debugMode = true;
   EXPECT_EQ(openGameArchives(rt2), ArchiveStartup::Continue);
   EXPECT_TRUE(platform.boxes.empty());
-  EXPECT_EQ(read(rt2.soundArchive, "s.wav"), "se3");
+  EXPECT_EQ(read(rt2.media.soundArchive, "s.wav"), "se3");
 }
 
 }  // namespace

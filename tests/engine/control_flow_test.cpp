@@ -128,8 +128,8 @@ TEST_F(ControlFlowTest, TitleResetsEngineSettingsAndReloadsTheOpeningScript) {
   state().flags[2039] = 10;
   state().readTrackingOff() = 1;
   state().flags[2044] = 4;
-  rt->switches.autoMode = true;
-  rt->switches.skipMode = true;
+  rt->story.switches.autoMode = true;
+  rt->story.switches.skipMode = true;
   load("title F7=1\r\n");
   run();
   EXPECT_EQ(state().flags[2043], 0);
@@ -138,8 +138,8 @@ TEST_F(ControlFlowTest, TitleResetsEngineSettingsAndReloadsTheOpeningScript) {
   EXPECT_EQ(state().flags[2039], 0);
   EXPECT_EQ(state().readTrackingOff(), 0);
   EXPECT_EQ(state().flags[2044], 4);
-  EXPECT_FALSE(rt->switches.autoMode);
-  EXPECT_FALSE(rt->switches.skipMode);
+  EXPECT_FALSE(rt->story.switches.autoMode);
+  EXPECT_FALSE(rt->story.switches.skipMode);
   EXPECT_EQ(state().flags[6], 1);
   EXPECT_EQ(state().flags[7], 0);
   EXPECT_STREQ(sc().scriptPath, "scr\\open.scr");
@@ -198,17 +198,17 @@ TEST_F(ControlFlowTest, WaitEndsOnSkipInputsButSleepDoesNot) {
   // when clicks cancel effects.
   std::uint32_t clickAt = 200;
   platform.setMessageHook([this, &clickAt](HeadlessPlatform& p, InputSink*) {
-    if (p.ticks() == clickAt) rt->input.press(InputDecide);
+    if (p.ticks() == clickAt) rt->story.input.press(InputDecide);
   });
-  rt->switches.autoMode = true;
+  rt->story.switches.autoMode = true;
   load("wait 1\r\n");
   std::uint32_t start = platform.ticks();
   sc().step();
   EXPECT_EQ(platform.ticks() - start, 1000u);
-  EXPECT_FALSE(rt->input.isPressed(InputDecide));  // consumed by the click check
-  EXPECT_FALSE(rt->switches.autoMode);
+  EXPECT_FALSE(rt->story.input.isPressed(InputDecide));  // consumed by the click check
+  EXPECT_FALSE(rt->story.switches.autoMode);
 
-  rt->settings.effect.clickCancel = true;
+  rt->media.settings.effect.clickCancel = true;
   clickAt = platform.ticks() + 200;
   load("wait 1\r\n");
   start = platform.ticks();
@@ -217,7 +217,7 @@ TEST_F(ControlFlowTest, WaitEndsOnSkipInputsButSleepDoesNot) {
 
   // sleep ignores skip mode and Ctrl.
   platform.setMessageHook(nullptr);
-  rt->switches.skipMode = true;
+  rt->story.switches.skipMode = true;
   platform.setCtrlHeld(true);
   load("sleep 1\r\n");
   start = platform.ticks();
@@ -234,19 +234,19 @@ TEST_F(ControlFlowTest, WaitEndsOnSkipInputsButSleepDoesNot) {
   sc().step();
   EXPECT_EQ(platform.ticks() - start, 0u);
 
-  rt->switches.skipMode = false;
-  rt->switches.autoMode = true;
+  rt->story.switches.skipMode = false;
+  rt->story.switches.autoMode = true;
   load("wait 1\r\n");
   sc().step();
   EXPECT_EQ(platform.ticks() - start, 1000u);  // auto mode alone does not cut it
-  rt->settings.skip.effect = true;
+  rt->media.settings.skip.effect = true;
   load("wait 1\r\n");
   sc().step();
   EXPECT_EQ(platform.ticks() - start, 1000u);
 }
 
 TEST_F(ControlFlowTest, WaitHonoursWaitCancelAndFastForward) {
-  rt->settings.effect.waitCancel = true;
+  rt->media.settings.effect.waitCancel = true;
   load("wait 5 sleep 1\r\n");
   std::uint32_t start = platform.ticks();
   sc().step();
@@ -254,7 +254,7 @@ TEST_F(ControlFlowTest, WaitHonoursWaitCancelAndFastForward) {
   sc().step();
   EXPECT_EQ(platform.ticks() - start, 1000u);  // sleep is not cancelled
 
-  rt->settings.effect.waitCancel = false;
+  rt->media.settings.effect.waitCancel = false;
   load("wait 5 sleep 1\r\n");
   sc().fastForward = true;
   start = platform.ticks();
@@ -268,16 +268,16 @@ TEST_F(ControlFlowTest, WaitHonoursWaitCancelAndFastForward) {
 
 TEST_F(ControlFlowTest, WaitEndsOnQuitAndTitleRequests) {
   platform.setMessageHook([this](HeadlessPlatform& p, InputSink*) {
-    if (p.ticks() >= 300) rt->window.titleRequested = true;
+    if (p.ticks() >= 300) rt->requests().titleRequested = true;
   });
   load("wait 2\r\n");
   std::uint32_t start = platform.ticks();
   EXPECT_EQ(sc().step(), 1);
   EXPECT_EQ(platform.ticks() - start, 300u);
 
-  rt->window.titleRequested = false;
+  rt->requests().titleRequested = false;
   platform.setMessageHook([this](HeadlessPlatform& p, InputSink*) {
-    if (p.ticks() >= 700) rt->window.quitRequested = true;
+    if (p.ticks() >= 700) rt->requests().quitRequested = true;
   });
   load("sleep 2\r\n");
   EXPECT_EQ(sc().step(), 0);
@@ -287,11 +287,11 @@ TEST_F(ControlFlowTest, WaitEndsOnQuitAndTitleRequests) {
 }
 
 TEST_F(ControlFlowTest, BreakStopsModesAndReports) {
-  rt->switches.autoMode = true;
+  rt->story.switches.autoMode = true;
   sc().fastForward = true;
   load("break F1=1\r\n");
   run();
-  EXPECT_FALSE(rt->switches.autoMode);
+  EXPECT_FALSE(rt->story.switches.autoMode);
   EXPECT_FALSE(sc().fastForward);
   ASSERT_EQ(errors().size(), 1u);
   EXPECT_EQ(u(errors()[0].message), "break コマンドにより停止しました");
@@ -302,7 +302,7 @@ TEST_F(ControlFlowTest, NameCheckComparesTheGivenName) {
   load("name_check\r\n");
   run();
   EXPECT_EQ(state().var('V'), 1);
-  rt->settings.user.name = utf8ToSjis("ヨルクス");
+  rt->media.settings.user.name = utf8ToSjis("ヨルクス");
   load("name_check\r\n");
   run();
   EXPECT_EQ(state().var('V'), 0);

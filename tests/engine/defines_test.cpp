@@ -46,11 +46,11 @@ TEST_F(DefineCommandsTest, FullTableIsReported) {
   run(5000);
   ASSERT_EQ(errors().size(), 1u);
   EXPECT_EQ(u(errors()[0].message), "これ以上登録できない");
-  EXPECT_EQ(rt->defines.count(), 1000u);
+  EXPECT_EQ(rt->story.defines.count(), 1000u);
 }
 
 TEST_F(DefineCommandsTest, RandomDrawsFromTheSharedGenerator) {
-  rt->random.seed(777);
+  rt->story.random.seed(777);
   Random expected;
   expected.seed(777);
   load("random 10\r\nA=R\r\nrandom 0\r\nrandom F1\r\n");
@@ -62,7 +62,7 @@ TEST_F(DefineCommandsTest, RandomDrawsFromTheSharedGenerator) {
   sc().step();  // F1 is 0 too
   EXPECT_EQ(state().var('R'), 0);
   // random 0 draws nothing: the next number is the one after the first draw.
-  EXPECT_EQ(rt->random.next31(), expected.next31());
+  EXPECT_EQ(rt->story.random.next31(), expected.next31());
 }
 
 TEST_F(DefineCommandsTest, ParamCalcOrdersByWeightedScore) {

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "engine/runtime.h"
+#include "scene/scene_services.h"
 #include "engine/script_context.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/reporter.h"
@@ -31,8 +32,9 @@ class EngineTest : public ::testing::Test {
     std::filesystem::create_directories(dir_ / "scr");
     platform.setQuiet(true);
     rt = std::make_unique<Runtime>(platform, reporter, dir_.string());
+    installScene(*rt);
     // Start-up makes the frame every presentation composes into.
-    ASSERT_TRUE(rt->backBuffer.create());
+    ASSERT_TRUE(rt->scene.backBuffer.create());
   }
   void TearDown() override {
     rt.reset();
@@ -53,7 +55,7 @@ class EngineTest : public ::testing::Test {
   // Writes and loads a script into the game's interpreter.
   ScriptContext& load(const std::string& utf8, const std::string& name = "test") {
     writeScript(name, utf8);
-    EXPECT_TRUE(sc().load("scr\\" + name + ".scr", rt->state, true));
+    EXPECT_TRUE(sc().load("scr\\" + name + ".scr", rt->story.state, true));
     return sc();
   }
   // Runs steps until one answers 0 or the end of the script is reported; returns the
@@ -61,15 +63,15 @@ class EngineTest : public ::testing::Test {
   int run(int maxSteps = 1000) {
     int r = 1;
     for (int i = 0; i < maxSteps; ++i) {
-      bool armed = rt->switches.endReportArmed;
+      bool armed = rt->story.switches.endReportArmed;
       r = sc().step();
-      if (r == 0 || (armed && !rt->switches.endReportArmed)) break;
+      if (r == 0 || (armed && !rt->story.switches.endReportArmed)) break;
     }
     return r;
   }
 
-  ScriptContext& sc() { return *rt->script; }
-  GameState& state() { return rt->state; }
+  ScriptContext& sc() { return *rt->story.script; }
+  GameState& state() { return rt->story.state; }
 
   // Messages of the reports made so far, in UTF-8.
   std::vector<std::string> messages() const {

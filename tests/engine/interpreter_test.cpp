@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/command_table.h"
+#include "scene/command_table.h"
 #include "engine_fixture.h"
 #include "tools/common/psd_writer.h"
 
@@ -85,7 +85,7 @@ TEST_F(InterpreterTest, StrayNulByteDoesNotEndTheScript) {
 }
 
 TEST_F(InterpreterTest, DebugCaptionFollowsEveryStep) {
-  rt->debugMode = true;
+  rt->story.debugMode = true;
   std::strcpy(state().scriptName, "test");
   load("F1=1\r\nF2=2\r\n");
   sc().step();

@@ -134,17 +134,17 @@ TEST_F(ScriptReaderTest, VoiceCommandsAreRegisteredInFileOrder) {
   // inside a comment or inside a word are not counted either.
   auto& s = load("vo a\r\n vo b\r\n;vo c\r\nxvo d\r\nvo2 e\r\nvol f\r\n\tvo g\r\nあvo h\r\n");
   const char* path = s.scriptPath;
-  EXPECT_EQ(rt->readStatus.count(path), 2);
+  EXPECT_EQ(rt->media.readStatus.count(path), 2);
   std::string t(s.text.begin(), s.text.end());
-  EXPECT_EQ(rt->readStatus.positionOf(path, 0), static_cast<int>(t.find("vo b")));
-  EXPECT_EQ(rt->readStatus.positionOf(path, 1), static_cast<int>(t.find("vo g")));
-  EXPECT_EQ(rt->readStatus.ordinalAt(path, static_cast<int>(t.find("vo g"))), 1);
+  EXPECT_EQ(rt->media.readStatus.positionOf(path, 0), static_cast<int>(t.find("vo b")));
+  EXPECT_EQ(rt->media.readStatus.positionOf(path, 1), static_cast<int>(t.find("vo g")));
+  EXPECT_EQ(rt->media.readStatus.ordinalAt(path, static_cast<int>(t.find("vo g"))), 1);
 }
 
 TEST_F(ScriptReaderTest, ReadTrackingOffSkipsRegistration) {
   state().readTrackingOff() = 1;
   auto& s = load("\r\nvo a\r\n");
-  EXPECT_EQ(rt->readStatus.entryCount(), 0);
+  EXPECT_EQ(rt->media.readStatus.entryCount(), 0);
   EXPECT_EQ(s.size, 9);
 }
 
@@ -182,15 +182,15 @@ TEST_F(ScriptReaderTest, FileExistsLooksForLooseFilesAndReportsMissingOnes) {
 }
 
 TEST(LeadByteTest, RangesIncludeA0AndHalfWidthKana) {
-  EXPECT_FALSE(isLeadByte(0x80));
-  EXPECT_TRUE(isLeadByte(0x81));
-  EXPECT_TRUE(isLeadByte(0xA0));
-  EXPECT_FALSE(isLeadByte(0xA1));
-  EXPECT_FALSE(isLeadByte(0xBF));
-  EXPECT_TRUE(isLeadByte(0xC0));
-  EXPECT_TRUE(isLeadByte(0xDF));
-  EXPECT_TRUE(isLeadByte(0xFC));
-  EXPECT_FALSE(isLeadByte(0xFD));
+  EXPECT_FALSE(sjis::isLead(0x80));
+  EXPECT_TRUE(sjis::isLead(0x81));
+  EXPECT_TRUE(sjis::isLead(0xA0));
+  EXPECT_FALSE(sjis::isLead(0xA1));
+  EXPECT_FALSE(sjis::isLead(0xBF));
+  EXPECT_TRUE(sjis::isLead(0xC0));
+  EXPECT_TRUE(sjis::isLead(0xDF));
+  EXPECT_TRUE(sjis::isLead(0xFC));
+  EXPECT_FALSE(sjis::isLead(0xFD));
 }
 
 }  // namespace

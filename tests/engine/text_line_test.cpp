@@ -21,7 +21,7 @@ TEST_F(TextLineTest, LinesGatherIntoOnePageWithAutoReturnOff) {
 TEST_F(TextLineTest, EachLineIsAPageWithAutoReturnOn) {
   load("一行目\r\n二行目\r\n");
   sc().fastForward = true;  // pages end without waiting for the player
-  rt->settings.skipSelect.unread = false;  // (an unread page would end the jump)
+  rt->media.settings.skipSelect.unread = false;  // (an unread page would end the jump)
   sc().step();
   EXPECT_EQ(page(sc()), "一行目\n");
   EXPECT_TRUE(sc().newPage);  // the page ended; the next line starts a new one

@@ -14,9 +14,10 @@
 
 #include <unistd.h>
 
-#include "engine/page_display.h"
+#include "scene/page_display.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
+#include "scene/scene_services.h"
 #include "engine/script_context.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/reporter.h"
@@ -30,21 +31,21 @@ namespace ml::test {
 class RuntimeInput : public InputSink {
  public:
   explicit RuntimeInput(Runtime& rt) : rt_(rt) {}
-  void keyDown(const KeyEvent& e) override { rt_.input.press(bit(e.key)); }
-  void keyUp(const KeyEvent& e) override { rt_.input.release(bit(e.key)); }
+  void keyDown(const KeyEvent& e) override { rt_.story.input.press(bit(e.key)); }
+  void keyUp(const KeyEvent& e) override { rt_.story.input.release(bit(e.key)); }
   void mouseMove(int x, int y) override {
-    rt_.window.mouseX = x;
-    rt_.window.mouseY = y;
+    rt_.story.input.mouseX = x;
+    rt_.story.input.mouseY = y;
   }
   void mouseButton(MouseButton b, bool down) override {
     if (b != MouseButton::Left) return;
     if (down)
-      rt_.input.press(InputDecide);
+      rt_.story.input.press(InputDecide);
     else
-      rt_.input.release(InputDecide);
+      rt_.story.input.release(InputDecide);
   }
-  void wheel(int steps) override { rt_.input.press(steps > 0 ? InputLogBack : InputLogForward); }
-  void closeRequested() override { rt_.window.quitRequested = true; }
+  void wheel(int steps) override { rt_.story.input.press(steps > 0 ? InputLogBack : InputLogForward); }
+  void closeRequested() override { rt_.requests().quitRequested = true; }
   void activationChanged(bool) override {}
 
  private:
@@ -85,11 +86,12 @@ class MessageTest : public ::testing::Test {
     platform.setInputSink(nullptr);
     input.reset();
     rt = std::make_unique<Runtime>(platform, reporter, dir_.string());
-    ASSERT_TRUE(rt->backBuffer.create());
-    rt->state.flags[2034] = 0;  // no scene darkening
+    installScene(*rt);
+    ASSERT_TRUE(rt->scene.backBuffer.create());
+    rt->story.state.flags[2034] = 0;  // no scene darkening
     // A window snapshot for partial repaints to restore from, as the scene keeps one.
-    ASSERT_TRUE(rt->layers[3].makeBox(800, 600));
-    rt->layers[3].setVisible(false);
+    ASSERT_TRUE(rt->scene.layers[3].makeBox(800, 600));
+    rt->scene.layers[3].setVisible(false);
     input = std::make_unique<RuntimeInput>(*rt);
     platform.setInputSink(input.get());
     platform.setMessageHook([this](HeadlessPlatform&, InputSink*) {
@@ -135,7 +137,7 @@ class MessageTest : public ::testing::Test {
   }
   ScriptContext& load(const std::string& utf8, const std::string& name = "test") {
     writeScript(utf8, name);
-    EXPECT_TRUE(sc().load("scr\\" + name + ".scr", rt->state, true));
+    EXPECT_TRUE(sc().load("scr\\" + name + ".scr", rt->story.state, true));
     return sc();
   }
 
@@ -150,7 +152,7 @@ class MessageTest : public ::testing::Test {
     ScriptContext& s = sc();
     s.peekWord(s.word, ScriptContext::kWordCapacity);
     if (std::string(s.word) == "vo")
-      s.state->voiceIndex = s.state->readTrackingOff() ? 0 : rt->readStatus.ordinalAt(s.scriptPath, s.pos);
+      s.state->voiceIndex = s.state->readTrackingOff() ? 0 : rt->media.readStatus.ordinalAt(s.scriptPath, s.pos);
     return s.step();
   }
 
@@ -158,9 +160,9 @@ class MessageTest : public ::testing::Test {
   int run(int maxSteps = 1000) {
     int r = 1;
     for (int i = 0; i < maxSteps; ++i) {
-      const bool armed = rt->switches.endReportArmed;
+      const bool armed = rt->story.switches.endReportArmed;
       r = step();
-      if (r == 0 || (armed && !rt->switches.endReportArmed)) break;
+      if (r == 0 || (armed && !rt->story.switches.endReportArmed)) break;
     }
     return r;
   }
@@ -185,8 +187,8 @@ class MessageTest : public ::testing::Test {
 
   // Composes the frame from the layer slots as the window would show it.
   const std::uint32_t* compose() {
-    EXPECT_TRUE(rt->backBuffer.compose(rt->layers, *rt->pixels));
-    return rt->backBuffer.surface().pixels(0);
+    EXPECT_TRUE(rt->scene.backBuffer.compose(rt->scene.layers, *rt->media.pixels));
+    return rt->scene.backBuffer.surface().pixels(0);
   }
   // Brightest colour channel inside a rectangle of the composed frame.
   int brightest(const std::uint32_t* frame, int x, int y, int w, int h) const {
@@ -199,9 +201,9 @@ class MessageTest : public ::testing::Test {
     return best;
   }
 
-  Sprite& layer(int slot) { return rt->layers[static_cast<std::size_t>(slot)]; }
-  ScriptContext& sc() { return *rt->script; }
-  GameState& state() { return rt->state; }
+  Sprite& layer(int slot) { return rt->scene.layers[static_cast<std::size_t>(slot)]; }
+  ScriptContext& sc() { return *rt->story.script; }
+  GameState& state() { return rt->story.state; }
   std::vector<std::string> messages() const {
     std::vector<std::string> out;
     for (const auto& e : reporter.entries)

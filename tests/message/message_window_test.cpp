@@ -9,7 +9,7 @@ namespace {
 using MessageWindowTest = MessageTest;
 
 TEST_F(MessageWindowTest, WindowCommandRecordsTheGeometryAndLoadsItsParts) {
-  rt->settings.window.alpha = 100;
+  rt->media.settings.window.alpha = 100;
   load("window 0 10 400 7 8 20 30 18 3 win 5 6\r\n");
   step();
   const GameState& st = state();
@@ -24,7 +24,7 @@ TEST_F(MessageWindowTest, WindowCommandRecordsTheGeometryAndLoadsItsParts) {
   EXPECT_EQ(st.windowPictureOffsetX, 5);
   EXPECT_EQ(st.windowPictureOffsetY, 6);
   EXPECT_STREQ(st.windowPicture, "win");
-  EXPECT_TRUE(rt->switches.messageWindowActive);
+  EXPECT_TRUE(rt->story.switches.messageWindowActive);
   EXPECT_EQ(layer(kWindowPictureSlot).name(), "cg\\win.psd");
   EXPECT_EQ(layer(kWindowPictureSlot).x(), 15);
   EXPECT_EQ(layer(kWindowPictureSlot).y(), 406);
@@ -49,7 +49,7 @@ TEST_F(MessageWindowTest, BadWindowKindsAndMissingPicturesAreReported) {
   ASSERT_EQ(messages().size(), 2u);
   EXPECT_EQ(messages()[1], "ファイルが存在しない");
   EXPECT_EQ(reporter.entries[1].detail, "cg\\nope.psd");
-  EXPECT_TRUE(rt->switches.messageWindowActive);  // active, without a picture
+  EXPECT_TRUE(rt->story.switches.messageWindowActive);  // active, without a picture
   EXPECT_TRUE(layer(kWindowPictureSlot).empty());
   EXPECT_EQ(state().windowColumns, 20);
 }
@@ -60,12 +60,12 @@ TEST_F(MessageWindowTest, PageTextUsesTheWindowAndTheTextSize) {
   run(3);
   EXPECT_EQ(state().textSizeCode(), 1);
   EXPECT_EQ(pageTextSize(state().textSizeCode()), 36);
-  EXPECT_EQ(rt->messageFonts.large->height(), 36);
+  EXPECT_EQ(rt->scene.messageFonts.large->height(), 36);
   run(2);
   // moji 3 is not one of the large sizes: 24 pixels.
   EXPECT_EQ(state().textSizeCode(), 2);
   EXPECT_EQ(pageTextSize(state().textSizeCode()), 24);
-  EXPECT_EQ(rt->messageFonts.large->height(), 24);
+  EXPECT_EQ(rt->scene.messageFonts.large->height(), 24);
   // A return to the title resets it.
   resetTextSize(*rt);
   EXPECT_EQ(state().textSizeCode(), 0);
@@ -113,7 +113,7 @@ TEST_F(MessageWindowTest, WrappedPageHangsPunctuationAndIndentsAfterABracket) {
   load("def_indent （\r\ndef_kinsoku 。\r\n" + windowLine(5, 4) + "「あいうえおかき」\r\n", "rules");
   run();
   EXPECT_TRUE(checked);
-  EXPECT_EQ(rt->textRules.openingBrackets(), SJ("（"));
+  EXPECT_EQ(rt->media.textRules.openingBrackets(), SJ("（"));
 }
 
 TEST_F(MessageWindowTest, KeyWaitIconFollowsTheTextOrStandsAtTheFixedPoint) {
@@ -146,7 +146,7 @@ TEST_F(MessageWindowTest, KeyWaitIconFollowsTheTextOrStandsAtTheFixedPoint) {
   ASSERT_FALSE(positions.empty());
   EXPECT_EQ(positions.front(), std::make_pair(20 + 96, 470 + 28));  // after the second line
 
-  rt->settings.message.retPosi = 1;
+  rt->media.settings.message.retPosi = 1;
   positions.clear();
   setInput("wait 100\nclick\n");
   load(windowLine() + "何でも\r\n", "fixed");
@@ -213,7 +213,7 @@ TEST_F(MessageWindowTest, SpeakerNameIsCentredOnThePlateForOnePage) {
 
   // A plate without a picture shows only the name, measured with the player's name in
   // place of the placeholder.
-  rt->textRules.setGivenName(SJ("アキラ"));
+  rt->media.textRules.setGivenName(SJ("アキラ"));
   nameText.clear();
   onPoll = [&] {
     if (!sc().waitingForClick || !nameText.empty()) return;
@@ -248,13 +248,13 @@ TEST_F(MessageWindowTest, WindowOffAndOnRememberWhatWasVisible) {
   layer(45).setVisible(false);
   step();
   EXPECT_EQ(state().windowHidden(), 1);
-  EXPECT_FALSE(rt->switches.messageWindowActive);
+  EXPECT_FALSE(rt->story.switches.messageWindowActive);
   EXPECT_FALSE(layer(kWindowPictureSlot).visible());
   EXPECT_FALSE(layer(kWindowFrameSlot).visible());
   step();  // hiding twice keeps what the first hide remembered
   step();
   EXPECT_EQ(state().windowHidden(), 0);
-  EXPECT_TRUE(rt->switches.messageWindowActive);
+  EXPECT_TRUE(rt->story.switches.messageWindowActive);
   EXPECT_TRUE(layer(kWindowPictureSlot).visible());
   EXPECT_TRUE(layer(kWindowFrameSlot).visible());
   EXPECT_FALSE(layer(45).visible());
@@ -268,7 +268,7 @@ TEST_F(MessageWindowTest, WindowOffAndOnRememberWhatWasVisible) {
   reloadMessageWindow(sc());
   EXPECT_EQ(layer(kWindowPictureSlot).name(), "cg\\win.psd");
   EXPECT_FALSE(layer(kWindowPictureSlot).visible());
-  EXPECT_FALSE(rt->switches.messageWindowActive);
+  EXPECT_FALSE(rt->story.switches.messageWindowActive);
   windowOn(sc());
   EXPECT_TRUE(layer(kWindowPictureSlot).visible());
 }
@@ -285,7 +285,7 @@ TEST_F(MessageWindowTest, EscapeHidesTheWindowAndTheNextClickOnlyShowsItAgain) {
   layer(140).makeBox(10, 10);  // a choice on screen
   bool hiddenSeen = false;
   onPoll = [&] {
-    if (sc().waitingForClick && !rt->switches.messageWindowActive)
+    if (sc().waitingForClick && !rt->story.switches.messageWindowActive)
       hiddenSeen = !layer(kMessageTextSlot).visible() && !layer(140).visible();
   };
   setInput("wait 100\nkey escape\nwait 100\nclick\nwait 500\nclick\n");
@@ -295,7 +295,7 @@ TEST_F(MessageWindowTest, EscapeHidesTheWindowAndTheNextClickOnlyShowsItAgain) {
   step();
   EXPECT_TRUE(hiddenSeen);
   EXPECT_GE(platform.ticks() - start, 700u);  // the click that showed the window did not advance
-  EXPECT_TRUE(rt->switches.messageWindowActive);
+  EXPECT_TRUE(rt->story.switches.messageWindowActive);
   EXPECT_TRUE(layer(140).visible());
   EXPECT_TRUE(layer(kWindowPictureSlot).visible());
   // Page shown (enabled), hidden (quick items off), shown again, page over (disabled).
@@ -304,8 +304,8 @@ TEST_F(MessageWindowTest, EscapeHidesTheWindowAndTheNextClickOnlyShowsItAgain) {
 }
 
 TEST_F(MessageWindowTest, ButtonBarFollowsTheWindowAndTheSettings) {
-  rt->settings.window.icon = false;
-  rt->settings.window.board = false;
+  rt->media.settings.window.icon = false;
+  rt->media.settings.window.board = false;
   bool checked = false;
   onPoll = [&] {
     if (!sc().waitingForClick || checked) return;

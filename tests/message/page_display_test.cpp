@@ -10,7 +10,7 @@ using PageDisplayTest = MessageTest;
 
 TEST_F(PageDisplayTest, TypewriterHoldsEachCharacterForItsFramesThenWaitsForAClick) {
   // (24 + 8) / 16 = 2 frames per character.
-  rt->settings.message.speed = 24;
+  rt->media.settings.message.speed = 24;
   std::vector<int> reveals;
   std::uint64_t framesAtWait = 0;
   onPoll = [&] {
@@ -36,7 +36,7 @@ TEST_F(PageDisplayTest, TypewriterHoldsEachCharacterForItsFramesThenWaitsForACli
 }
 
 TEST_F(PageDisplayTest, FastSpeedsShowThePageAtOnceAndAClickDuringTheRevealOnlyCompletesIt) {
-  rt->settings.message.speed = 7;  // below the typewriter's threshold
+  rt->media.settings.message.speed = 7;  // below the typewriter's threshold
   std::uint64_t framesAtWait = 0;
   onPoll = [&] {
     if (sc().waitingForClick && framesAtWait == 0) framesAtWait = platform.presentedFrames() + 1;
@@ -47,7 +47,7 @@ TEST_F(PageDisplayTest, FastSpeedsShowThePageAtOnceAndAClickDuringTheRevealOnlyC
   EXPECT_EQ(framesAtWait, 1u);  // no frame before the wait began
 
   // A click while the text appears shows the rest; the next click ends the page.
-  rt->settings.message.speed = 40;  // 3 frames per character
+  rt->media.settings.message.speed = 40;  // 3 frames per character
   setAutoMode(*rt, true);
   std::vector<int> revealsAtWait;
   onPoll = [&] {
@@ -82,8 +82,8 @@ TEST_F(PageDisplayTest, CtrlPassesSkippablePagesButStopsAtRetNoskip) {
 }
 
 TEST_F(PageDisplayTest, AutoModeWaitsTheConfiguredDelayAfterThePage) {
-  rt->settings.skip.wait = 5;  // 5 x 19 + 100 = 195 ms
-  rt->settings.skip.unread = false;
+  rt->media.settings.skip.wait = 5;  // 5 x 19 + 100 = 195 ms
+  rt->media.settings.skip.unread = false;
   setAutoMode(*rt, true);
   load(windowLine() + "自動\r\n次\r\n");
   step();
@@ -103,7 +103,7 @@ TEST_F(PageDisplayTest, AutoModeWaitsTheConfiguredDelayAfterThePage) {
   EXPECT_GE(platform.ticks() - start, 1000u);
 
   // An unread page switches auto mode off when Skip/Unread asks for it.
-  rt->settings.skip.unread = true;
+  rt->media.settings.skip.unread = true;
   state().autoReturnOff() = 0;
   setInput("wait 1000\nclick\n");
   load(windowLine() + "未読の頁\r\n", "unread");
@@ -114,9 +114,9 @@ TEST_F(PageDisplayTest, AutoModeWaitsTheConfiguredDelayAfterThePage) {
 }
 
 TEST_F(PageDisplayTest, AClickInAutoOrSkipModeOnlySwitchesTheModeOff) {
-  rt->settings.skip.wait = 100;  // 2000 ms
-  rt->settings.skip.unread = false;
-  rt->settings.skip2.unread = false;
+  rt->media.settings.skip.wait = 100;  // 2000 ms
+  rt->media.settings.skip.unread = false;
+  rt->media.settings.skip2.unread = false;
   setAutoMode(*rt, true);
   bool offAfterFirstClick = false;
   onPoll = [&] {
@@ -128,7 +128,7 @@ TEST_F(PageDisplayTest, AClickInAutoOrSkipModeOnlySwitchesTheModeOff) {
   EXPECT_TRUE(offAfterFirstClick);
   EXPECT_GE(platform.ticks(), 3500u);  // the page stayed until the second click
 
-  rt->settings.skip2.wait = 255;  // 1020 ms per page in skip mode
+  rt->media.settings.skip2.wait = 255;  // 1020 ms per page in skip mode
   setSkipMode(*rt, true);
   setInput("wait 300\nclick\nwait 2000\nclick\n");
   load(windowLine() + "頁\r\n");
@@ -139,11 +139,11 @@ TEST_F(PageDisplayTest, AClickInAutoOrSkipModeOnlySwitchesTheModeOff) {
 }
 
 TEST_F(PageDisplayTest, SkipModeStopsAtTheFirstUnreadPageAndShowsItWhite) {
-  rt->settings.skip2.wait = 5;
+  rt->media.settings.skip2.wait = 5;
   const std::string script = windowLine() + "vo a01\r\n読んだ\r\nvo a02\r\n未読\r\n";
   load(script);
   // The first page was read in an earlier play-through.
-  rt->readStatus.isRead(sc().scriptPath, 0, true);
+  rt->media.readStatus.isRead(sc().scriptPath, 0, true);
   setSkipMode(*rt, true);
   setInput("wait 2000\nclick\n");
   std::uint32_t firstPageEnd = 0;
@@ -159,10 +159,10 @@ TEST_F(PageDisplayTest, SkipModeStopsAtTheFirstUnreadPageAndShowsItWhite) {
   EXPECT_FALSE(skipMode(*rt));
   EXPECT_GE(platform.ticks(), 2000u);
   EXPECT_TRUE(whiteWhileWaiting);
-  EXPECT_TRUE(rt->readStatus.isRead(sc().scriptPath, 1, false));
+  EXPECT_TRUE(rt->media.readStatus.isRead(sc().scriptPath, 1, false));
 
   // With Skip2/Unread off skip mode runs on over unread pages.
-  rt->settings.skip2.unread = false;
+  rt->media.settings.skip2.unread = false;
   setSkipMode(*rt, true);
   load(windowLine() + "vo b01\r\n新しい\r\n", "other");
   const std::uint32_t start = platform.ticks();
@@ -172,7 +172,7 @@ TEST_F(PageDisplayTest, SkipModeStopsAtTheFirstUnreadPageAndShowsItWhite) {
 }
 
 TEST_F(PageDisplayTest, ReadPagesAreGreyInALaterRunWithTheSameStore) {
-  rt->settings.message.readedLumi = 128;
+  rt->media.settings.message.readedLumi = 128;
   const std::string script = windowLine() + "vo x01\r\n同じ頁\r\n";
   int firstRun = 0, secondRun = 0;
   onPoll = [&] {
@@ -182,11 +182,11 @@ TEST_F(PageDisplayTest, ReadPagesAreGreyInALaterRunWithTheSameStore) {
   load(script);
   run();
   const std::string storePath = (dir_ / "SaveXXX.dat").string();
-  ASSERT_TRUE(rt->readStatus.save(storePath));
+  ASSERT_TRUE(rt->media.readStatus.save(storePath));
 
   makeRuntime();  // the next run of the program
-  rt->settings.message.readedLumi = 128;
-  ASSERT_TRUE(rt->readStatus.load(storePath));
+  rt->media.settings.message.readedLumi = 128;
+  ASSERT_TRUE(rt->media.readStatus.load(storePath));
   onPoll = [&] {
     if (sc().waitingForClick && secondRun == 0) secondRun = brightest(compose(), 0, 450, 800, 150);
   };
@@ -198,20 +198,20 @@ TEST_F(PageDisplayTest, ReadPagesAreGreyInALaterRunWithTheSameStore) {
   EXPECT_EQ(readPageColour(sc()), greyText(128));
 
   // Message/Readed off keeps read pages white; without read tracking nothing is marked.
-  rt->settings.message.readed = false;
+  rt->media.settings.message.readed = false;
   EXPECT_EQ(readPageColour(sc()), kWhiteText);
-  rt->settings.message.readed = true;
+  rt->media.settings.message.readed = true;
   writeScript("vo y01\r\n頁\r\n", "untracked");
   setInput("click\n");
   load(windowLine() + "set_read_mode 1\r\nchange untracked\r\n", "tracked");
   run();
   EXPECT_EQ(state().readTrackingOff(), 1);
-  EXPECT_EQ(rt->readStatus.entryCount(), 2);  // the second script was never registered
+  EXPECT_EQ(rt->media.readStatus.entryCount(), 2);  // the second script was never registered
   EXPECT_EQ(readPageColour(sc()), kWhiteText);
 }
 
 TEST_F(PageDisplayTest, AJumpToTheNextChoicePassesPagesUntilOneMayNotBeSkipped) {
-  rt->settings.skipSelect.unread = false;
+  rt->media.settings.skipSelect.unread = false;
   state().autoReturnOff() = 1;
   setInput("wait 500\nclick\n");
   load(windowLine() + "一\r\nret\r\n二\r\nret\r\n三\r\nret_noskip\r\n");
@@ -224,7 +224,7 @@ TEST_F(PageDisplayTest, AJumpToTheNextChoicePassesPagesUntilOneMayNotBeSkipped) 
   EXPECT_GE(platform.ticks(), 500u);  // the page that ended the jump was shown and waited
 
   // With SkipSelect/Unread the first unread page ends the jump.
-  rt->settings.skipSelect.unread = true;
+  rt->media.settings.skipSelect.unread = true;
   setInput("wait 500\nclick\n");
   load(windowLine() + "vo u01\r\n四\r\nret\r\n", "unread");
   sc().fastForward = true;
@@ -237,7 +237,7 @@ TEST_F(PageDisplayTest, AJumpToTheNextChoicePassesPagesUntilOneMayNotBeSkipped) 
 TEST_F(PageDisplayTest, AJumpRequestedWhileAPageWaitsEndsTheWaitAtOnce) {
   // The menu item, Shift+Down and the debug jump only switch the jump on; the waiting
   // page sees it, puts up the skip indicator and moves on without a click.
-  rt->settings.skipSelect.unread = false;
+  rt->media.settings.skipSelect.unread = false;
   state().autoReturnOff() = 1;
   writeBytes("cg/_Skip.bmp", tools::writeBmp24(tools::RgbaImage(160, 30, 90, 90, 90, 255)));
   std::uint32_t requestedAt = 0;
@@ -264,7 +264,7 @@ TEST_F(PageDisplayTest, AJumpRequestedWhileAPageWaitsEndsTheWaitAtOnce) {
 }
 
 TEST_F(PageDisplayTest, InactiveWindowStopsAutoAdvanceAndPresentsNothing) {
-  rt->settings.skip.unread = false;
+  rt->media.settings.skip.unread = false;
   setAutoMode(*rt, true);
   platform.setActive(false);
   setInput("wait 2000\nactivate\n");
@@ -284,14 +284,14 @@ TEST_F(PageDisplayTest, InactiveWindowStopsAutoAdvanceAndPresentsNothing) {
 
 TEST_F(PageDisplayTest, ReadRateLineFollowsTheStoreAndTheChosenCorner) {
   load(windowLine() + "vo z01\r\n頁\r\n");
-  rt->readStatus.isRead(sc().scriptPath, 0, true);
+  rt->media.readStatus.isRead(sc().scriptPath, 0, true);
   updateReadRateLine(*rt);
   Sprite& line = layer(kStatusLineSlot);
   const std::string text = "既読率 1/2667";
   EXPECT_EQ(sjisToUtf8(line.text()), text);
   EXPECT_EQ(line.x(), 12);
   EXPECT_EQ(line.y(), 0);
-  rt->settings.display.timeTop = 3;
+  rt->media.settings.display.timeTop = 3;
   updateReadRateLine(*rt);
   const int length = static_cast<int>(utf8ToSjis(text).size());
   EXPECT_EQ(line.x(), 788 - 12 * length);
@@ -299,7 +299,7 @@ TEST_F(PageDisplayTest, ReadRateLineFollowsTheStoreAndTheChosenCorner) {
 }
 
 TEST_F(PageDisplayTest, OtherPlayerNamesSelectTheSecondVoiceOnce) {
-  rt->textRules.setGivenName(SJ("アキラ"));
+  rt->media.textRules.setGivenName(SJ("アキラ"));
   setInput("click\nwait 100\nclick\n");
   load(windowLine() + "vo v01\r\n●名●さん\r\n●名●くん\r\n");
   step();
@@ -308,7 +308,7 @@ TEST_F(PageDisplayTest, OtherPlayerNamesSelectTheSecondVoiceOnce) {
   // Two pages after one voice command: the suffix is added once.
   EXPECT_STREQ(state().voiceName, "v01-2");
 
-  rt->textRules.setGivenName(SJ("ヨルク"));
+  rt->media.textRules.setGivenName(SJ("ヨルク"));
   std::strcpy(state().voiceName, "v02");
   setInput("click\n");
   load(windowLine() + "●名●と▲氏▲\r\n", "second");

@@ -27,7 +27,7 @@ TEST_F(EffectsTest, ShakeDecaysUpAndDown) {
   Offsets seen;
   std::vector<std::uint32_t> top, bottom;
   platform.onPresent = [&] {
-    seen.emplace_back(rt->backBuffer.shakeX(), rt->backBuffer.shake());
+    seen.emplace_back(rt->scene.backBuffer.shakeX(), rt->scene.backBuffer.shake());
     top.push_back(shownPixel(5, 0));
     bottom.push_back(shownPixel(5, 599));
   };
@@ -56,7 +56,7 @@ TEST_F(EffectsTest, ShakeDecaysUpAndDown) {
 
 TEST_F(EffectsTest, DecayingFourWayShake) {
   Offsets seen;
-  platform.onPresent = [&] { seen.emplace_back(rt->backBuffer.shakeX(), rt->backBuffer.shake()); };
+  platform.onPresent = [&] { seen.emplace_back(rt->scene.backBuffer.shakeX(), rt->scene.backBuffer.shake()); };
   runScript("shake2 10 1 16 0\n");
   const Offsets expected = {{0, 0}, {-16, 0}, {0, 0}, {9, 0}, {0, 0}, {-4, 0},
                             {0, 0}, {1, 0},   {0, 0}, {0, 0}, {0, 0}};
@@ -73,7 +73,7 @@ TEST_F(EffectsTest, DecayingFourWayShake) {
 
 TEST_F(EffectsTest, ConstantFourWayShake) {
   Offsets seen;
-  platform.onPresent = [&] { seen.emplace_back(rt->backBuffer.shakeX(), rt->backBuffer.shake()); };
+  platform.onPresent = [&] { seen.emplace_back(rt->scene.backBuffer.shakeX(), rt->scene.backBuffer.shake()); };
   runScript("shake3 5 2 5 3\n");
   const Offsets expected = {{0, -3}, {0, -3}, {-5, 0}, {-5, 0}, {0, 3}, {0, 3},
                             {5, 0},  {5, 0},  {0, -3}, {0, -3}, {0, 0}};
@@ -82,7 +82,7 @@ TEST_F(EffectsTest, ConstantFourWayShake) {
 
 TEST_F(EffectsTest, ShakesStopEarlyAndSkipFastForward) {
   Offsets seen;
-  platform.onPresent = [&] { seen.emplace_back(rt->backBuffer.shakeX(), rt->backBuffer.shake()); };
+  platform.onPresent = [&] { seen.emplace_back(rt->scene.backBuffer.shakeX(), rt->scene.backBuffer.shake()); };
   setSkipMode(*rt, true);
   runScript("shake3 100 10 5 5\n");
   EXPECT_EQ(seen, (Offsets{{0, 0}}));
@@ -135,13 +135,13 @@ TEST_F(EffectsTest, FullScreenFadesToAndFromWhite) {
 TEST_F(EffectsTest, FlashColourHoldsUntilSwitchedOff) {
   picture("white", 255, 255, 255);
   runScript("bg white FADE_NONE\nflash 0 0 0\n");
-  EXPECT_TRUE(rt->backBuffer.solidFill());
+  EXPECT_TRUE(rt->scene.backBuffer.solidFill());
   compose();
   EXPECT_EQ(framePixel(400, 300), 0u);
   runScript("bg white FADE_NONE\n");
   EXPECT_EQ(shownPixel(400, 300), 0u);
   runScript("flash -1 0 0\n");
-  EXPECT_FALSE(rt->backBuffer.solidFill());
+  EXPECT_FALSE(rt->scene.backBuffer.solidFill());
   compose();
   EXPECT_EQ(framePixel(400, 300), 0xFFFFFFu);
   runScript("flash 10 20 30\n");
@@ -163,10 +163,10 @@ TEST_F(EffectsTest, WhiteFlashesLastTheirTime) {
   int dark = 0;
   for (const auto& s : shown) dark += s.second == 0x0A141Eu;
   EXPECT_NEAR(dark, 5, 1);
-  EXPECT_FALSE(rt->backBuffer.solidFill());
+  EXPECT_FALSE(rt->scene.backBuffer.solidFill());
 
   // With the script's waits cancelled every white phase lasts one frame.
-  rt->settings.effect.waitCancel = true;
+  rt->media.settings.effect.waitCancel = true;
   shown.clear();
   runScript("flash3 1 1 1 1 1\n");
   ASSERT_EQ(shown.size(), 3u);
@@ -179,7 +179,7 @@ TEST_F(EffectsTest, ZoomFreezesTheFrameUntilZoomedBackIn) {
   picture("b", 0, 0, 200);
   runScript("bg a FADE_NONE\n");
   std::vector<int> holds;
-  platform.onPresent = [&] { holds.push_back(rt->backBuffer.hold()); };
+  platform.onPresent = [&] { holds.push_back(rt->scene.backBuffer.hold()); };
   runScript("zoom ZOOM_OUT\n");
   EXPECT_EQ(holds, (std::vector<int>{0, 128, 255}));
   runScript("bg b FADE_NONE\n");
@@ -226,7 +226,7 @@ TEST_F(WipeTest, MaskWipeRevealsTheNewBackgroundAlongTheMask) {
   ASSERT_TRUE(window.makeBox(100, 100));
   window.surface()->fill(0xFFFFFFFFu);
   window.setPosition(600, 400);
-  rt->switches.messageWindowActive = true;
+  rt->story.switches.messageWindowActive = true;
 
   std::vector<std::pair<std::uint32_t, std::uint32_t>> shown;  // (left, right)
   bool windowSeen = false;
@@ -241,7 +241,7 @@ TEST_F(WipeTest, MaskWipeRevealsTheNewBackgroundAlongTheMask) {
   EXPECT_EQ(shown[25].second, 0x0000C8u);  // level 200
   EXPECT_FALSE(windowSeen);                // the message window stepped aside
   EXPECT_TRUE(window.visible());
-  EXPECT_TRUE(rt->switches.messageWindowActive);
+  EXPECT_TRUE(rt->story.switches.messageWindowActive);
 
   EXPECT_EQ(name(0), "new");
   EXPECT_EQ(name(1), "");

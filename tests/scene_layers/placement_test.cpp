@@ -4,7 +4,7 @@
 
 #include "engine/poll.h"
 #include "scene/background_tints.h"
-#include "scene/scene_slots.h"
+#include "media/gfx/layer_slots.h"
 #include "scene_fixture.h"
 #include "tools/common/bmp_writer.h"
 
@@ -44,7 +44,7 @@ TEST_F(PlacementTest, BitmapIsPreferredAndMissingPicturesAreReported) {
 }
 
 TEST_F(PlacementTest, MissingPictureBecomesPlaceholderWhenAsked) {
-  rt->makePlaceholderPictures = true;
+  rt->story.makePlaceholderPictures = true;
   runScript("bg nothere FADE_NONE\n");
   EXPECT_TRUE(errors().empty());
   ASSERT_TRUE(layer(0).hasPicture());

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "engine/runtime.h"
+#include "scene/scene_services.h"
 #include "engine/script_context.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/reporter.h"
@@ -34,8 +35,8 @@ class ScenePlatform : public HeadlessPlatform {
   void present(const PresentRequest& request) override {
     PresentRequest r = request;
     if (r.pixels == nullptr && runtime != nullptr) {
-      composeFrame(*runtime);
-      r = runtime->backBuffer.presentRequest();
+      runtime->composeBackBuffer();
+      r = runtime->scene.backBuffer.presentRequest();
     }
     HeadlessPlatform::present(r);
     if (onPresent) onPresent();
@@ -55,11 +56,12 @@ class SceneTest : public ::testing::Test {
     std::filesystem::create_directories(dir_ / "cg");
     platform.setQuiet(true);
     rt = std::make_unique<Runtime>(platform, reporter, dir_.string());
+    installScene(*rt);
     platform.runtime = rt.get();
-    ASSERT_TRUE(rt->backBuffer.create());
+    ASSERT_TRUE(rt->scene.backBuffer.create());
     // The fast set copies opaque pixels exactly, which keeps expected colours simple.
-    rt->pixels = &fastPixelOps();
-    rt->state.flags[2034] = 0;  // no darkening unless a test asks for it
+    rt->media.pixels = &fastPixelOps();
+    rt->story.state.flags[2034] = 0;  // no darkening unless a test asks for it
     platform.setMessageHook([this](HeadlessPlatform&, InputSink*) {
       ++polls;
       if (onPoll) onPoll();
@@ -108,7 +110,7 @@ class SceneTest : public ::testing::Test {
     std::ofstream out(dir_ / "scr" / (name + ".scr"), std::ios::binary);
     out << "N" << utf8ToSjis(text);
     out.close();
-    EXPECT_TRUE(sc().load("scr\\" + name + ".scr", rt->state, true));
+    EXPECT_TRUE(sc().load("scr\\" + name + ".scr", rt->story.state, true));
     return sc();
   }
 
@@ -129,10 +131,10 @@ class SceneTest : public ::testing::Test {
     return run();
   }
 
-  ScriptContext& sc() { return *rt->script; }
-  GameState& state() { return rt->state; }
-  Sprite& layer(int slot) { return rt->layers[static_cast<std::size_t>(slot)]; }
-  std::string name(int sceneSlot) { return recordedName(rt->state, sceneSlot); }
+  ScriptContext& sc() { return *rt->story.script; }
+  GameState& state() { return rt->story.state; }
+  Sprite& layer(int slot) { return rt->scene.layers[static_cast<std::size_t>(slot)]; }
+  std::string name(int sceneSlot) { return recordedName(rt->story.state, sceneSlot); }
 
   // A pixel of the last presented frame, as the window shows it (opaque).
   std::uint32_t shownPixel(int x, int y) {
@@ -140,14 +142,14 @@ class SceneTest : public ::testing::Test {
     return f.size() == 800u * 600u ? f[std::size_t(y) * 800 + x] & 0xFFFFFFu : 0xDEADBEEFu;
   }
   // The composed frame, as composition would make it now.
-  std::uint32_t framePixel(int x, int y) { return rt->backBuffer.pixels()[y * 800 + x] & 0xFFFFFFu; }
-  void compose() { ASSERT_TRUE(composeFrame(*rt)); }
+  std::uint32_t framePixel(int x, int y) { return rt->scene.backBuffer.pixels()[y * 800 + x] & 0xFFFFFFu; }
+  void compose() { ASSERT_TRUE(rt->composeBackBuffer()); }
   static int red(std::uint32_t p) { return int(p >> 16) & 255; }
   static int green(std::uint32_t p) { return int(p >> 8) & 255; }
   static int blue(std::uint32_t p) { return int(p) & 255; }
 
   // Effect speed index 0..11 (step 128 .. 1).
-  void speed(int index) { rt->settings.effect.speed = -index; }
+  void speed(int index) { rt->media.settings.effect.speed = -index; }
 
   // Reports other than the end-of-script one, as UTF-8 "message|detail".
   std::vector<std::string> errors() const {

@@ -101,7 +101,7 @@ TEST_F(TransitionTest, ClickEndsAFadeOnlyWithClickCancel) {
   auto clickAtThirdPoll = [&] {
     polls = 0;
     onPoll = [&] {
-      if (polls == 3) rt->input.press(InputDecide);
+      if (polls == 3) rt->story.input.press(InputDecide);
     };
   };
   setAutoMode(*rt, true);
@@ -109,9 +109,9 @@ TEST_F(TransitionTest, ClickEndsAFadeOnlyWithClickCancel) {
   auto before = platform.presentedFrames();
   runScript("bg bg FADE_IN\n");
   EXPECT_EQ(platform.presentedFrames() - before, 17u);  // 0, 16 .. 240, then 255
-  EXPECT_FALSE(rt->switches.autoMode);  // the click still switches auto off
+  EXPECT_FALSE(rt->story.switches.autoMode);  // the click still switches auto off
 
-  rt->settings.effect.clickCancel = true;
+  rt->media.settings.effect.clickCancel = true;
   clickAtThirdPoll();
   before = platform.presentedFrames();
   runScript("fade_in\n");
@@ -141,7 +141,7 @@ TEST_F(TransitionTest, CtrlSkipAndAutoJumpToTheEnd) {
   before = platform.presentedFrames();
   runScript("bg bg FADE_IN\n");
   EXPECT_EQ(platform.presentedFrames() - before, 17u);
-  rt->settings.skip.effect = true;
+  rt->media.settings.skip.effect = true;
   before = platform.presentedFrames();
   runScript("fade_out\n");
   EXPECT_EQ(platform.presentedFrames() - before, 1u);
@@ -290,7 +290,7 @@ TEST_F(TransitionTest, ClosingProgramEndsTheFadeAndTheStep) {
   speed(11);
   picture("bg", 1, 2, 3);
   onPoll = [&] {
-    if (polls == 5) rt->window.quitRequested = true;
+    if (polls == 5) rt->requests().quitRequested = true;
   };
   load("bg bg FADE_IN\n");
   EXPECT_EQ(step(), 0);

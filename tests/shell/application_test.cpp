@@ -59,7 +59,7 @@ TEST(StartUp, OrderedSequenceReachesTheFrameLoop) {
   Application& a = g.start();
   Runtime& rt = a.runtime();
   EXPECT_TRUE(a.started());
-  EXPECT_FALSE(rt.window.quitRequested);
+  EXPECT_FALSE(rt.requests().quitRequested);
   EXPECT_EQ(sjisToUtf8(g.platform.caption()), "Mirelune 体験版");
   MenuItem& full16 = a.menus().item("MnFull16");
   EXPECT_EQ(sjisToUtf8(full16.caption), "全画面(&0)");
@@ -101,14 +101,14 @@ TEST(StartUp, PlayerNamesFromTheSettingsReachTheText) {
   HeadlessGame g;
   g.dir.write("mirelune.ini", "[User]\r\nName=" + SJ("タロウ") + "\r\nFamily=" + SJ("ヤマダ") + "\r\n");
   Application& a = g.start();
-  EXPECT_EQ(sjisToUtf8(std::string(a.runtime().textRules.givenName())), "タロウ");
-  EXPECT_EQ(sjisToUtf8(std::string(a.runtime().textRules.familyName())), "ヤマダ");
+  EXPECT_EQ(sjisToUtf8(std::string(a.runtime().media.textRules.givenName())), "タロウ");
+  EXPECT_EQ(sjisToUtf8(std::string(a.runtime().media.textRules.familyName())), "ヤマダ");
 
   // Without the keys the defaults stand in.
   HeadlessGame plain;
   Application& b = plain.start();
-  EXPECT_EQ(sjisToUtf8(std::string(b.runtime().textRules.givenName())), "ヨルク");
-  EXPECT_EQ(sjisToUtf8(std::string(b.runtime().textRules.familyName())), "ハセリ");
+  EXPECT_EQ(sjisToUtf8(std::string(b.runtime().media.textRules.givenName())), "ヨルク");
+  EXPECT_EQ(sjisToUtf8(std::string(b.runtime().media.textRules.familyName())), "ハセリ");
 }
 
 TEST(StartUp, MissingScriptIsFatalOutsideDebugMode) {
@@ -117,7 +117,7 @@ TEST(StartUp, MissingScriptIsFatalOutsideDebugMode) {
   Application& a = g.make();
   EXPECT_EQ(a.run(), 0);
   EXPECT_EQ(a.end(), RunEnd::FatalStartUp);
-  EXPECT_TRUE(a.runtime().window.quitRequested);
+  EXPECT_TRUE(a.runtime().requests().quitRequested);
   EXPECT_TRUE(g.reported("MessageBox: [ver 2.40] シナリオが初期化できません -> OK"));
   EXPECT_EQ(a.steps(), 0u);
 }
@@ -193,7 +193,7 @@ TEST(FrameLoop, StepLimitEndsWithoutQuestionAndKeepsReadMarks) {
   AppOptions o;
   o.maxSteps = 3;
   Application& a = g.make(o);
-  a.runtime().readStatus.isRead("scr\\open.scr", 0, true);
+  a.runtime().media.readStatus.isRead("scr\\open.scr", 0, true);
   EXPECT_EQ(a.run(), 0);
   EXPECT_EQ(a.end(), RunEnd::Ended);
   EXPECT_EQ(a.steps(), 3u);
@@ -270,31 +270,31 @@ TEST(TitleReturn, ClearsFlagsReloadsAndResetsEngineFlags) {
   HeadlessGame g;
   Application& a = g.start();
   Runtime& rt = a.runtime();
-  GameState& st = rt.state;
+  GameState& st = rt.story.state;
   st.flags[5] = 9;
   st.flags[1500] = 1;
   st.flags[2023] = 1;
   st.flags[2034] = 200;
   std::strcpy(st.pictureNames[0], "bg01");
   std::strcpy(st.pictureNames[3], "sp02");
-  rt.switches.autoMode = true;
-  rt.switches.skipMode = true;
+  rt.story.switches.autoMode = true;
+  rt.story.switches.skipMode = true;
   g.platform.queueBoxAnswer(BoxAnswer::No);
   a.requestTitle();
-  EXPECT_FALSE(rt.window.titleRequested);
+  EXPECT_FALSE(rt.requests().titleRequested);
   g.platform.queueBoxAnswer(BoxAnswer::Yes);
   a.requestTitle();
-  EXPECT_TRUE(rt.window.titleRequested);
+  EXPECT_TRUE(rt.requests().titleRequested);
   a.returnToTitle();
-  EXPECT_FALSE(rt.window.titleRequested);
+  EXPECT_FALSE(rt.requests().titleRequested);
   EXPECT_EQ(st.flags[5], 0);
   EXPECT_EQ(st.flags[1500], 0);
   EXPECT_EQ(st.flags[2023], 0);
   EXPECT_EQ(st.flags[2034], 0);
   EXPECT_EQ(st.pictureNames[0][0], 0);
   EXPECT_EQ(st.pictureNames[3][0], 0);
-  EXPECT_FALSE(rt.switches.autoMode);
-  EXPECT_FALSE(rt.switches.skipMode);
+  EXPECT_FALSE(rt.story.switches.autoMode);
+  EXPECT_FALSE(rt.story.switches.skipMode);
   EXPECT_EQ(sjisToUtf8(a.menus().item("MnSkip").caption), "自動再生(&A)");
 }
 
@@ -302,7 +302,7 @@ TEST(TitleReturn, TitleQuestionDefaultsToNo) {
   HeadlessGame g;
   Application& a = g.start();
   a.requestTitle();
-  EXPECT_FALSE(a.runtime().window.titleRequested);
+  EXPECT_FALSE(a.runtime().requests().titleRequested);
   EXPECT_TRUE(g.reported("MessageBox: [確認] タイトル画面に戻りますか？ -> No"));
 }
 

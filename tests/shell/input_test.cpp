@@ -28,7 +28,7 @@ KeyEvent letter(char c, bool alt = false) {
 TEST(InputMapping, EveryKeyPressesAndReleasesItsOwnButton) {
   HeadlessGame g;
   Application& a = g.start();
-  InputState& in = a.runtime().input;
+  InputState& in = a.runtime().story.input;
   const std::pair<Key, std::uint32_t> map[] = {
       {Key::Enter, InputDecide},        {Key::Space, InputDecide},  {Key::Escape, InputCancel},
       {Key::PageUp, InputLogBack},      {Key::PageDown, InputLogForward}, {Key::Home, InputVoice},
@@ -55,10 +55,10 @@ TEST(InputMapping, MouseButtonsWheelAndPosition) {
   HeadlessGame g;
   Application& a = g.start();
   Runtime& rt = a.runtime();
-  InputState& in = rt.input;
+  InputState& in = rt.story.input;
   a.input().mouseMove(123, 456);
-  EXPECT_EQ(rt.window.mouseX, 123);
-  EXPECT_EQ(rt.window.mouseY, 456);
+  EXPECT_EQ(rt.story.input.mouseX, 123);
+  EXPECT_EQ(rt.story.input.mouseY, 456);
   a.input().mouseButton(MouseButton::Left, true);
   EXPECT_TRUE(in.isHeld(InputDecide));
   a.input().mouseButton(MouseButton::Middle, true);
@@ -82,28 +82,28 @@ TEST(InputMapping, RightClickOpensThePopupOnlyWhileAPageWaits) {
   Application& a = g.start();
   Runtime& rt = a.runtime();
   auto rightClick = [&] {
-    rt.input = InputState{};
+    rt.story.input = InputState{};
     a.input().mouseButton(MouseButton::Right, true);
     a.input().mouseButton(MouseButton::Right, false);
   };
   // No page waits: a plain cancel, released at once.
   rightClick();
-  EXPECT_EQ(rt.input.pressed, std::uint32_t{InputCancel});
-  EXPECT_EQ(rt.input.held, 0u);
+  EXPECT_EQ(rt.story.input.pressed, std::uint32_t{InputCancel});
+  EXPECT_EQ(rt.story.input.held, 0u);
   EXPECT_EQ(g.platform.popupOpens(), 0);
 
-  rt.script->waitingForClick = true;
+  rt.story.script->waitingForClick = true;
   rightClick();
-  EXPECT_EQ(rt.input.pressed, 0u);
+  EXPECT_EQ(rt.story.input.pressed, 0u);
   EXPECT_EQ(g.platform.popupOpens(), 1);
   EXPECT_EQ(g.platform.openPopup(), &a.menus().popupMenu());
 
   for (int blocker = 0; blocker < 3; ++blocker) {
-    rt.settings.key.context = blocker != 0;
-    rt.switches.backlogOpen = blocker == 1;
-    rt.switches.saveScreenOpen = blocker == 2;
+    rt.media.settings.key.context = blocker != 0;
+    rt.story.switches.backlogOpen = blocker == 1;
+    rt.story.switches.saveScreenOpen = blocker == 2;
     rightClick();
-    EXPECT_EQ(rt.input.pressed, std::uint32_t{InputCancel}) << blocker;
+    EXPECT_EQ(rt.story.input.pressed, std::uint32_t{InputCancel}) << blocker;
     EXPECT_EQ(g.platform.popupOpens(), 1) << blocker;
   }
 }
@@ -114,23 +114,23 @@ TEST(InputMapping, ShortcutsUseTheKeyAndRespectEnabling) {
   Runtime& rt = a.runtime();
   // Shift+Down is the next-choice shortcut: disabled at start, the key is still used up.
   a.input().keyDown(key(Key::Down, true));
-  EXPECT_FALSE(rt.script->fastForward);
-  EXPECT_EQ(rt.input.pressed, 0u);
+  EXPECT_FALSE(rt.story.script->fastForward);
+  EXPECT_EQ(rt.story.input.pressed, 0u);
   a.menus().setQuickItems(true);
   a.input().keyDown(key(Key::Down, true));
-  EXPECT_TRUE(rt.script->fastForward);
+  EXPECT_TRUE(rt.story.script->fastForward);
   a.input().keyDown(key(Key::F2, true));
-  EXPECT_TRUE(rt.script->quickSavePending);
-  EXPECT_EQ(rt.input.pressed, 0u);
+  EXPECT_TRUE(rt.story.script->quickSavePending);
+  EXPECT_EQ(rt.story.input.pressed, 0u);
   // Shift+F1 loads only when the quick save exists.
   a.input().keyDown(key(Key::F1, true));
-  EXPECT_FALSE(rt.script->quickLoadPending);
+  EXPECT_FALSE(rt.story.script->quickLoadPending);
   g.dir.write("Save800.dat", "x");
   a.input().keyDown(key(Key::F1, true));
-  EXPECT_TRUE(rt.script->quickLoadPending);
+  EXPECT_TRUE(rt.story.script->quickLoadPending);
   // Plain F1 is the load screen button.
   a.input().keyDown(key(Key::F1));
-  EXPECT_TRUE(rt.input.isPressed(InputLoadScreen));
+  EXPECT_TRUE(rt.story.input.isPressed(InputLoadScreen));
 }
 
 TEST(InputMapping, AltF4AsksTheExitQuestion) {
@@ -142,7 +142,7 @@ TEST(InputMapping, AltF4AsksTheExitQuestion) {
   g.platform.queueBoxAnswer(BoxAnswer::Yes);
   a.input().keyDown(key(Key::F4, false, true));
   EXPECT_TRUE(a.windowClosed());
-  EXPECT_TRUE(a.runtime().window.quitRequested);
+  EXPECT_TRUE(a.runtime().requests().quitRequested);
   EXPECT_TRUE(g.dir.exists("SaveXXX.dat"));
 }
 
@@ -154,8 +154,8 @@ TEST(InputMapping, AltEnterTogglesScreenModeAndStillDecides) {
   EXPECT_FALSE(g.platform.windowed());
   EXPECT_TRUE(a.menus().item("MnFull16").checked);
   EXPECT_FALSE(a.menus().item("MnWindow").checked);
-  EXPECT_TRUE(rt.window.altEnterUsed);
-  EXPECT_TRUE(rt.input.isPressed(InputDecide));
+  EXPECT_TRUE(rt.requests().altEnterUsed);
+  EXPECT_TRUE(rt.story.input.isPressed(InputDecide));
   a.input().keyDown(key(Key::Enter, false, true));
   EXPECT_TRUE(g.platform.windowed());
   EXPECT_TRUE(a.menus().item("MnWindow").checked);
@@ -182,7 +182,7 @@ TEST(InputMapping, DebugLettersOnlyInDebugMode) {
     a.input().keyDown(letter('N'));
     a.input().keyDown(letter('C'));
     EXPECT_FALSE(g.reported("タイトル画面に戻りますか"));
-    EXPECT_FALSE(a.runtime().script->fastForward);
+    EXPECT_FALSE(a.runtime().story.script->fastForward);
     EXPECT_TRUE(g.platform.clipboard().empty());
   }
   {
@@ -191,7 +191,7 @@ TEST(InputMapping, DebugLettersOnlyInDebugMode) {
     a.input().keyDown(letter('T'));
     EXPECT_TRUE(g.reported("MessageBox: [確認] タイトル画面に戻りますか？ -> No"));
     a.input().keyDown(letter('N'));  // the handler runs even while the item is disabled
-    EXPECT_TRUE(a.runtime().script->fastForward);
+    EXPECT_TRUE(a.runtime().story.script->fastForward);
     a.input().keyDown(letter('D'));
     EXPECT_TRUE(g.platform.lastDebugForm().has_value());
     a.input().keyDown(letter('C', true));  // Alt+C: the menu shortcut copies once
@@ -225,10 +225,10 @@ TEST(InputMapping, DroppedFilesShowOnlyInDebugMode) {
     EXPECT_TRUE(g.platform.acceptsDroppedFiles());
     dropBoth(g);
     Runtime& rt = a.runtime();
-    EXPECT_TRUE(rt.layers[0].hasPicture());   // ".Bmp": the background
-    EXPECT_TRUE(rt.layers[10].hasPicture());  // any other ending: sprite 1
-    EXPECT_EQ(rt.layers[0].width(), 2);
-    EXPECT_EQ(rt.layers[10].width(), 3);
+    EXPECT_TRUE(rt.scene.layers[0].hasPicture());   // ".Bmp": the background
+    EXPECT_TRUE(rt.scene.layers[10].hasPicture());  // any other ending: sprite 1
+    EXPECT_EQ(rt.scene.layers[0].width(), 2);
+    EXPECT_EQ(rt.scene.layers[10].width(), 3);
   }
   {
     HeadlessGame g;
@@ -237,11 +237,11 @@ TEST(InputMapping, DroppedFilesShowOnlyInDebugMode) {
     Application& a = g.start();
     EXPECT_FALSE(g.platform.acceptsDroppedFiles());
     dropBoth(g);
-    EXPECT_FALSE(a.runtime().layers[0].hasPicture());
-    EXPECT_FALSE(a.runtime().layers[10].hasPicture());
+    EXPECT_FALSE(a.runtime().scene.layers[0].hasPicture());
+    EXPECT_FALSE(a.runtime().scene.layers[10].hasPicture());
     // Even handed on directly, outside debug mode a drop does nothing.
     a.input().filesDropped({g.dir.file("drop/a.Bmp")});
-    EXPECT_FALSE(a.runtime().layers[0].hasPicture());
+    EXPECT_FALSE(a.runtime().scene.layers[0].hasPicture());
   }
 }
 
@@ -261,20 +261,20 @@ TEST(InputPoll, CtrlWheelAndMouseThroughThePoll) {
   std::string err;
   ASSERT_TRUE(s.parse("move 640 480\nwheel 1\nctrl down\n", err));
   g.platform.setInputScript(s);
-  ASSERT_TRUE(poll(*rt.script));
-  EXPECT_TRUE(rt.input.isHeld(InputSkip));
-  EXPECT_TRUE(rt.input.isPressed(InputLogBack));
-  EXPECT_FALSE(rt.input.isHeld(InputLogBack));  // released by the same poll
-  EXPECT_EQ(rt.script->mouseX, 640);
-  EXPECT_EQ(rt.script->mouseY, 480);
+  ASSERT_TRUE(poll(*rt.story.script));
+  EXPECT_TRUE(rt.story.input.isHeld(InputSkip));
+  EXPECT_TRUE(rt.story.input.isPressed(InputLogBack));
+  EXPECT_FALSE(rt.story.input.isHeld(InputLogBack));  // released by the same poll
+  EXPECT_EQ(rt.story.script->mouseX, 640);
+  EXPECT_EQ(rt.story.script->mouseY, 480);
   g.platform.setActive(false);
-  ASSERT_TRUE(poll(*rt.script));
-  EXPECT_FALSE(rt.input.isHeld(InputSkip));  // an inactive window does not skip
-  EXPECT_EQ(rt.script->mouseX, -1);
+  ASSERT_TRUE(poll(*rt.story.script));
+  EXPECT_FALSE(rt.story.input.isHeld(InputSkip));  // an inactive window does not skip
+  EXPECT_EQ(rt.story.script->mouseX, -1);
   g.platform.setActive(true);
   g.platform.setCtrlHeld(false);
-  ASSERT_TRUE(poll(*rt.script));
-  EXPECT_FALSE(rt.input.isHeld(InputSkip));
+  ASSERT_TRUE(poll(*rt.story.script));
+  EXPECT_FALSE(rt.story.input.isHeld(InputSkip));
 }
 
 }  // namespace

@@ -54,15 +54,15 @@ TEST(Menus, SkipAndAutoCaptionsFollowTheSwitches) {
   Application& a = g.start();
   Runtime& rt = a.runtime();
   a.menus().item("MnSkip").onClick();  // auto on
-  EXPECT_TRUE(rt.switches.autoMode);
+  EXPECT_TRUE(rt.story.switches.autoMode);
   EXPECT_EQ(caption(a, "MnSkip"), "自動再生中(&A)");
   a.menus().item("MnSkip2").onClick();  // auto off, skip on
-  EXPECT_FALSE(rt.switches.autoMode);
-  EXPECT_TRUE(rt.switches.skipMode);
+  EXPECT_FALSE(rt.story.switches.autoMode);
+  EXPECT_TRUE(rt.story.switches.skipMode);
   EXPECT_EQ(caption(a, "MnSkip"), "自動再生(&A)");
   EXPECT_EQ(caption(a, "MnSkip2"), "スキップ中(&S)");
   a.menus().item("MnSkip2").onClick();
-  EXPECT_FALSE(rt.switches.skipMode);
+  EXPECT_FALSE(rt.story.switches.skipMode);
   EXPECT_EQ(caption(a, "MnSkip2"), "スキップ(&S)");
 }
 
@@ -109,8 +109,8 @@ TEST(Menus, PopupVisibilityRules) {
   Menus& m = a.menus();
   auto visible = [&](const char* n) { return m.item(n).visible; };
 
-  rt.switches.messageWindowActive = true;
-  rt.settings.window.drag = 2;
+  rt.story.switches.messageWindowActive = true;
+  rt.media.settings.window.drag = 2;
   m.preparePopup();
   EXPECT_TRUE(visible("CmHide"));
   EXPECT_EQ(caption(a, "CmHide"), "ウィンドウを隠す(&X)");
@@ -120,22 +120,22 @@ TEST(Menus, PopupVisibilityRules) {
   EXPECT_FALSE(m.item("CmWinDragFree").checked);
   EXPECT_FALSE(visible("CmNowLine") || visible("CmDebugCopy") || visible("CmFlag"));
 
-  rt.switches.messageWindowActive = false;
+  rt.story.switches.messageWindowActive = false;
   m.preparePopup();
   EXPECT_EQ(caption(a, "CmHide"), "ウィンドウを表示する(&X)");
   EXPECT_FALSE(visible("CmQLoad") || visible("CmClose"));
 
-  rt.switches.saveScreenOpen = true;
+  rt.story.switches.saveScreenOpen = true;
   m.preparePopup();
   EXPECT_FALSE(visible("CmHide") || visible("CmClose") || visible("CmQSave"));
   EXPECT_TRUE(visible("CmLoadClose"));
 
-  rt.switches.backlogOpen = true;  // the backlog wins over the save screen
+  rt.story.switches.backlogOpen = true;  // the backlog wins over the save screen
   m.preparePopup();
   EXPECT_TRUE(visible("CmClose"));
   EXPECT_FALSE(visible("CmLoadClose") || visible("CmHide"));
 
-  rt.debugMode = true;
+  rt.story.debugMode = true;
   m.preparePopup();
   EXPECT_TRUE(visible("CmNowLine") && visible("CmDebugCopy") && visible("CmFlag"));
 }
@@ -144,12 +144,12 @@ TEST(Menus, PopupItemsRaiseTheirRequests) {
   HeadlessGame g;
   Application& a = g.start();
   Runtime& rt = a.runtime();
-  rt.script->waitingForClick = true;
-  rt.switches.messageWindowActive = true;
+  rt.story.script->waitingForClick = true;
+  rt.story.switches.messageWindowActive = true;
   a.menus().refreshSaveMenus(true);
   a.input().mouseButton(MouseButton::Right, false);
   ASSERT_TRUE(g.platform.clickMenuItem("CmHide"));
-  EXPECT_TRUE(rt.script->windowHidePending);
+  EXPECT_TRUE(rt.story.script->windowHidePending);
   EXPECT_FALSE(g.platform.clickMenuItem("CmNext"));  // the popup closed with the click
   // The drag submenu is hidden and disabled: its items cannot be reached.
   a.input().mouseButton(MouseButton::Right, false);
@@ -163,7 +163,7 @@ TEST(Menus, PopupItemsRaiseTheirRequests) {
   EXPECT_TRUE(a.menus().item("MnFull16").checked);
   a.input().mouseButton(MouseButton::Right, false);
   ASSERT_TRUE(g.platform.clickMenuItem("CmNext"));
-  EXPECT_TRUE(rt.script->fastForward);
+  EXPECT_TRUE(rt.story.script->fastForward);
 }
 
 TEST(Menus, ScreenItemsShareOneHandler) {
@@ -190,22 +190,22 @@ TEST(Menus, FontItems) {
   int rebuilt = a.fontsRebuilt();
   a.menus().item("MnFont").onClick();  // dialog cancelled: nothing changes
   EXPECT_EQ(a.fontsRebuilt(), rebuilt);
-  EXPECT_FALSE(rt.window.fontChanged);
+  EXPECT_FALSE(rt.requests().fontChanged);
 
   FontChoice c;
   c.face = utf8ToSjis("IPAゴシック");
   c.bold = true;
   g.platform.queueFontChoice(c);
   a.menus().item("MnFont").onClick();
-  EXPECT_EQ(sjisToUtf8(rt.window.fontName), "IPAゴシック");
-  EXPECT_EQ(rt.window.fontStyle, 1);
-  EXPECT_EQ(rt.settings.font.style, 1);
-  EXPECT_TRUE(rt.window.fontChanged);
+  EXPECT_EQ(sjisToUtf8(rt.scene.fontName), "IPAゴシック");
+  EXPECT_EQ(rt.scene.fontStyle, 1);
+  EXPECT_EQ(rt.media.settings.font.style, 1);
+  EXPECT_TRUE(rt.requests().fontChanged);
   EXPECT_EQ(a.fontsRebuilt(), rebuilt + 1);
-  ASSERT_TRUE(rt.messageFonts.normal && rt.messageFonts.large && rt.messageFonts.small);
-  EXPECT_EQ(rt.messageFonts.normal->faceName(), rt.window.fontName);
-  EXPECT_EQ(rt.messageFonts.normal->style(), 1);
-  EXPECT_EQ(rt.messageFonts.small->height(), 12);
+  ASSERT_TRUE(rt.scene.messageFonts.normal && rt.scene.messageFonts.large && rt.scene.messageFonts.small);
+  EXPECT_EQ(rt.scene.messageFonts.normal->faceName(), rt.scene.fontName);
+  EXPECT_EQ(rt.scene.messageFonts.normal->style(), 1);
+  EXPECT_EQ(rt.scene.messageFonts.small->height(), 12);
 
   // Bold and underlined: the face changes, the style does not.
   c.face = utf8ToSjis("IPAPゴシック");
@@ -213,14 +213,14 @@ TEST(Menus, FontItems) {
   c.underline = true;
   g.platform.queueFontChoice(c);
   a.menus().item("MnFont").onClick();
-  EXPECT_EQ(sjisToUtf8(rt.settings.font.name), "IPAPゴシック");
-  EXPECT_EQ(rt.window.fontStyle, 1);
+  EXPECT_EQ(sjisToUtf8(rt.media.settings.font.name), "IPAPゴシック");
+  EXPECT_EQ(rt.scene.fontStyle, 1);
 
-  rt.window.fontChanged = false;
+  rt.requests().fontChanged = false;
   a.menus().item("MnFontNormal").onClick();
-  EXPECT_EQ(sjisToUtf8(rt.window.fontName), "ＭＳ ゴシック");
-  EXPECT_EQ(rt.window.fontStyle, 0);
-  EXPECT_TRUE(rt.window.fontChanged);
+  EXPECT_EQ(sjisToUtf8(rt.scene.fontName), "ＭＳ ゴシック");
+  EXPECT_EQ(rt.scene.fontStyle, 0);
+  EXPECT_TRUE(rt.requests().fontChanged);
   EXPECT_FALSE(a.fontDialogChoice().bold);
 
   EXPECT_EQ(Menus::styleFromChoice(FontChoice{"x", true, true, false, false}, 0), 3);
@@ -251,15 +251,15 @@ TEST(Menus, DebugItems) {
   Application& a = g.start();
   Runtime& rt = a.runtime();
   a.menus().item("MnMakeCg").onClick();
-  EXPECT_TRUE(rt.makePlaceholderPictures);
+  EXPECT_TRUE(rt.story.makePlaceholderPictures);
   EXPECT_TRUE(a.menus().item("MnMakeCg").checked);
   a.menus().item("MnMakeCg").onClick();
-  EXPECT_FALSE(rt.makePlaceholderPictures);
+  EXPECT_FALSE(rt.story.makePlaceholderPictures);
   a.menus().item("MnAutoSave").onClick();
-  EXPECT_TRUE(rt.autoSaveChecked);
+  EXPECT_TRUE(rt.story.autoSaveChecked);
 
-  std::strcpy(rt.state.pictureNames[0], "bg01");
-  std::strcpy(rt.state.bgmName, "m01");
+  std::strcpy(rt.story.state.pictureNames[0], "bg01");
+  std::strcpy(rt.story.state.bgmName, "m01");
   a.menus().item("MnNowLine").onClick();
   ASSERT_TRUE(g.platform.lastDebugForm().has_value());
   const DebugFormData& f = *g.platform.lastDebugForm();

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/game_archives.h"
+#include "engine/game_archives.h"
 #include "engine/runtime.h"
 #include "media/io/archive.h"
 #include "platform/posix/file_handle.h"
@@ -56,15 +56,15 @@ GameData::GameData(const std::string& folder)
   rt_ = std::make_unique<Runtime>(*platform_, *reporter_, folder);
   // In debug mode the archives open without asking for a disc or showing boxes; the
   // archives a game ends up with are the same.
-  rt_->debugMode = true;
+  rt_->story.debugMode = true;
   openGameArchives(*rt_);
   auto note = [this](DataArchive& a, const char* main, const char* over) {
     if (a.isOpen()) opened_.push_back(main);
     if (a.overrideArchive() && a.overrideArchive()->isOpen()) opened_.push_back(over);
   };
-  note(rt_->scriptArchive, "scr.dat", "arc2.scr");
-  note(rt_->pictureArchive, "cg.dat", "arc2.cg");
-  note(rt_->soundArchive, "wav.dat", "arc3.wav");
+  note(rt_->media.scriptArchive, "scr.dat", "arc2.scr");
+  note(rt_->media.pictureArchive, "cg.dat", "arc2.cg");
+  note(rt_->media.soundArchive, "wav.dat", "arc3.wav");
   reporter_->entries.clear();
 }
 
@@ -72,20 +72,20 @@ GameData::~GameData() = default;
 
 bool GameData::folderExists() const {
   struct stat st {};
-  return ::stat(rt_->folder.root().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return ::stat(rt_->media.folder.root().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool GameData::looseExists(std::string_view path) const {
   FileHandle f;
-  return f.open(rt_->folder.resolve(path), FileHandle::Mode::Read);
+  return f.open(rt_->media.folder.resolve(path), FileHandle::Mode::Read);
 }
 
 bool GameData::exists(std::string_view path) {
   if (looseExists(path)) return true;
   DataArchive* archive = nullptr;
-  if (endsWithIgnoringCase(path, ".scr")) archive = &rt_->scriptArchive;
-  else if (endsWithIgnoringCase(path, ".wav")) archive = &rt_->soundArchive;
-  else if (endsWithIgnoringCase(path, ".bmp") || endsWithIgnoringCase(path, ".psd")) archive = &rt_->pictureArchive;
+  if (endsWithIgnoringCase(path, ".scr")) archive = &rt_->media.scriptArchive;
+  else if (endsWithIgnoringCase(path, ".wav")) archive = &rt_->media.soundArchive;
+  else if (endsWithIgnoringCase(path, ".bmp") || endsWithIgnoringCase(path, ".psd")) archive = &rt_->media.pictureArchive;
   if (archive == nullptr) return false;
   bool found = archive->find(path);
   archive->release();
@@ -100,19 +100,19 @@ bool GameData::pictureExists(std::string_view name) {
 ScriptFile GameData::readScript(std::string_view name) {
   ScriptFile out;
   const std::string path = "scr\\" + std::string(name) + ".scr";
-  out.alsoArchived = rt_->scriptArchive.find(path);
-  if (readWholeFile(rt_->folder.resolve(path), out.bytes)) {
+  out.alsoArchived = rt_->media.scriptArchive.find(path);
+  if (readWholeFile(rt_->media.folder.resolve(path), out.bytes)) {
     out.found = out.loose = true;
   } else if (out.alsoArchived) {
-    out.found = rt_->scriptArchive.readSelected(out.bytes);
+    out.found = rt_->media.scriptArchive.readSelected(out.bytes);
   }
-  rt_->scriptArchive.release();
+  rt_->media.scriptArchive.release();
   return out;
 }
 
 std::vector<std::string> GameData::presentScripts() {
   std::vector<std::string> names;
-  std::string dir = rt_->folder.resolve("scr");
+  std::string dir = rt_->media.folder.resolve("scr");
   if (DIR* d = ::opendir(dir.c_str())) {
     while (dirent* e = ::readdir(d)) {
       std::string n = e->d_name;
@@ -122,7 +122,7 @@ std::vector<std::string> GameData::presentScripts() {
     }
     ::closedir(d);
   }
-  collectScriptEntries(&rt_->scriptArchive, names);
+  collectScriptEntries(&rt_->media.scriptArchive, names);
   // One name per script, ASCII case ignored as the engine finds them.
   std::vector<std::string> unique;
   for (const std::string& n : names) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/command_table.h"
+#include "scene/command_table.h"
 #include "engine/runtime.h"
 #include "media/io/archive.h"
 #include "platform/text_encoding.h"
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
   // before left.
   std::vector<std::string> visited, queue = {"open"};
   ml::lint::PageSetup page;
-  page.autoReturnOff = data.runtime().state.autoReturnOff() != 0;
+  page.autoReturnOff = data.runtime().story.state.autoReturnOff() != 0;
   std::vector<std::string> sources;
   std::size_t checked = 0;
   auto checkOne = [&](const std::string& name, bool reachable) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <optional>
 
-#include "engine/command_table.h"
+#include "scene/command_table.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "media/formats/script_scramble.h"
@@ -25,7 +25,7 @@ constexpr int kChoiceSlots = ScriptContext::kChoiceSlots;
 bool hasEqualsOutsideDoubleByte(const char* word) {
   for (std::size_t i = 0; word[i] != 0; ++i) {
     auto c = static_cast<std::uint8_t>(word[i]);
-    if (isLeadByte(c) && word[i + 1] != 0) ++i;
+    if (sjis::isLead(c) && word[i + 1] != 0) ++i;
     else if (c == '=') return true;
   }
   return false;
@@ -126,9 +126,9 @@ void ScriptChecker::drainEngineReports(int lineOverride) {
 }
 
 bool ScriptChecker::install(const ScriptFile& file) {
-  ScriptContext& sc = *data_.runtime().script;
+  ScriptContext& sc = *data_.runtime().story.script;
   sc.reset();
-  sc.state = &data_.runtime().state;
+  sc.state = &data_.runtime().story.state;
   sc.text = file.bytes;
   sc.size = static_cast<std::int32_t>(sc.text.size());
   unscrambleScript(sc.text);
@@ -138,7 +138,7 @@ bool ScriptChecker::install(const ScriptFile& file) {
 void ScriptChecker::collectDefinitions(const ScriptFile& file) {
   if (!install(file)) return;
   PageSetup scratch;
-  Walk w(*this, *data_.runtime().script, scratch, nullptr);
+  Walk w(*this, *data_.runtime().story.script, scratch, nullptr);
   w.run();
   data_.reports().entries.clear();
 }
@@ -147,14 +147,14 @@ void ScriptChecker::check(std::string_view name, const ScriptFile& file, PageSet
                           std::vector<std::string>& changesTo) {
   path_ = "scr\\" + std::string(name) + ".scr";
   Runtime& rt = data_.runtime();
-  std::snprintf(rt.state.scriptName, sizeof rt.state.scriptName, "%.*s",
-                static_cast<int>(std::min<std::size_t>(name.size(), sizeof rt.state.scriptName - 1)),
+  std::snprintf(rt.story.state.scriptName, sizeof rt.story.state.scriptName, "%.*s",
+                static_cast<int>(std::min<std::size_t>(name.size(), sizeof rt.story.state.scriptName - 1)),
                 name.data());
   if (!install(file)) {
     report(0, SJ("サイズがおかしい"), path_);
     return;
   }
-  ScriptContext& sc = *rt.script;
+  ScriptContext& sc = *rt.story.script;
   // The engine reads CR LF; a bare LF does not end a word, so arguments run on into the
   // next line.
   for (std::size_t i = 1, line = 1; i < sc.text.size(); ++i) {
@@ -230,7 +230,7 @@ void ScriptChecker::Walk::run() {
       const std::string word = sc.word;
       sc.skipWord();
       checkAssignment(word, [this](std::string& t) { sc.substituteDefine(t); }, at(line));
-    } else if (isLeadByte(first)) {
+    } else if (sjis::isLead(first)) {
       textLine();
     } else if (const CommandRow* row = findCommand(sc.word)) {
       command(*row);
@@ -331,7 +331,7 @@ void ScriptChecker::Walk::condition() {
   int d = 1;
   for (std::size_t i = static_cast<std::size_t>(sc.pos); i < sc.text.size() && d > 0; ++i) {
     const std::uint8_t b = sc.text[i];
-    if (isLeadByte(b)) ++i;
+    if (sjis::isLead(b)) ++i;
     else if (b == ';') while (i + 1 < sc.text.size() && sc.text[i + 1] != '\r' && sc.text[i + 1] != '\n') ++i;
     else if (b == '{') ++d;
     else if (b == '}') --d;
@@ -382,7 +382,7 @@ void ScriptChecker::Walk::layOut(const std::string& page_, int line) {
   params.rows = page.rows;
   std::vector<PlacedChar> placed;
   std::string text = page_;
-  layoutText(text, params, rt.textRules, c.data_.reports(), placed);
+  layoutText(text, params, rt.media.textRules, c.data_.reports(), placed);
   c.drainEngineReports(line);
 }
 
@@ -424,7 +424,7 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
   c.drainEngineReports();
 
   if (keyword == "define" || keyword == "def_cg") {
-    DefineTable& table = keyword == "define" ? c.data_.runtime().defines : c.data_.runtime().pictureFlags;
+    DefineTable& table = keyword == "define" ? c.data_.runtime().story.defines : c.data_.runtime().story.pictureFlags;
     if (collecting() && !table.add(args[0], args[1])) report(line, SJ("これ以上登録できない"), "");
     if (!collecting()) c.used_.insert(keyword);
     if (keyword == "def_cg") {
@@ -522,9 +522,9 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
   } else if (keyword == "moji") {
     if (auto code = literal(args[0])) page.glyphSize = glyphSizeOfCode(*code);
   } else if (keyword == "def_indent") {
-    c.data_.runtime().textRules.setOpeningBrackets(args[0]);
+    c.data_.runtime().media.textRules.setOpeningBrackets(args[0]);
   } else if (keyword == "def_kinsoku") {
-    c.data_.runtime().textRules.setLineEnd(args[0]);
+    c.data_.runtime().media.textRules.setLineEnd(args[0]);
   } else if (keyword == "title") {
     page.glyphSize = 24;  // the return to the title resets the text size
   }

@@ -1,4 +1,4 @@
-#include "app/game_archives.h"
+#include "engine/game_archives.h"
 
 #include "engine/runtime.h"
 #include "media/io/game_folder.h"
@@ -18,17 +18,17 @@ ArchiveStartup openGameArchives(Runtime& rt, const DriveChooser& chooseDrive,
                                 bool discDrivesPresent) {
   // Scripts and pictures: a missing archive is reported and play goes on with loose
   // files (authors run games unpacked).
-  if (!rt.scriptArchive.open(rt.folder.resolve("scr.dat"), true) && !rt.debugMode)
+  if (!rt.media.scriptArchive.open(rt.media.folder.resolve("scr.dat"), true) && !rt.story.debugMode)
     reportUnreadable(rt, "scr.dat");
-  rt.scriptArchive.attachOverride(rt.folder.resolve("arc2.scr"), true);
+  rt.media.scriptArchive.attachOverride(rt.media.folder.resolve("arc2.scr"), true);
 
-  if (!rt.pictureArchive.open(rt.folder.resolve("cg.dat"), true) && !rt.debugMode)
+  if (!rt.media.pictureArchive.open(rt.media.folder.resolve("cg.dat"), true) && !rt.story.debugMode)
     reportUnreadable(rt, "cg.dat");
-  rt.pictureArchive.attachOverride(rt.folder.resolve("arc2.cg"), true);
+  rt.media.pictureArchive.attachOverride(rt.media.folder.resolve("arc2.cg"), true);
 
-  bool soundOpen = rt.soundArchive.open(rt.folder.resolve("wav.dat"), false);
-  if (!rt.debugMode) {
-    std::string supplement = rt.folder.resolve("arc2.wav");
+  bool soundOpen = rt.media.soundArchive.open(rt.media.folder.resolve("wav.dat"), false);
+  if (!rt.story.debugMode) {
+    std::string supplement = rt.media.folder.resolve("arc2.wav");
     if (!soundOpen && !discDrivesPresent) {
       reportUnreadable(rt, "wav.dat");
     } else if (!soundOpen) {
@@ -36,16 +36,16 @@ ArchiveStartup openGameArchives(Runtime& rt, const DriveChooser& chooseDrive,
       std::optional<std::string> drive;
       if (chooseDrive) drive = chooseDrive(rt);
       GameFolder disc(drive ? *drive : std::string());
-      if (!drive || !rt.soundArchive.open(disc.resolve("image\\wav.dat"), false)) {
+      if (!drive || !rt.media.soundArchive.open(disc.resolve("image\\wav.dat"), false)) {
         reportUnreadable(rt, "wav.dat");
         return ArchiveStartup::Stop;
       }
       supplement = disc.resolve("image\\arc2.wav");
     }
-    rt.soundArchive.attachOverride(supplement, false);
+    rt.media.soundArchive.attachOverride(supplement, false);
   }
   // Attaching replaces the override, so "arc3.wav" is the one the sounds end up with.
-  rt.soundArchive.attachOverride(rt.folder.resolve("arc3.wav"), false);
+  rt.media.soundArchive.attachOverride(rt.media.folder.resolve("arc3.wav"), false);
   return ArchiveStartup::Continue;
 }
 

@@ -1,18 +1,18 @@
-#include "engine/page_display.h"
+#include "scene/page_display.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
-#include "engine/command_handlers.h"
+#include "scene/scene_commands.h"
 #include "engine/command_table.h"
-#include "engine/page_seams.h"
 #include "engine/poll.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
-#include "engine/window_buttons.h"
+#include "scene/window_buttons.h"
 #include "media/gfx/pixel_ops.h"
+#include "platform/rect.h"
 #include "platform/text_encoding.h"
 #include "scene/compose_scene.h"
 #include "scene/message_window.h"
@@ -20,24 +20,7 @@
 namespace ml {
 namespace {
 
-constexpr int kVoiceChannel = 4;
-// The scene with the window board, picture and frame over it, kept by the scene.
-constexpr int kWindowSnapshot = 3;
 constexpr std::uint32_t kIdleFrameMs = 33;
-
-struct Rect {
-  int x = 0, y = 0, width = 0, height = 0;
-  bool empty() const { return width <= 0 || height <= 0; }
-};
-
-Rect unite(const Rect& a, const Rect& b) {
-  if (a.empty()) return b;
-  if (b.empty()) return a;
-  const int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
-  const int right = std::max(a.x + a.width, b.x + b.width);
-  const int bottom = std::max(a.y + a.height, b.y + b.height);
-  return {left, top, right - left, bottom - top};
-}
 
 Rect pictureRect(const Sprite& s) {
   if (!s.hasPicture()) return {};
@@ -45,16 +28,16 @@ Rect pictureRect(const Sprite& s) {
 }
 
 bool mainWindowCounts(Runtime& rt) {
-  return rt.platform.windowActive() || rt.settings.system.noActive;
+  return rt.platform.windowActive() || rt.media.settings.system.noActive;
 }
 
-Sprite& slot(Runtime& rt, int index) { return rt.layers[static_cast<std::size_t>(index)]; }
+Sprite& slot(Runtime& rt, int index) { return rt.scene.layers[static_cast<std::size_t>(index)]; }
 
 // Position of a two-byte-aligned occurrence of needle in Shift-JIS text.
 std::size_t findCharacters(std::string_view text, std::string_view needle) {
   for (std::size_t i = 0; i + needle.size() <= text.size();) {
     if (text.compare(i, needle.size(), needle) == 0) return i;
-    i += isLeadByte(static_cast<std::uint8_t>(text[i])) ? 2 : 1;
+    i += sjis::isLead(static_cast<std::uint8_t>(text[i])) ? 2 : 1;
   }
   return std::string_view::npos;
 }
@@ -68,9 +51,9 @@ void chooseNameVoice(ScriptContext& sc) {
   const std::size_t family = findCharacters(page, SJ("▲氏▲"));
   bool otherName = false;
   if (given != std::string_view::npos && (family == std::string_view::npos || given < family))
-    otherName = rt.textRules.givenName() != SJ("ヨルク");
+    otherName = rt.media.textRules.givenName() != SJ("ヨルク");
   else if (family != std::string_view::npos)
-    otherName = rt.textRules.familyName() != SJ("ハセリ");
+    otherName = rt.media.textRules.familyName() != SJ("ハセリ");
   if (!otherName) return;
   char* voice = sc.state->voiceName;
   const std::size_t length = strnlen(voice, sizeof sc.state->voiceName);
@@ -87,7 +70,7 @@ void chooseNameVoice(ScriptContext& sc) {
 // must return at once.
 bool revealText(ScriptContext& sc, bool& closing) {
   Runtime& rt = sc.rt;
-  const long long hold = (static_cast<long long>(rt.settings.message.speed) + 8) / 16;
+  const long long hold = (static_cast<long long>(rt.media.settings.message.speed) + 8) / 16;
   if (hold < 1) return true;
   const int total = pageCharacterCount(sc);
   Sprite& text = slot(rt, kMessageTextSlot);
@@ -96,19 +79,19 @@ bool revealText(ScriptContext& sc, bool& closing) {
       closing = true;
       return true;
     }
-    if (rt.window.menuReturnRequested) {
-      rt.window.menuReturnRequested = false;
+    if (rt.requests().menuReturnRequested) {
+      rt.requests().menuReturnRequested = false;
       return false;
     }
     const long long shown = frame / hold + 1;
     if (shown > total) break;
-    if (rt.input.isPressed(InputDecide)) {
-      rt.input.consumePresses();
+    if (rt.story.input.isPressed(InputDecide)) {
+      rt.story.input.consumePresses();
       setAutoMode(rt, false);
       setSkipMode(rt, false);
       break;
     }
-    if (rt.input.isHeld(InputSkip) || skipMode(rt)) break;
+    if (rt.story.input.isHeld(InputSkip) || skipMode(rt)) break;
     text.setReveal(static_cast<int>(shown));
     present(sc);
   }
@@ -121,8 +104,8 @@ bool revealText(ScriptContext& sc, bool& closing) {
 void repaintRect(ScriptContext& sc, const Rect& rect, const std::vector<int>& slots) {
   Runtime& rt = sc.rt;
   if (!mainWindowCounts(rt)) return;
-  Surface& frame = rt.backBuffer.surface();
-  const Sprite& snapshot = slot(rt, kWindowSnapshot);
+  Surface& frame = rt.scene.backBuffer.surface();
+  const Sprite& snapshot = slot(rt, kWindowSnapshotSlot);
   if (rect.empty() || frame.pixels(0) == nullptr || !snapshot.hasPicture()) {
     present(sc);
     return;
@@ -132,9 +115,9 @@ void repaintRect(ScriptContext& sc, const Rect& rect, const std::vector<int>& sl
   const int right = std::clamp(rect.x + rect.width, 0, width);
   const int bottom = std::clamp(rect.y + rect.height, 0, height);
   if (right > left && bottom > top) {
-    std::unique_ptr<Surface>& scratch = rt.messageWindow.repaintScratch;
+    std::unique_ptr<Surface>& scratch = rt.scene.messageWindow.repaintScratch;
     if (!scratch || scratch->width() != width || scratch->height() != height) {
-      scratch = std::make_unique<Surface>(rt.media);
+      scratch = std::make_unique<Surface>(rt.media.context);
       if (!scratch->create(width, height, 1)) {
         scratch.reset();
         present(sc);
@@ -145,7 +128,7 @@ void repaintRect(ScriptContext& sc, const Rect& rect, const std::vector<int>& sl
     std::uint32_t* tmp = scratch->pixels(0);
     std::memcpy(tmp, dst, std::size_t(width) * height * sizeof(std::uint32_t));
     snapshot.copyRectTo(*scratch, left, top, right - left, bottom - top);
-    for (int i : slots) slot(rt, i).draw(*scratch, *rt.pixels);
+    for (int i : slots) slot(rt, i).draw(*scratch, *rt.media.pixels);
     for (int y = top; y < bottom; ++y)
       std::memcpy(dst + std::size_t(y) * width + left, tmp + std::size_t(y) * width + left,
                   std::size_t(right - left) * sizeof(std::uint32_t));
@@ -159,7 +142,7 @@ void repaintIdleFrame(ScriptContext& sc) {
   Runtime& rt = sc.rt;
   if (!mainWindowCounts(rt)) return;
   const Sprite& icon = slot(rt, kKeyWaitSlot);
-  if (!rt.switches.messageWindowActive || !icon.visible() || !icon.hasPicture()) {
+  if (!rt.story.switches.messageWindowActive || !icon.visible() || !icon.hasPicture()) {
     rt.platform.present(rt.frameRequest());
     return;
   }
@@ -181,7 +164,7 @@ void endWait(ScriptContext& sc) {
   Runtime& rt = sc.rt;
   rt.shell->refreshSaveMenus(false);
   sc.waitingForClick = false;
-  if (!rt.settings.voice.next) rt.stopChannel(kVoiceChannel);
+  if (!rt.media.settings.voice.next) rt.sound().stopChannel(SoundService::kVoiceChannel);
   slot(rt, kKeyWaitSlot).setVisible(false);
   removeWindowButtons(rt);
 }
@@ -191,35 +174,35 @@ void endWait(ScriptContext& sc) {
 std::uint32_t readPageColour(ScriptContext& sc) {
   Runtime& rt = sc.rt;
   if (!sc.mainGame || sc.state->readTrackingOff() != 0) return kWhiteText;
-  if (rt.readStatus.isRead(sc.scriptPath, sc.state->voiceIndex, true))
-    return rt.settings.message.readed ? greyText(rt.settings.message.readedLumi) : kWhiteText;
-  if (rt.settings.skip.unread) setAutoMode(rt, false);
-  if (rt.settings.skip2.unread) setSkipMode(rt, false);
-  if (rt.settings.skipSelect.unread) endFastForward(sc);
+  if (rt.media.readStatus.isRead(sc.scriptPath, sc.state->voiceIndex, true))
+    return rt.media.settings.message.readed ? greyText(rt.media.settings.message.readedLumi) : kWhiteText;
+  if (rt.media.settings.skip.unread) setAutoMode(rt, false);
+  if (rt.media.settings.skip2.unread) setSkipMode(rt, false);
+  if (rt.media.settings.skipSelect.unread) endFastForward(sc);
   return kWhiteText;
 }
 
 bool showPage(ScriptContext& sc, bool skippable) {
   Runtime& rt = sc.rt;
-  if (rt.autoSaveChecked) debugAutoSave(sc);
+  if (rt.story.autoSaveChecked) rt.saves().debugAutoSave(sc);
   const std::uint32_t colour = readPageColour(sc);
   chooseNameVoice(sc);
-  addBacklogEntry(sc, nullptr);
+  rt.backlog().addEntry(sc, nullptr);
 
   if (sc.fastForward) {
     // A page that may not be skipped, or the debug target line, ends the jump; that
     // page is then shown like any other.
     if (!skippable) {
-      rt.switches.debugTargetLine = 0;
+      rt.story.switches.debugTargetLine = 0;
       endFastForward(sc);
-    } else if (rt.switches.debugTargetLine > 0 && sc.lineNumber >= rt.switches.debugTargetLine) {
-      rt.switches.debugTargetLine = 0;
+    } else if (rt.story.switches.debugTargetLine > 0 && sc.lineNumber >= rt.story.switches.debugTargetLine) {
+      rt.story.switches.debugTargetLine = 0;
       endFastForward(sc);
     }
     if (sc.fastForward) return true;
   }
 
-  playPageVoice(sc, false, nullptr, false);
+  rt.sound().playPageVoice(sc, false, nullptr, false);
   showSpeakerName(sc, colour);
   slot(rt, kModeIndicatorSlot).release();
   showPageText(sc, colour);
@@ -241,22 +224,22 @@ bool waitPage(ScriptContext& sc, bool skippable) {
   if (!showPage(sc, skippable)) return false;
   Runtime& rt = sc.rt;
   if (!sc.fastForward) {
-    const long long autoDelay = static_cast<long long>(rt.settings.skip.wait) * 19 + 100;
-    const long long skipDelay = static_cast<long long>(rt.settings.skip2.wait) * 4;
+    const long long autoDelay = static_cast<long long>(rt.media.settings.skip.wait) * 19 + 100;
+    const long long skipDelay = static_cast<long long>(rt.media.settings.skip2.wait) * 4;
     std::uint32_t t0 = rt.platform.ticks();
     sc.waitingForClick = true;
     for (bool first = true;; first = false) {
       const std::uint32_t frameStart = rt.platform.ticks();
       if (pollWithMenus(sc, false, true)) return true;
-      if (rt.window.menuReturnRequested) {
-        rt.window.menuReturnRequested = false;
+      if (rt.requests().menuReturnRequested) {
+        rt.requests().menuReturnRequested = false;
         return false;
       }
-      if (rt.switches.messageWindowActive && skippable && rt.input.isHeld(InputSkip)) {
+      if (rt.story.switches.messageWindowActive && skippable && rt.story.input.isHeld(InputSkip)) {
         present(sc);
         break;
       }
-      if (!rt.switches.messageWindowActive) {
+      if (!rt.story.switches.messageWindowActive) {
         setAutoMode(rt, false);
         setSkipMode(rt, false);
       }
@@ -270,18 +253,18 @@ bool waitPage(ScriptContext& sc, bool skippable) {
         }
       } else if (autoMode(rt) && skippable) {
         clickCheck(sc);
-        if (voiceChannelPlaying(rt) && !rt.settings.skip.voice) t0 = now;
+        if (rt.sound().voicePlaying() && !rt.media.settings.skip.voice) t0 = now;
         if (autoMode(rt) && static_cast<long long>(now - t0) > autoDelay && mainWindowCounts(rt)) {
           present(sc);
           break;
         }
       }
-      if (rt.switches.messageWindowActive && !slot(rt, kKeyWaitSlot).visible()) placeKeyWaitIcon(sc);
+      if (rt.story.switches.messageWindowActive && !slot(rt, kKeyWaitSlot).visible()) placeKeyWaitIcon(sc);
 
       const int r = handleWindowButtons(sc, false);
       if (r == kButtonsGameLoaded) return true;
       if (r == kButtonsAdvance) {
-        rt.input.consumePresses();
+        rt.story.input.consumePresses();
         break;
       }
       if (r == kButtonsRewound) break;
@@ -307,11 +290,11 @@ bool waitPage(ScriptContext& sc, bool skippable) {
 void updateReadRateLine(Runtime& rt) {
   const std::string text = readRateText(rt);
   const int length = static_cast<int>(text.size());
-  ensureMessageFonts(rt, rt.state);
+  ensureMessageFonts(rt, rt.story.state);
   Sprite& line = slot(rt, kStatusLineSlot);
-  line.setText(text, rt.messageFonts.normal, kWhiteText, 24, length + 1, 1, false);
-  const bool right = rt.settings.display.timeTop == 2 || rt.settings.display.timeTop == 3;
-  const bool bottom = rt.settings.display.timeTop == 1 || rt.settings.display.timeTop == 3;
+  line.setText(text, rt.scene.messageFonts.normal, kWhiteText, 24, length + 1, 1, false);
+  const bool right = rt.media.settings.display.timeTop == 2 || rt.media.settings.display.timeTop == 3;
+  const bool bottom = rt.media.settings.display.timeTop == 1 || rt.media.settings.display.timeTop == 3;
   line.setPosition(right ? 788 - 12 * length : 12, bottom ? 576 : 0);
 }
 

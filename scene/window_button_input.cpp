@@ -6,7 +6,7 @@
 #include "engine/poll.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
-#include "engine/window_buttons.h"
+#include "scene/window_buttons.h"
 #include "scene/message_window.h"
 
 namespace ml {
@@ -17,7 +17,7 @@ namespace {
 int processRequests(ScriptContext& sc) {
   Runtime& rt = sc.rt;
   if (sc.fastForward) {
-    rt.layers[kModeIndicatorSlot].loadPicture("cg\\_Skip.bmp", rt.platform.ticks());
+    rt.scene.layers[kModeIndicatorSlot].loadPicture("cg\\_Skip.bmp", rt.platform.ticks());
     present(sc);
     rt.shell->refreshSaveMenus(false);
     return kButtonsAdvance;
@@ -29,8 +29,8 @@ int processRequests(ScriptContext& sc) {
 
 int handleWindowButtons(ScriptContext& sc, bool inChoice) {
   Runtime& rt = sc.rt;
-  InputState& in = rt.input;
-  if (!rt.switches.messageWindowActive) {
+  InputState& in = rt.story.input;
+  if (!rt.story.switches.messageWindowActive) {
     if (in.isPressed(InputDecide | InputCancel) || sc.windowHidePending) {
       in.consumePresses();
       restoreMessageWindow(sc);

@@ -1,4 +1,4 @@
-#include "engine/window_buttons.h"
+#include "scene/window_buttons.h"
 
 #include "engine/runtime.h"
 #include "engine/script_context.h"
@@ -11,15 +11,15 @@ void hideMessageWindow(ScriptContext& sc) {
   hideWindow(rt);
   sc.windowHidePending = false;
   rt.shell->setQuickItems(false);
-  MessageWindowState& mw = rt.messageWindow;
-  constexpr int first = MessageWindowState::kChoiceFirstSlot;
-  constexpr int last = MessageWindowState::kChoiceLastSlot;
+  MessageWindowState& mw = rt.scene.messageWindow;
+  constexpr int first = kChoiceFirstSlot;
+  constexpr int last = kChoiceLastSlot;
   if (!mw.choicesHidden) {
     for (int i = first; i <= last; ++i)
-      mw.choiceVisible[std::size_t(i - first)] = rt.layers[std::size_t(i)].visible();
+      mw.choiceVisible[std::size_t(i - first)] = rt.scene.layers[std::size_t(i)].visible();
     mw.choicesHidden = true;
   }
-  for (int i = first; i <= last; ++i) rt.layers[std::size_t(i)].setVisible(false);
+  for (int i = first; i <= last; ++i) rt.scene.layers[std::size_t(i)].setVisible(false);
 }
 
 void restoreMessageWindow(ScriptContext& sc) {
@@ -27,12 +27,12 @@ void restoreMessageWindow(ScriptContext& sc) {
   restoreWindow(rt);
   rt.shell->refreshSaveMenus(true);
   sc.windowHidePending = false;
-  MessageWindowState& mw = rt.messageWindow;
-  constexpr int first = MessageWindowState::kChoiceFirstSlot;
-  constexpr int last = MessageWindowState::kChoiceLastSlot;
+  MessageWindowState& mw = rt.scene.messageWindow;
+  constexpr int first = kChoiceFirstSlot;
+  constexpr int last = kChoiceLastSlot;
   if (mw.choicesHidden) {
     for (int i = first; i <= last; ++i)
-      rt.layers[std::size_t(i)].setVisible(mw.choiceVisible[std::size_t(i - first)]);
+      rt.scene.layers[std::size_t(i)].setVisible(mw.choiceVisible[std::size_t(i - first)]);
     mw.choicesHidden = false;
   }
 }

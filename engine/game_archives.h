@@ -22,7 +22,7 @@ enum class ArchiveStartup {
 
 // Opens scr.dat + arc2.scr, cg.dat + arc2.cg, wav.dat + arc2.wav (or the disc's
 // image\wav.dat + image\arc2.wav), then arc3.wav, into rt's archives. Unreadable data
-// files are shown in "ver 2.40" boxes unless rt.debugMode is on. Without a chooser a
+// files are shown in "ver 2.40" boxes unless rt.story.debugMode is on. Without a chooser a
 // missing "wav.dat" is treated as no disc chosen. When the machine has no disc drive at
 // all (discDrivesPresent false) there is nothing to choose from: the missing sound
 // archive is only reported and the sounds are looked up as loose files.

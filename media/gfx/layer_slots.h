@@ -1,10 +1,13 @@
-// Which layer slots the scene uses, and the three fixed ways scripts name them: scene
-// slots (what a saved game records), layer slots, and the numbers of the move commands.
+// The layer table's slot map: which slot holds what, and the three fixed ways scripts
+// name the scene's slots (scene slots as a saved game records them, layer slots, and
+// the numbers of the move commands). Every layer holds its number from here.
 #pragma once
 
 namespace ml {
 
 inline constexpr int kLayerSlotCount = 260;
+
+// The scene.
 inline constexpr int kBackgroundSlot = 0;
 inline constexpr int kBackgroundPartnerSlot = 1;  // the outgoing background of a cross-fade
 inline constexpr int kSceneSnapshotSlot = 2;      // background and sprites, flattened
@@ -13,11 +16,36 @@ inline constexpr int kSpriteSlot1 = 10;
 inline constexpr int kSpriteSlot2 = 12;
 inline constexpr int kSpriteSlot3 = 14;
 inline constexpr int kSpriteSlot4 = 16;
-inline constexpr int kScreenCopySlot = 257;       // the frame kept by the full-screen fades
 inline constexpr int kSceneSlotCount = 5;
+// Slots below this one are the scene; the back buffer's letterbox and darkening apply
+// to them only.
+inline constexpr int kSceneLayerEnd = 30;
 
+// The message window.
+inline constexpr int kWindowFirstSlot = 30;
+inline constexpr int kWindowBoardSlot = 30;
+inline constexpr int kWindowPictureSlot = 31;
+inline constexpr int kWindowFrameSlot = 32;
+inline constexpr int kMessageTextSlot = 33;
+inline constexpr int kPlateBoardSlot = 40;
+inline constexpr int kPlatePictureSlot = 41;
+inline constexpr int kPlateFrameSlot = 42;
+inline constexpr int kSpeakerNameSlot = 43;
+inline constexpr int kButtonSlotBase = 50;  // button m (1-9) lives in slot 50 + m
+inline constexpr int kButtonCaptionSlot = 60;
+inline constexpr int kKeyWaitSlot = 79;
+inline constexpr int kWindowLastSlot = 79;
 // Layer slots of the window parts copied into the window snapshot.
-inline constexpr int kWindowPartSlots[3] = {30, 31, 32};
+inline constexpr int kWindowPartSlots[3] = {kWindowBoardSlot, kWindowPictureSlot, kWindowFrameSlot};
+
+// The choice window.
+inline constexpr int kChoiceFirstSlot = 130;
+inline constexpr int kChoiceLastSlot = 189;
+
+// Over everything.
+inline constexpr int kScreenCopySlot = 257;     // the frame kept by the full-screen fades
+inline constexpr int kModeIndicatorSlot = 258;  // skip and auto indicator
+inline constexpr int kStatusLineSlot = 259;     // the debug read-rate line
 
 constexpr bool isLayerSlot(int slot) { return slot >= 0 && slot < kLayerSlotCount; }
 

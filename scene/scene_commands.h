@@ -1,37 +1,11 @@
-// Handlers of the command table. Each file that implements a command family defines
-// its handlers here by name; the table in command_table.cpp refers to them.
+// Handlers of the command words that change what is seen and heard: the message
+// window and text, read tracking, pictures, transitions, sound, movies and built-in
+// scenes. The command table refers to them by name.
 #pragma once
 
-#include <cstdint>
+#include "engine/command_table.h"
 
 namespace ml {
-
-class ScriptContext;
-struct CommandRow;
-
-#define ML_COMMAND(name) std::uint8_t name(ScriptContext& sc, const CommandRow& row)
-
-// Words that are consumed and do nothing (map, minigame, "\n", "\i", "\k").
-ML_COMMAND(cmdSkipWord);
-
-// Control flow.
-ML_COMMAND(cmdGoto);
-ML_COMMAND(cmdChange);  // a: 1 change, 0 change_kaisou
-ML_COMMAND(cmdKaisouEnd);
-ML_COMMAND(cmdTitle);
-ML_COMMAND(cmdWait);  // a: 1 wait (skippable), 0 sleep
-ML_COMMAND(cmdBreak);
-ML_COMMAND(cmdNameCheck);
-ML_COMMAND(cmdCls);
-ML_COMMAND(cmdAutoReturn);  // a: value of F2047
-
-// Defines, random numbers and parameters.
-ML_COMMAND(cmdDefine);
-ML_COMMAND(cmdDefCg);
-ML_COMMAND(cmdRandom);
-ML_COMMAND(cmdParamCalc);
-ML_COMMAND(cmdSetFf);
-ML_COMMAND(cmdMacro);
 
 // Message window and text.
 ML_COMMAND(cmdMsg2);
@@ -88,17 +62,6 @@ ML_COMMAND(cmdSe);         // a: mode 0..2, fixedText: loop kind, b: wait for th
 ML_COMMAND(cmdSoundWait);  // a: channel
 ML_COMMAND(cmdVoice);      // a: counted, b: pan direction -1, 0, +1
 
-// Choices.
-ML_COMMAND(cmdWindowSel);
-ML_COMMAND(cmdDefSel);
-ML_COMMAND(cmdDefSelmes);  // a: 1 prompt, 2 speaker line
-ML_COMMAND(cmdSelect);     // a: 1 select (shuffles), 0 select2
-ML_COMMAND(cmdSelectCenter);  // a: value of F2045
-
-// Saves.
-ML_COMMAND(cmdFlagUpdate);
-ML_COMMAND(cmdLoadSave);  // a: 1 load screen, 0 save screen
-
 // Movies, MIDI, built-in scenes.
 ML_COMMAND(cmdMovie);
 ML_COMMAND(cmdMidi);
@@ -106,7 +69,5 @@ ML_COMMAND(cmdMenu);
 ML_COMMAND(cmdEnding);
 ML_COMMAND(cmdDateDisp);  // a: 1 waits for a click
 ML_COMMAND(cmdBlueSky);
-
-#undef ML_COMMAND
 
 }  // namespace ml

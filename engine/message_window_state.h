@@ -7,15 +7,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "media/gfx/layer_slots.h"
 #include "media/gfx/surface.h"
 
 namespace ml {
 
 struct MessageWindowState {
-  static constexpr int kWindowFirstSlot = 30;
-  static constexpr int kWindowLastSlot = 79;
-  static constexpr int kChoiceFirstSlot = 130;
-  static constexpr int kChoiceLastSlot = 189;
   static constexpr int kButtonCount = 9;
 
   // Set while the window's slots are hidden; the remembered visibility is valid only

@@ -1,0 +1,12 @@
+// The save commands: each consumes its word; the saves themselves are the save
+// service's.
+#include "engine/engine_commands.h"
+#include "engine/script_context.h"
+
+namespace ml {
+
+std::uint8_t cmdFlagUpdate(ScriptContext& sc, const CommandRow&) { return sc.consumeCommand(0); }
+// load, save
+std::uint8_t cmdLoadSave(ScriptContext& sc, const CommandRow&) { return sc.consumeCommand(0); }
+
+}  // namespace ml

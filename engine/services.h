@@ -1,0 +1,126 @@
+// The subsystems the runtime reaches through one object each. Every interface comes
+// with a null implementation that the runtime owns until the real one is installed,
+// so the interpreter runs the same way with or without it (tests, tools, and
+// subsystems still to be built).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ml {
+
+class Runtime;
+class ScriptContext;
+struct BacklogEntry;
+struct GameState;
+
+// Sound: the five channels and what the waits and pages ask of them.
+class SoundService {
+ public:
+  static constexpr int kMusicChannel = 0;
+  static constexpr int kEffectChannel = 2;
+  static constexpr int kInterfaceChannel = 3;
+  static constexpr int kVoiceChannel = 4;
+  virtual ~SoundService() = default;
+  // Opens the output device at start-up; false when there is none to play on.
+  virtual bool openDevice() = 0;
+  virtual void stopChannel(int channel) = 0;
+  virtual void stopAllChannels() = 0;
+  // Streaming and fades of the music, effect and voice channels, once per poll.
+  virtual void serviceChannels() = 0;
+  // Plays the page's voice on the voice channel (or a backlog entry's voice).
+  virtual void playPageVoice(ScriptContext& sc, bool fromBacklog, const BacklogEntry* entry, bool forced) = 0;
+  // Whether the voice channel is still playing (auto mode waits for it).
+  virtual bool voicePlaying() = 0;
+  // The end of a jump: the recorded music and looping effect start again.
+  virtual void restartRecordedSounds(ScriptContext& sc) = 0;
+};
+
+class NullSoundService final : public SoundService {
+ public:
+  bool openDevice() override { return true; }
+  void stopChannel(int) override {}
+  void stopAllChannels() override {}
+  void serviceChannels() override {}
+  void playPageVoice(ScriptContext&, bool, const BacklogEntry*, bool) override {}
+  bool voicePlaying() override { return false; }
+  void restartRecordedSounds(ScriptContext&) override {}
+};
+
+// Saves, the system save and the debug autosave.
+class SaveService {
+ public:
+  virtual ~SaveService() = default;
+  // Merges the system flags into the system save.
+  virtual void updateSystemSave() = 0;
+  // The debug menu's rolling save of the last four pages.
+  virtual void debugAutoSave(ScriptContext& sc) = 0;
+};
+
+class NullSaveService final : public SaveService {
+ public:
+  void updateSystemSave() override {}
+  void debugAutoSave(ScriptContext&) override {}
+};
+
+// The backlog ring of pages and choices.
+class BacklogService {
+ public:
+  virtual ~BacklogService() = default;
+  // Records the page (choiceText null) or a choice.
+  virtual void addEntry(ScriptContext& sc, const char* choiceText) = 0;
+};
+
+class NullBacklogService final : public BacklogService {
+ public:
+  void addEntry(ScriptContext&, const char*) override {}
+};
+
+// The dialogs that menu items and keys open (the option dialog, the flag viewer, the
+// jump dialog, the keyboard help, the unread search, the drive dialog).
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+  // Shown without blocking the game.
+  virtual void showOption() = 0;
+  virtual void showFlag() = 0;
+  // The flag viewer shows the flags anew (after `random` in debug mode).
+  virtual void refreshFlag() = 0;
+  virtual void showKeyHelp() = 0;
+  // Modal; true on OK with the text typed into the edit.
+  virtual bool showJump(std::string& text) = 0;
+  // The current-line dialog's unread search: the memo lines it found.
+  virtual std::vector<std::string> findUnread() = 0;
+  // The drive dialog when "wav.dat" is missing: the chosen disc's root folder.
+  virtual std::optional<std::string> chooseDrive() = 0;
+};
+
+class NullDialogService : public DialogService {
+ public:
+  void showOption() override {}
+  void showFlag() override {}
+  void refreshFlag() override {}
+  void showKeyHelp() override {}
+  bool showJump(std::string&) override { return false; }
+  std::vector<std::string> findUnread() override { return {}; }
+  std::optional<std::string> chooseDrive() override { return std::nullopt; }
+};
+
+// Movies and MIDI, driven by command strings ("open %s type MPEGVideo", "play %s
+// notify", "close %s" ...). The answer is 0 on success, else an error number.
+class MediaControl {
+ public:
+  virtual ~MediaControl() = default;
+  virtual std::uint32_t send(std::string_view command) = 0;
+};
+
+class NullMediaControl final : public MediaControl {
+ public:
+  // Nothing can be played: every command fails as a device that is not there would.
+  std::uint32_t send(std::string_view) override { return 1; }
+};
+
+}  // namespace ml

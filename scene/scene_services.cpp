@@ -1,0 +1,31 @@
+#include "scene/scene_services.h"
+
+#include "engine/runtime.h"
+#include "scene/command_table.h"
+#include "scene/compose_scene.h"
+#include "scene/message_window.h"
+#include "scene/page_display.h"
+#include "scene/picture_layers.h"
+
+namespace ml {
+
+bool SceneServices::waitPage(ScriptContext& sc, bool skippable) { return ml::waitPage(sc, skippable); }
+
+void SceneServices::composeScene() { ml::composeScene(rt_); }
+
+void SceneServices::restoreFromState(ScriptContext& sc, const GameState& recorded) {
+  restoreSceneLayers(sc, recorded);
+}
+
+void SceneServices::updateStatusLine() { updateReadRateLine(rt_); }
+
+void SceneServices::resetTextSize() { ml::resetTextSize(rt_); }
+
+void SceneServices::applyFontChange() { applyMessageFontChange(rt_); }
+
+void installScene(Runtime& rt) {
+  rt.installScenePort(std::make_unique<SceneServices>(rt));
+  rt.story.commands = commandTable();
+}
+
+}  // namespace ml
