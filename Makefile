@@ -4,6 +4,7 @@
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
 BUILD_FUZZ ?= build-fuzz
+BUILD_RELEASE ?= build-release
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
@@ -27,7 +28,7 @@ run: demo
 	$(BUILD)/mirelune --game $(BUILD)/demo
 
 test: deps
-	@BUILD=$(BUILD) BUILD_ASAN=$(BUILD_ASAN) BUILD_FUZZ=$(BUILD_FUZZ) JOBS=$(JOBS) scripts/run-tests.sh
+	@BUILD=$(BUILD) BUILD_ASAN=$(BUILD_ASAN) BUILD_FUZZ=$(BUILD_FUZZ) BUILD_RELEASE=$(BUILD_RELEASE) JOBS=$(JOBS) scripts/run-tests.sh
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_RELEASE)

@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build}
 BUILD_ASAN=${BUILD_ASAN:-build-asan}
 BUILD_FUZZ=${BUILD_FUZZ:-build-fuzz}
+BUILD_RELEASE=${BUILD_RELEASE:-build-release}
 JOBS=${JOBS:-$(nproc)}
 FUZZ_SECONDS=${FUZZ_SECONDS:-10}
 
@@ -24,14 +25,22 @@ stage() {
   fi
 }
 
+# Our own builds treat warnings as errors; a packager's plain Release build does not
+# (stage build-release), and must still build and pass.
 build_main() {
-  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRELUNE_WERROR=ON >/dev/null &&
     cmake --build "$BUILD" -j "$JOBS"
 }
 unit_tests() { (cd "$BUILD" && ctest --output-on-failure -j "$JOBS"); }
 
+build_release() {
+  cmake -S . -B "$BUILD_RELEASE" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMIRELUNE_BENCH=OFF >/dev/null &&
+    cmake --build "$BUILD_RELEASE" -j "$JOBS"
+}
+release_tests() { (cd "$BUILD_RELEASE" && ctest --output-on-failure -j "$JOBS"); }
+
 build_asan() {
-  cmake -S . -B "$BUILD_ASAN" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIRELUNE_SANITIZE=ON \
+  cmake -S . -B "$BUILD_ASAN" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIRELUNE_SANITIZE=ON -DMIRELUNE_WERROR=ON \
     -DMIRELUNE_SDL=OFF -DMIRELUNE_BENCH=OFF >/dev/null &&
     cmake --build "$BUILD_ASAN" -j "$JOBS"
 }
@@ -42,7 +51,7 @@ asan_tests() {
 
 build_fuzz() {
   [ -n "$(ls fuzz/fuzz_*.cpp 2>/dev/null)" ] || return 0
-  CC=clang CXX=clang++ cmake -S . -B "$BUILD_FUZZ" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  CC=clang CXX=clang++ cmake -S . -B "$BUILD_FUZZ" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRELUNE_WERROR=ON \
     -DMIRELUNE_FUZZ=ON -DMIRELUNE_SDL=OFF -DMIRELUNE_BENCH=OFF -DMIRELUNE_TESTS=OFF >/dev/null &&
     cmake --build "$BUILD_FUZZ" --target fuzz_all -j "$JOBS"
 }
@@ -77,6 +86,10 @@ stage build build_main
 if [[ " ${failed[*]:-} " != *" build "* ]]; then
   stage unit-tests unit_tests
   extra_stages
+fi
+stage build-release build_release
+if [[ " ${failed[*]:-} " != *" build-release "* ]]; then
+  stage release-tests release_tests
 fi
 stage build-sanitizers build_asan
 if [[ " ${failed[*]:-} " != *" build-sanitizers "* ]]; then
