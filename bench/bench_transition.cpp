@@ -117,7 +117,7 @@ struct Game {
                      SJ("見上げると、星がひとつ、またひとつと流れていった」"),
                  font, 0xFFFFFF, 24, 28, 4, true);
     text.setPosition(60, 440);
-    composeScene(*rt);
+    composeScene(rt->scene.layers, *rt->media.pixels, rt->story.state);
   }
   ~Game() {
     rt.reset();

@@ -82,6 +82,7 @@ struct GameState {
   std::int8_t spriteTint(int channel) const { return static_cast<std::int8_t>(flags[2037 + channel]); }
   std::int8_t spriteHsv(int i) const { return static_cast<std::int8_t>(flags[2040 + i]); }
   std::uint8_t& backgroundEffectMode() { return flags[2043]; }
+  std::uint8_t backgroundEffectMode() const { return flags[2043]; }
   std::uint8_t& textSizeCode() { return flags[2044]; }
   std::uint8_t& centredChoices() { return flags[2045]; }
   std::uint8_t& windowHidden() { return flags[2046]; }

@@ -17,9 +17,9 @@ bool windowCounts(Runtime& rt) { return rt.platform.windowActive() || rt.media.s
 
 }  // namespace
 
-std::string readRateText(Runtime& rt) {
+std::string readRateText(const ReadStatusStore& readStatus) {
   char digits[64];
-  std::snprintf(digits, sizeof digits, " %d/%d", rt.media.readStatus.countRead(), kTotalVoiceCommands);
+  std::snprintf(digits, sizeof digits, " %d/%d", readStatus.countRead(), kTotalVoiceCommands);
   return SJ("既読率") + digits;
 }
 

@@ -9,6 +9,7 @@ namespace ml {
 
 class Runtime;
 class ScriptContext;
+class ReadStatusStore;
 
 // Processes window messages, services the sound channels and refreshes the mouse
 // position and the Ctrl (skip) button. False when the program is closing.
@@ -31,6 +32,6 @@ bool autoMode(const Runtime& rt);
 bool skipMode(const Runtime& rt);
 
 // "既読率 %d/%d" (Shift-JIS): read marks in the store over all counted voice commands.
-std::string readRateText(Runtime& rt);
+std::string readRateText(const ReadStatusStore& readStatus);
 
 }  // namespace ml

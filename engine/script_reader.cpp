@@ -195,7 +195,7 @@ bool ScriptContext::readScriptBytes(std::string_view path) {
     }
     got = file.read(text.data(), text.size());
   } else {
-    ArchivedScript archived = readFromScriptArchive(rt, path);
+    ArchivedScript archived = readFromScriptArchive(rt.media.scriptArchive, path);
     if (!archived.found) return fail(SJ("オープンできません"), 510);
     declared = archived.entrySize;
     if (declared <= 0 || declared >= std::numeric_limits<std::int32_t>::max())

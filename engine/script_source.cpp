@@ -7,9 +7,8 @@
 
 namespace ml {
 
-ArchivedScript readFromScriptArchive(Runtime& rt, std::string_view path) {
+ArchivedScript readFromScriptArchive(DataArchive& archive, std::string_view path) {
   ArchivedScript result;
-  DataArchive& archive = rt.media.scriptArchive;
   if (!archive.find(path)) return result;
   result.found = true;
   result.entrySize = archive.entrySize();

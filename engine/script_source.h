@@ -18,7 +18,7 @@ struct ArchivedScript {
 };
 
 // Reads a script path ("scr\open.scr") from the script archive.
-ArchivedScript readFromScriptArchive(Runtime& rt, std::string_view path);
+ArchivedScript readFromScriptArchive(DataArchive& archive, std::string_view path);
 
 // Whether an archive holds a path (by its bare name).
 bool archiveHas(DataArchive& archive, std::string_view path);

@@ -34,15 +34,15 @@ long long decimalSecondsToMs(std::string_view s) {
 
 }  // namespace
 
-int transitionStep(const Runtime& rt) {
+int transitionStep(const Settings& settings) {
   // The setting holds the index as a negative number; a stray value outside the
   // table takes its nearest end.
-  const int index = std::clamp(std::abs(rt.media.settings.effect.speed), 0, 11);
+  const int index = std::clamp(std::abs(settings.effect.speed), 0, 11);
   return kTransitionSteps[index];
 }
 
-int dividedStep(const Runtime& rt, int divisor) {
-  return std::max(1, transitionStep(rt) / std::max(1, divisor));
+int dividedStep(const Settings& settings, int divisor) {
+  return std::max(1, transitionStep(settings) / std::max(1, divisor));
 }
 
 bool effectStopped(ScriptContext& sc) {

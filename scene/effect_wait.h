@@ -9,15 +9,16 @@ namespace ml {
 
 class Runtime;
 class ScriptContext;
+struct Settings;
 
 // The step table of the effect speed setting (index 0 fastest, 11 slowest).
 inline constexpr int kTransitionSteps[12] = {128, 64, 32, 24, 16, 12, 8, 6, 4, 3, 2, 1};
 
 // The level step of the current effect speed; read again at every frame so that a
 // change in the options dialog takes effect during a ramp.
-int transitionStep(const Runtime& rt);
+int transitionStep(const Settings& settings);
 // A step divided for slower ramps, never below 1.
-int dividedStep(const Runtime& rt, int divisor);
+int dividedStep(const Settings& settings, int divisor);
 
 // True when an effect must jump to its end: Ctrl held, a click (consumed; it always
 // switches auto and skip off, and ends the effect only with Effect/ClickCancel), skip

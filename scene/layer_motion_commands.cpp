@@ -237,7 +237,7 @@ std::uint8_t cmdSetAllFade(ScriptContext& sc, const CommandRow&) {
   int current = static_cast<std::int8_t>(stored) * 2;
   while (current != level) {
     if (!poll(sc)) return 0;
-    const int step = transitionStep(sc.rt);
+    const int step = transitionStep(sc.rt.media.settings);
     current = current < level ? std::min(current + step, level) : std::max(current - step, level);
     store(current);
     if (!redraw(sc)) return 0;

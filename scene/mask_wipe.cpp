@@ -116,7 +116,7 @@ std::uint8_t cmdEffect(ScriptContext& sc, const CommandRow& row) {
     WindowAside aside(rt);
     rt.composeBackBuffer();
     std::uint32_t* frame = rt.scene.backBuffer.pixels();
-    const int step = std::max(1, transitionStep(rt) / 2);
+    const int step = std::max(1, transitionStep(rt.media.settings) / 2);
     for (int v = 0; v < 256; v += step) {
       if (!poll(sc)) return 0;
       if (rt.requests().titleRequested || effectStopped(sc)) break;
@@ -129,8 +129,8 @@ std::uint8_t cmdEffect(ScriptContext& sc, const CommandRow& row) {
 
   rt.scene.layers[kBackgroundSlot].swapContents(rt.scene.layers[kWipeSlot]);
   rt.scene.layers[kBackgroundSlot].setVisible(true);
-  for (int slot : {kSpriteSlot1, kSpriteSlot2, kSpriteSlot3}) releaseLayer(rt, slot);
-  backgroundEffectHook(rt, 0);
+  for (int slot : {kSpriteSlot1, kSpriteSlot2, kSpriteSlot3}) releaseLayer(rt.scene.layers, slot);
+  backgroundEffectHook(0);
   return 1;
 }
 

@@ -303,17 +303,17 @@ void placeKeyWaitIcon(ScriptContext& sc) {
 
 // --- the button bar ------------------------------------------------------------------------
 
-void setButtonState(Runtime& rt, int button, int state) {
+void setButtonState(ScenePart& scene, int button, int state) {
   if (button < 1 || button > MessageWindowState::kButtonCount) return;
-  rt.scene.messageWindow.buttonState[static_cast<std::size_t>(button)] = state;
+  scene.messageWindow.buttonState[static_cast<std::size_t>(button)] = state;
   // Frames 0-2 show normal, pointed at and selected; a disabled button shows the frame
   // after them when its picture has one.
-  slot(rt, kButtonSlotBase + button).setFrame(state < 0 ? 3 : state);
+  scene.layers[kButtonSlotBase + button].setFrame(state < 0 ? 3 : state);
 }
 
-int buttonState(const Runtime& rt, int button) {
+int buttonState(const ScenePart& scene, int button) {
   if (button < 1 || button > MessageWindowState::kButtonCount) return -1;
-  return rt.scene.messageWindow.buttonState[static_cast<std::size_t>(button)];
+  return scene.messageWindow.buttonState[static_cast<std::size_t>(button)];
 }
 
 void showWindowButtons(ScriptContext& sc) {
@@ -324,7 +324,7 @@ void showWindowButtons(ScriptContext& sc) {
   auto loadButton = [&](int button, const char* path) {
     Sprite& s = slot(rt, kButtonSlotBase + button);
     if (loadAt(rt, kButtonSlotBase + button, path, x, y)) s.setAnimating(false);
-    setButtonState(rt, button, 0);
+    setButtonState(rt.scene, button, 0);
   };
   loadButton(kButtonLog, "cg\\_iLog.psd");
   loadButton(kButtonSkip, "cg\\_iSkip.psd");
@@ -334,10 +334,10 @@ void showWindowButtons(ScriptContext& sc) {
     // Shown only while there is a last choice to return to (its menu item is then
     // enabled: the save of the last choice exists).
     if (rt.media.folder.exists("Save900.dat")) {
-      setButtonState(rt, kButtonPrevChoice, 0);
+      setButtonState(rt.scene, kButtonPrevChoice, 0);
     } else {
       slot(rt, kButtonSlotBase + kButtonPrevChoice).setVisible(false);
-      setButtonState(rt, kButtonPrevChoice, -1);
+      setButtonState(rt.scene, kButtonPrevChoice, -1);
     }
     loadButton(kButtonNextChoice, "cg\\_iNextSel.psd");
   }
@@ -350,8 +350,8 @@ void showWindowButtons(ScriptContext& sc) {
   applyWindowSettings(rt);
 }
 
-void removeWindowButtons(Runtime& rt) {
-  for (int i = kButtonSlotBase; i <= kButtonCaptionSlot; ++i) slot(rt, i).release();
+void removeWindowButtons(LayerTable& layers) {
+  for (int i = kButtonSlotBase; i <= kButtonCaptionSlot; ++i) layers[i].release();
 }
 
 void applyWindowSettings(Runtime& rt) {

@@ -15,6 +15,8 @@ namespace ml {
 class Runtime;
 class ScriptContext;
 struct GameState;
+struct ScenePart;
+class LayerTable;
 
 // Window buttons.
 inline constexpr int kButtonLog = 1;
@@ -89,10 +91,10 @@ void placeKeyWaitIcon(ScriptContext& sc);
 
 // --- the button bar ------------------------------------------------------------------------
 void showWindowButtons(ScriptContext& sc);
-void removeWindowButtons(Runtime& rt);
+void removeWindowButtons(LayerTable& layers);
 // -1 disabled, 0 normal, 1 under the pointer, 2 selected; the button's frame shows it.
-void setButtonState(Runtime& rt, int button, int state);
-int buttonState(const Runtime& rt, int button);
+void setButtonState(ScenePart& scene, int button, int state);
+int buttonState(const ScenePart& scene, int button);
 // Window/Window, Window/Board and Window/Icon off hide their slots.
 void applyWindowSettings(Runtime& rt);
 

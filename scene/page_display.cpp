@@ -166,7 +166,7 @@ void endWait(ScriptContext& sc) {
   sc.waitingForClick = false;
   if (!rt.media.settings.voice.next) rt.sound().stopChannel(SoundService::kVoiceChannel);
   slot(rt, kKeyWaitSlot).setVisible(false);
-  removeWindowButtons(rt);
+  removeWindowButtons(rt.scene.layers);
 }
 
 }  // namespace
@@ -210,7 +210,7 @@ bool showPage(ScriptContext& sc, bool skippable) {
   showWindowButtons(sc);
   // The idle frames repaint the key-wait icon from the window snapshot, which must show
   // the window as it stands now (defined or shown again since the last scene command).
-  refreshWindowSnapshot(rt);
+  refreshWindowSnapshot(rt.scene.layers, *rt.media.pixels);
 
   bool closing = false;
   if (!revealText(sc, closing)) return false;
@@ -288,7 +288,7 @@ bool waitPage(ScriptContext& sc, bool skippable) {
 }
 
 void updateReadRateLine(Runtime& rt) {
-  const std::string text = readRateText(rt);
+  const std::string text = readRateText(rt.media.readStatus);
   const int length = static_cast<int>(text.size());
   ensureMessageFonts(rt, rt.story.state);
   Sprite& line = slot(rt, kStatusLineSlot);

@@ -62,15 +62,15 @@ void recordPlacement(GameState& state, int sceneSlot, std::string_view name, int
 
 // --- pictures ---------------------------------------------------------------------
 
-void releaseLayer(Runtime& rt, int slot) {
-  if (isLayerSlot(slot)) rt.scene.layers[static_cast<std::size_t>(slot)].release();
+void releaseLayer(LayerTable& layers, int slot) {
+  layers.clear(slot);
 }
 
-bool makePlaceholderPicture(Runtime& rt, Sprite& sprite, std::string_view name) {
+bool makePlaceholderPicture(FontLibrary& fonts, Sprite& sprite, std::string_view name) {
   if (!sprite.makeBox(BackBuffer::kWidth, BackBuffer::kHeight, 1)) return false;
   Surface& surface = *sprite.surface();
   surface.fill(0xFF808080u);
-  FontHandle font = rt.media.fonts.font(SJ("ＭＳ ゴシック"), kFontBold, 72);
+  FontHandle font = fonts.font(SJ("ＭＳ ゴシック"), kFontBold, 72);
   if (font && font->valid()) {
     TextTarget target{surface.pixels(0), surface.width(), surface.height(), surface.width()};
     drawPlainText(*font, name, 100, 100, 0xFFFFFF, target);
@@ -91,7 +91,7 @@ bool loadScenePicture(ScriptContext& sc, Sprite& sprite, std::string_view name, 
   else if (sc.fileExists(psd, true))
     path = &psd;
   if (path == nullptr) {
-    if (rt.story.makePlaceholderPictures) return makePlaceholderPicture(rt, sprite, name);
+    if (rt.story.makePlaceholderPictures) return makePlaceholderPicture(rt.media.fonts, sprite, name);
     sprite.release();
     if (!quiet) sc.scriptError(SJ("ファイルが存在しない"), psd);
     return false;
@@ -110,10 +110,10 @@ bool placePicture(ScriptContext& sc, int slot, std::string_view name, std::strin
 
   if (name.empty()) {
     if (t == Transition::None) {
-      releaseLayer(rt, slot);
+      releaseLayer(rt.scene.layers, slot);
       return redraw(sc);
     }
-    if (t == Transition::Set) releaseLayer(rt, slot);
+    if (t == Transition::Set) releaseLayer(rt.scene.layers, slot);
     if (t == Transition::Cross) return runTransition(sc, Transition::Out, "FADE_OUT", slot, -1, -1, -1);
     return true;
   }
@@ -128,7 +128,7 @@ bool placePicture(ScriptContext& sc, int slot, std::string_view name, std::strin
   Sprite& layer = rt.scene.layers[slot];
   if (!loadScenePicture(sc, layer, name)) {
     // Nothing to cross-fade to: the old picture must not linger above the new scene.
-    if (crossing) releaseLayer(rt, partner);
+    if (crossing) releaseLayer(rt.scene.layers, partner);
     return true;
   }
   if (isSpriteColourSlot(slot)) applySpriteColour(sc, slot);
@@ -237,11 +237,11 @@ bool crossFadeSprites(ScriptContext& sc, const SpriteChanges& changes) {
       }
     }
     if (!redraw(sc)) return false;
-    v += transitionStep(rt);
+    v += transitionStep(rt.media.settings);
   } while (v <= 255);
 
   for (int slot : kSpriteSlots) {
-    releaseLayer(rt, slot + 1);
+    releaseLayer(rt.scene.layers, slot + 1);
     rt.scene.layers[slot].setAlpha(255);
     rt.scene.layers[slot].setVisible(true);
   }
@@ -252,7 +252,7 @@ void restoreSceneLayers(ScriptContext& sc, const GameState& recorded) {
   Runtime& rt = sc.rt;
   for (int k = 0; k < kSceneSlotCount; ++k) {
     const int slot = layerFromSceneSlot(k);
-    releaseLayer(rt, slot);
+    releaseLayer(rt.scene.layers, slot);
     const std::string name = recordedName(recorded, k);
     if (name.empty()) continue;
     Sprite& layer = rt.scene.layers[slot];
@@ -260,7 +260,7 @@ void restoreSceneLayers(ScriptContext& sc, const GameState& recorded) {
     layer.setPosition(recorded.layerX[k], 0);
     if (k >= 1 && k <= 3) applySpriteColour(sc, slot);
   }
-  composeScene(rt);
+  composeScene(rt.scene.layers, *rt.media.pixels, rt.story.state);
 }
 
 bool rebuildSceneFromState(ScriptContext& sc) {

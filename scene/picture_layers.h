@@ -14,6 +14,8 @@ class Runtime;
 class ScriptContext;
 class Sprite;
 struct GameState;
+class LayerTable;
+class FontLibrary;
 
 // --- the scene record of the game state ---------------------------------------------
 // Picture names are kept without directory or extension, cut to 63 bytes.
@@ -25,7 +27,7 @@ void recordPlacement(GameState& state, int sceneSlot, std::string_view name, int
 
 // --- pictures ---------------------------------------------------------------------
 // Frees a layer slot's picture (levels stay as they were, as with any release).
-void releaseLayer(Runtime& rt, int slot);
+void releaseLayer(LayerTable& layers, int slot);
 
 // Finds "cg\<name>.bmp", else "cg\<name>.psd", and loads it into the sprite. A missing
 // picture becomes a placeholder when MakePlaceholderPictures is on; otherwise it is
@@ -34,7 +36,7 @@ void releaseLayer(Runtime& rt, int slot);
 bool loadScenePicture(ScriptContext& sc, Sprite& sprite, std::string_view name, bool quiet = false);
 
 // The stand-in for a missing picture: 800x600 grey with the name written on it.
-bool makePlaceholderPicture(Runtime& rt, Sprite& sprite, std::string_view name);
+bool makePlaceholderPicture(FontLibrary& fonts, Sprite& sprite, std::string_view name);
 
 // Puts a picture into a layer slot at (x, y) with a transition, recording it in the
 // scene slot the layer belongs to. An empty name removes the picture. The cross-fade

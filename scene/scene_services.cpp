@@ -11,7 +11,7 @@ namespace ml {
 
 bool SceneServices::waitPage(ScriptContext& sc, bool skippable) { return ml::waitPage(sc, skippable); }
 
-void SceneServices::composeScene() { ml::composeScene(rt_); }
+void SceneServices::composeScene() { ml::composeScene(rt_.scene.layers, *rt_.media.pixels, rt_.story.state); }
 
 void SceneServices::restoreFromState(ScriptContext& sc, const GameState& recorded) {
   restoreSceneLayers(sc, recorded);

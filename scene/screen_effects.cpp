@@ -67,7 +67,7 @@ std::uint8_t cmdFadeAll(ScriptContext& sc, const CommandRow& row) {
   switch (row.a) {
     case 0:  // to black
       for (int c = 256; c > 0;) {
-        const int step = transitionStep(rt);
+        const int step = transitionStep(rt.media.settings);
         ops.subtractAll(frame, kFramePixels, step);
         if (!showFadeFrame(sc)) return 0;
         c -= step;
@@ -75,7 +75,7 @@ std::uint8_t cmdFadeAll(ScriptContext& sc, const CommandRow& row) {
       return 1;
     case 2:  // to white
       for (int c = 0; c < 256;) {
-        const int step = transitionStep(rt);
+        const int step = transitionStep(rt.media.settings);
         ops.addAll(frame, kFramePixels, step);
         if (!showFadeFrame(sc)) return 0;
         c += step;
@@ -87,17 +87,17 @@ std::uint8_t cmdFadeAll(ScriptContext& sc, const CommandRow& row) {
       if (copy == nullptr) return 1;
       bool ok = true;
       if (row.a == 1) {  // from black
-        for (int v = 0; ok && v < 256; v += transitionStep(rt)) {
+        for (int v = 0; ok && v < 256; v += transitionStep(rt.media.settings)) {
           ops.scaleCopyAll(frame, copy, kFramePixels, v);
           ok = showFadeFrame(sc);
         }
       } else {  // from white
-        for (int v = 255; ok && v >= 0; v -= transitionStep(rt)) {
+        for (int v = 255; ok && v >= 0; v -= transitionStep(rt.media.settings)) {
           ops.maxCopyAll(frame, copy, kFramePixels, v);
           ok = showFadeFrame(sc);
         }
       }
-      releaseLayer(rt, kScreenCopySlot);
+      releaseLayer(rt.scene.layers, kScreenCopySlot);
       return ok ? 1 : 0;
     }
     default:

@@ -39,7 +39,7 @@ void setLevel(Sprite& s, bool alpha, int v) {
 }
 
 void releaseAndForget(ScriptContext& sc, int slot) {
-  releaseLayer(sc.rt, slot);
+  releaseLayer(sc.rt.scene.layers, slot);
   clearRecordedName(*sc.state, sceneSlotFromLayer(slot));
 }
 
@@ -51,7 +51,7 @@ bool fadeOut(ScriptContext& sc, const SlotSet& slots, bool alpha, int divisor) {
     if (effectStopped(sc)) break;
     for (int s : slots) setLevel(rt.scene.layers[s], alpha, v);
     if (!redraw(sc)) return false;
-    v -= dividedStep(rt, divisor);
+    v -= dividedStep(rt.media.settings, divisor);
   } while (v > 0);
   for (int s : slots) releaseAndForget(sc, s);
   return redraw(sc);
@@ -75,7 +75,7 @@ bool fadeIn(ScriptContext& sc, const SlotSet& slots, int s1, bool quarterSpeed, 
       }
     }
     if (!redraw(sc)) return false;
-    v += quarterSpeed ? std::max(1, transitionStep(rt) / 4) : dividedStep(rt, divisor);
+    v += quarterSpeed ? std::max(1, transitionStep(rt.media.settings) / 4) : dividedStep(rt.media.settings, divisor);
   } while (v < 256);
   for (int s : slots) setLevel(rt.scene.layers[s], alpha, 255);
   if (!poll(sc)) return false;
@@ -92,7 +92,7 @@ bool mosaic(ScriptContext& sc, int s1, bool out) {
     if (effectStopped(sc)) break;
     layer->setMosaic(v);
     if (!redraw(sc)) return false;
-    v += out ? transitionStep(rt) : -transitionStep(rt);
+    v += out ? transitionStep(rt.media.settings) : -transitionStep(rt.media.settings);
   } while (out ? v < 255 : v > 0);
   layer->setMosaic(out ? 255 : 0);
   return redraw(sc);
@@ -105,7 +105,7 @@ bool scrollOut(ScriptContext& sc, int s1, bool left) {
   for (;;) {
     if (!poll(sc)) return false;
     if (effectStopped(sc)) break;
-    const int distance = 3 * transitionStep(rt);
+    const int distance = 3 * transitionStep(rt.media.settings);
     const int x = layer->x() + (left ? -distance : distance);
     if (x < -799 || x > 799) break;
     layer->setPosition(x, layer->y());
@@ -133,11 +133,11 @@ bool crossFade(ScriptContext& sc, const SlotSet& slots, int s1, int s2, int s3, 
     if (outgoing) outgoing->setAlpha(255 - v);
     for (int s : others) rt.scene.layers[s].setAlpha(v);
     if (!redraw(sc)) return false;
-    v += transitionStep(rt);
+    v += transitionStep(rt.media.settings);
   } while (v < 256);
   for (int s : slots) rt.scene.layers[s].setAlpha(255);
   if (incoming) incoming->setAlphaFlag(hadAlpha);
-  if (outgoing) releaseLayer(rt, s1 + 1);
+  if (outgoing) releaseLayer(rt.scene.layers, s1 + 1);
   if (!poll(sc)) return false;
   return redraw(sc);
 }

@@ -30,7 +30,7 @@ std::string transitionOf(ScriptContext& sc, const CommandRow& row) {
 template <typename More>
 bool mosaicRamp(ScriptContext& sc, Sprite& layer, int from, int direction, More more, bool& stopped) {
   stopped = false;
-  for (int v = from; more(v); v += direction * transitionStep(sc.rt)) {
+  for (int v = from; more(v); v += direction * transitionStep(sc.rt.media.settings)) {
     if (!poll(sc)) return false;
     if (effectStopped(sc)) {
       stopped = true;
@@ -108,7 +108,7 @@ std::uint8_t cmdZoom(ScriptContext& sc, const CommandRow&) {
   }
   // The zoom enlarges the frame as it stands; nothing is composed meanwhile.
   BackBuffer& bb = sc.rt.scene.backBuffer;
-  for (int v = out ? 0 : 255; out ? v <= 255 : v >= 0; v += (out ? 1 : -1) * transitionStep(sc.rt)) {
+  for (int v = out ? 0 : 255; out ? v <= 255 : v >= 0; v += (out ? 1 : -1) * transitionStep(sc.rt.media.settings)) {
     if (!poll(sc)) return 0;
     if (effectStopped(sc)) break;
     bb.setHold(v);
@@ -136,7 +136,7 @@ std::uint8_t cmdRotate(ScriptContext& sc, const CommandRow&) {
     layer.setRotation(angle % 360);
     return 1;
   }
-  for (int a = 0; a < 360; a += transitionStep(sc.rt)) {
+  for (int a = 0; a < 360; a += transitionStep(sc.rt.media.settings)) {
     if (!poll(sc)) return 0;
     if (effectStopped(sc)) break;
     layer.setRotation(a);
@@ -153,7 +153,7 @@ std::uint8_t cmdBgEffect(ScriptContext& sc, const CommandRow& row) {
   if (sc.state->backgroundEffectMode() != 0)
     sc.effectStartSecond = static_cast<std::int32_t>(sc.rt.platform.ticks() / 1000);
   else
-    backgroundEffectHook(sc.rt, 0);
+    backgroundEffectHook(0);
   return 1;
 }
 

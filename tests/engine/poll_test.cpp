@@ -116,7 +116,7 @@ TEST_F(PollTest, ReadRateLineCountsReadMarks) {
   rt->media.readStatus.resetScript("scr\\a.scr");
   rt->media.readStatus.registerVoice("scr\\a.scr", 0, 10);
   rt->media.readStatus.isRead("scr\\a.scr", 0, true);
-  EXPECT_EQ(sjisToUtf8(readRateText(*rt)), "既読率 1/2667");
+  EXPECT_EQ(sjisToUtf8(readRateText(rt->media.readStatus)), "既読率 1/2667");
 }
 
 }  // namespace
