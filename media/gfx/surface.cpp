@@ -10,24 +10,13 @@
 #include "media/formats/picture_bytes.h"
 #include "media/formats/psd_image.h"
 #include "platform/reporter.h"
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
 namespace {
 
 constexpr std::string_view kTag = "SCRIPT";
-
-bool endsWithBmp(std::string_view name) {
-  if (name.size() < 4) return false;
-  std::string_view tail = name.substr(name.size() - 4);
-  static constexpr char kExt[] = ".bmp";
-  for (int i = 0; i < 4; ++i) {
-    char c = tail[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    if (c != kExt[i]) return false;
-  }
-  return true;
-}
 
 const ContentRect kNoContent{};
 
@@ -144,7 +133,7 @@ void Surface::fill(std::uint32_t value) {
 }
 
 bool Surface::load(std::string_view name) {
-  return endsWithBmp(name) ? loadBmp(name) : loadPsd(name);
+  return sjis::endsWithFolded(name, ".bmp") ? loadBmp(name) : loadPsd(name);
 }
 
 bool Surface::loadBmp(std::string_view name) {

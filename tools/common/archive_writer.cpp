@@ -9,19 +9,10 @@
 #include "media/io/archive.h"
 #include "media/formats/lzss.h"
 #include "media/formats/picture_bytes.h"
+#include "platform/sjis.h"
 
 namespace ml {
 namespace {
-
-bool endsWithIgnoringCase(std::string_view s, std::string_view suffix) {
-  if (s.size() < suffix.size()) return false;
-  for (std::size_t i = 0; i < suffix.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(s[s.size() - suffix.size() + i]);
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
-    if (c != static_cast<unsigned char>(suffix[i])) return false;
-  }
-  return true;
-}
 
 bool beginsWith(std::span<const std::uint8_t> bytes, std::string_view magic) {
   return !magic.empty() && bytes.size() >= magic.size() &&
@@ -38,12 +29,12 @@ void putLe32(std::uint8_t* p, std::uint32_t v) {
 }  // namespace
 
 bool isPictureName(std::string_view name) {
-  return endsWithIgnoringCase(name, ".psd") || endsWithIgnoringCase(name, ".bmp");
+  return sjis::endsWithFolded(name, ".psd") || sjis::endsWithFolded(name, ".bmp");
 }
 
 std::string_view pictureMagicFor(std::string_view name) {
-  if (endsWithIgnoringCase(name, ".psd")) return "8BPS";
-  if (endsWithIgnoringCase(name, ".bmp")) return "BM";
+  if (sjis::endsWithFolded(name, ".psd")) return "8BPS";
+  if (sjis::endsWithFolded(name, ".bmp")) return "BM";
   return {};
 }
 

@@ -11,6 +11,7 @@
 #include "media/formats/script_scramble.h"
 #include "media/text/text_layout.h"
 #include "platform/reporter.h"
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 #include "tools/lint/command_arguments.h"
 #include "tools/lint/expression_check.h"
@@ -25,7 +26,7 @@ constexpr int kChoiceSlots = ScriptContext::kChoiceSlots;
 bool hasEqualsOutsideDoubleByte(const char* word) {
   for (std::size_t i = 0; word[i] != 0; ++i) {
     auto c = static_cast<std::uint8_t>(word[i]);
-    if (isLeadByte(c) && word[i + 1] != 0) ++i;
+    if (sjis::isLead(c) && word[i + 1] != 0) ++i;
     else if (c == '=') return true;
   }
   return false;
@@ -230,7 +231,7 @@ void ScriptChecker::Walk::run() {
       const std::string word = sc.word;
       sc.skipWord();
       checkAssignment(word, [this](std::string& t) { sc.substituteDefine(t); }, at(line));
-    } else if (isLeadByte(first)) {
+    } else if (sjis::isLead(first)) {
       textLine();
     } else if (const CommandRow* row = findCommand(sc.word)) {
       command(*row);
@@ -331,7 +332,7 @@ void ScriptChecker::Walk::condition() {
   int d = 1;
   for (std::size_t i = static_cast<std::size_t>(sc.pos); i < sc.text.size() && d > 0; ++i) {
     const std::uint8_t b = sc.text[i];
-    if (isLeadByte(b)) ++i;
+    if (sjis::isLead(b)) ++i;
     else if (b == ';') while (i + 1 < sc.text.size() && sc.text[i + 1] != '\r' && sc.text[i + 1] != '\n') ++i;
     else if (b == '{') ++d;
     else if (b == '}') --d;
