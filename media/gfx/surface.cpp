@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::string_view kTag = "SCRIPT";
 
-const ContentRect kNoContent{};
+const Rect kNoContent{};
 
 }  // namespace
 
@@ -45,7 +45,7 @@ bool Surface::create(int width, int height, int frames) {
   }
   try {
     pixels_.assign(static_cast<std::size_t>(count), 0u);
-    content_.assign(static_cast<std::size_t>(frames), ContentRect{0, 0, width, height});
+    content_.assign(static_cast<std::size_t>(frames), Rect{0, 0, width, height});
     opaque_.assign(static_cast<std::size_t>(frames), 0);  // zeroed: transparent
   } catch (const std::bad_alloc&) {
     release();
@@ -89,12 +89,12 @@ bool Surface::opaque(int frame) const {
   return known == 1;
 }
 
-const ContentRect& Surface::content(int frame) const {
+const Rect& Surface::content(int frame) const {
   if (frame < 0 || frame >= static_cast<int>(content_.size())) return kNoContent;
   return content_[static_cast<std::size_t>(frame)];
 }
 
-void Surface::setContent(int frame, const ContentRect& rect) {
+void Surface::setContent(int frame, const Rect& rect) {
   if (frame < 0 || frame >= static_cast<int>(content_.size())) return;
   content_[static_cast<std::size_t>(frame)] = rect;
 }
@@ -125,7 +125,7 @@ void Surface::computeContent(int frame) {
     maxY = y;
   }
   content_[static_cast<std::size_t>(frame)] =
-      maxX < 0 ? ContentRect{0, 0, 0, 0} : ContentRect{minX, minY, maxX - minX + 1, maxY - minY + 1};
+      maxX < 0 ? Rect{0, 0, 0, 0} : Rect{minX, minY, maxX - minX + 1, maxY - minY + 1};
 }
 
 void Surface::fill(std::uint32_t value) {
