@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "engine/input_state.h"
 #include "engine/runtime.h"
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -145,8 +146,7 @@ void InputHandler::filesDropped(const std::vector<std::string>& pathsUtf8) {
   for (const std::string& path : pathsUtf8) {
     // The last four characters decide, without regard to case.
     std::string ending = path.size() >= 4 ? path.substr(path.size() - 4) : path;
-    for (char& c : ending)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : ending) c = sjis::foldAscii(c);
     // Sounds wait for the voice channel, which is not built yet.
     if (ending == ".wav") continue;
     // Engine names are Shift-JIS; the folder layer finds the file under either form.

@@ -28,15 +28,6 @@ bool endsOperand(std::uint8_t c) {
   }
 }
 
-bool endsWithIgnoringCase(std::string_view s, std::string_view suffix) {
-  if (s.size() < suffix.size()) return false;
-  s = s.substr(s.size() - suffix.size());
-  // The suffix is given in lower case.
-  for (std::size_t i = 0; i < s.size(); ++i)
-    if (sjis::foldAscii(s[i]) != suffix[i]) return false;
-  return true;
-}
-
 }  // namespace
 
 void readOperand(const std::uint8_t* data, std::size_t size, std::size_t& index, char* out,
@@ -261,11 +252,11 @@ bool ScriptContext::fileExists(std::string_view path, bool quiet) {
   FileHandle file;
   if (file.open(rt.media.folder.resolve(path), FileHandle::Mode::Read)) return true;
   DataArchive* archive = nullptr;
-  if (endsWithIgnoringCase(path, ".scr"))
+  if (sjis::endsWithFolded(path, ".scr"))
     archive = &rt.media.scriptArchive;
-  else if (endsWithIgnoringCase(path, ".wav"))
+  else if (sjis::endsWithFolded(path, ".wav"))
     archive = &rt.media.soundArchive;
-  else if (endsWithIgnoringCase(path, ".bmp") || endsWithIgnoringCase(path, ".psd"))
+  else if (sjis::endsWithFolded(path, ".bmp") || sjis::endsWithFolded(path, ".psd"))
     archive = &rt.media.pictureArchive;
   if (archive && archiveHas(*archive, path)) return true;
   if (!quiet) scriptError(SJ("ファイルが存在しない"), path);

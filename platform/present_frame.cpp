@@ -12,7 +12,7 @@ void planShift(int offset, int extent, bool vertical, PresentPlan& plan) {
   int d = std::min(offset < 0 ? -offset : offset, extent);
   int kept = extent - d;
   auto rect = [vertical](int from, int length) {
-    return vertical ? PixelRect{0, from, kGameWidth, length} : PixelRect{from, 0, length, kGameHeight};
+    return vertical ? Rect{0, from, kGameWidth, length} : Rect{from, 0, length, kGameHeight};
   };
   if (offset < 0) {
     plan.source = rect(d, kept);
@@ -56,44 +56,45 @@ void renderPresent(const PresentRequest& request, std::vector<std::uint32_t>& ou
   out.assign(static_cast<size_t>(kGameWidth) * kGameHeight, 0xFF000000u);
   if (!plan.drawFrame) return;
   const std::uint32_t* src = request.pixels;
-  const PixelRect& s = plan.source;
-  const PixelRect& t = plan.target;
-  for (int y = 0; y < t.h; ++y) {
-    int sy = s.y + (s.h == t.h ? y : static_cast<int>(static_cast<long long>(y) * s.h / t.h));
+  const Rect& s = plan.source;
+  const Rect& t = plan.target;
+  for (int y = 0; y < t.height; ++y) {
+    int sy = s.y + (s.height == t.height
+                        ? y
+                        : static_cast<int>(static_cast<long long>(y) * s.height / t.height));
     const std::uint32_t* srow = src + static_cast<size_t>(sy) * kGameWidth;
     std::uint32_t* drow = out.data() + static_cast<size_t>(t.y + y) * kGameWidth + t.x;
-    if (s.w == t.w) {
-      std::memcpy(drow, srow + s.x, static_cast<size_t>(t.w) * 4);
+    if (s.width == t.width) {
+      std::memcpy(drow, srow + s.x, static_cast<size_t>(t.width) * 4);
     } else {
-      for (int x = 0; x < t.w; ++x)
-        drow[x] = srow[s.x + static_cast<int>(static_cast<long long>(x) * s.w / t.w)];
+      for (int x = 0; x < t.width; ++x)
+        drow[x] = srow[s.x + static_cast<int>(static_cast<long long>(x) * s.width / t.width)];
     }
-    for (int x = 0; x < t.w; ++x) drow[x] |= 0xFF000000u;  // the window shows no alpha
+    for (int x = 0; x < t.width; ++x) drow[x] |= 0xFF000000u;  // the window shows no alpha
   }
 }
 
-PixelRect fitGameArea(int outW, int outH) {
+Rect fitGameArea(int outW, int outH) {
   if (outW <= 0 || outH <= 0) return {0, 0, 0, 0};
   // Width limited by the height (pillar-box) or height by the width (letter-box).
   long long wByH = static_cast<long long>(outH) * kGameWidth / kGameHeight;
-  PixelRect r;
+  Rect r;
   if (wByH <= outW) {
-    r.w = static_cast<int>(wByH);
-    r.h = outH;
+    r.width = static_cast<int>(wByH);
+    r.height = outH;
   } else {
-    r.w = outW;
-    r.h = static_cast<int>(static_cast<long long>(outW) * kGameHeight / kGameWidth);
+    r.width = outW;
+    r.height = static_cast<int>(static_cast<long long>(outW) * kGameHeight / kGameWidth);
   }
-  r.x = (outW - r.w) / 2;
-  r.y = (outH - r.h) / 2;
+  r.x = (outW - r.width) / 2;
+  r.y = (outH - r.height) / 2;
   return r;
 }
 
-bool toGameArea(const PixelRect& area, int x, int y, int& gameX, int& gameY) {
-  if (area.w <= 0 || area.h <= 0) return false;
-  if (x < area.x || y < area.y || x >= area.x + area.w || y >= area.y + area.h) return false;
-  gameX = static_cast<int>(static_cast<long long>(x - area.x) * kGameWidth / area.w);
-  gameY = static_cast<int>(static_cast<long long>(y - area.y) * kGameHeight / area.h);
+bool toGameArea(const Rect& area, int x, int y, int& gameX, int& gameY) {
+  if (area.empty() || !area.contains(x, y)) return false;
+  gameX = static_cast<int>(static_cast<long long>(x - area.x) * kGameWidth / area.width);
+  gameY = static_cast<int>(static_cast<long long>(y - area.y) * kGameHeight / area.height);
   return true;
 }
 

@@ -7,23 +7,19 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/rect.h"
 
 namespace ml {
 
 constexpr int kGameWidth = 800;
 constexpr int kGameHeight = 600;
 
-struct PixelRect {
-  int x = 0, y = 0, w = 0, h = 0;
-  bool operator==(const PixelRect&) const = default;
-};
-
 struct PresentPlan {
   bool drawFrame = false;  // false: nothing is taken from the frame
-  PixelRect source;        // part of the frame
-  PixelRect target;        // where it goes in the game area (stretched when sizes differ)
+  Rect source;             // part of the frame
+  Rect target;             // where it goes in the game area (stretched when sizes differ)
   bool hasBand = false;    // a black band beside a shaken frame
-  PixelRect band;
+  Rect band;
 };
 
 PresentPlan planPresent(const PresentRequest& request);
@@ -33,10 +29,10 @@ PresentPlan planPresent(const PresentRequest& request);
 void renderPresent(const PresentRequest& request, std::vector<std::uint32_t>& out);
 
 // The largest 4:3 rectangle centred in an outW x outH output (full screen's black bars).
-PixelRect fitGameArea(int outW, int outH);
+Rect fitGameArea(int outW, int outH);
 
 // Maps an output position into game-area coordinates; false when it lies outside the
 // game area (in a bar, or over the menu bar).
-bool toGameArea(const PixelRect& area, int x, int y, int& gameX, int& gameY);
+bool toGameArea(const Rect& area, int x, int y, int& gameX, int& gameY);
 
 }  // namespace ml

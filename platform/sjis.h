@@ -54,4 +54,9 @@ constexpr bool equalsFolded(std::string_view a, std::string_view b) {
   return true;
 }
 
+// True when text ends with suffix, compared as equalsFolded does.
+constexpr bool endsWithFolded(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && equalsFolded(text.substr(text.size() - suffix.size()), suffix);
+}
+
 }  // namespace ml::sjis

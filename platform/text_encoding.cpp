@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/byte_reader.h"
+
 namespace ml {
 namespace {
 
@@ -55,9 +57,7 @@ std::uint32_t sjisCharToUnicode(std::uint8_t lead, std::uint8_t trail) {
   size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
   iconv_close(cd);
   if (r == static_cast<size_t>(-1) || dstLeft != 4) return 0;
-  return static_cast<std::uint8_t>(out[0]) | (static_cast<std::uint8_t>(out[1]) << 8) |
-         (static_cast<std::uint8_t>(out[2]) << 16) |
-         (static_cast<std::uint32_t>(static_cast<std::uint8_t>(out[3])) << 24);
+  return le32(reinterpret_cast<const std::uint8_t*>(out));
 }
 
 }  // namespace ml

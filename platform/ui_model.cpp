@@ -1,5 +1,6 @@
 #include "platform/ui_model.h"
 
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -19,14 +20,13 @@ std::string menuDisplayText(std::string_view caption) {
   std::string out;
   out.reserve(caption.size());
   for (size_t i = 0; i < caption.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(caption[i]);
     // A trail byte of a double-byte character may equal '&'; copy the pair whole.
-    if (((c >= 0x81 && c <= 0xA0) || (c >= 0xC0 && c <= 0xFC)) && i + 1 < caption.size()) {
+    if (sjis::charLength(caption, i) == 2) {
       out += caption[i];
       out += caption[++i];
       continue;
     }
-    if (c == '&') {
+    if (caption[i] == '&') {
       if (i + 1 < caption.size() && caption[i + 1] == '&') out += caption[++i];
       continue;
     }

@@ -18,7 +18,7 @@ constexpr int kSpeakerNameMax = 63;  // msg2 reads at most this many bytes
 // Copies a name into a fixed game-state field without splitting a character.
 template <std::size_t N>
 void copyField(char (&field)[N], std::string_view text) {
-  std::string_view cut = cutOnCharBoundary(text, N - 1);
+  std::string_view cut = sjis::cutAtBoundary(text, N - 1);
   std::memset(field, 0, N);
   std::memcpy(field, cut.data(), cut.size());
 }
@@ -206,7 +206,7 @@ void setSpeakerName(ScriptContext& sc, std::string_view name) {
   // cut rather than written past it.
   const int rows = std::clamp(sc.state->namePlateRows, 0, 100);
   const std::size_t capacity = std::min<std::size_t>(kSpeakerNameMax, std::size_t(rows) * 20 + 1);
-  sc.speakerName = std::string(cutOnCharBoundary(name, capacity));
+  sc.speakerName = std::string(sjis::cutAtBoundary(name, capacity));
 }
 
 void showSpeakerName(ScriptContext& sc, std::uint32_t colour) {

@@ -25,14 +25,6 @@ int clampSceneSlot(int sceneSlot) { return std::clamp(sceneSlot, 0, kSceneSlotCo
 
 bool isSpriteColourSlot(int slot) { return slot >= kSpriteSlot1 && slot <= kSpriteSlot3 + 1; }
 
-ContentRect unite(const ContentRect& a, const ContentRect& b) {
-  if (a.empty()) return b;
-  if (b.empty()) return a;
-  const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
-  const int x1 = std::max(a.x + a.width, b.x + b.width), y1 = std::max(a.y + a.height, b.y + b.height);
-  return ContentRect{x0, y0, x1 - x0, y1 - y0};
-}
-
 }  // namespace
 
 // --- the scene record -------------------------------------------------------------
@@ -192,7 +184,7 @@ bool crossFadeSprites(ScriptContext& sc, const SpriteChanges& changes) {
   struct Pair {
     bool inPlace = false;
     int frame = 0;
-    ContentRect area;
+    Rect area;
     std::vector<std::uint32_t> old;
   };
   std::array<Pair, 3> pairs;

@@ -399,7 +399,7 @@ void Sprite::advanceAnimation() {
 bool Sprite::coversTarget(int width, int height) const {
   if (!visible_ || !surface_ || isText_) return false;
   const int frame = std::clamp(frame_, 0, frameCount_ - 1);
-  const ContentRect& c = surface_->content(frame);
+  const Rect& c = surface_->content(frame);
   std::int32_t nx, nvx, ny, nvy;
   nextPosition(nx, nvx, ny, nvy);
   const int dx = c.x + (nx >> 16), dy = c.y + (ny >> 16);
@@ -437,7 +437,7 @@ int Sprite::draw(Surface& target, const PixelOps& ops) {
 
   const int tw = target.width(), th = target.height();
   const int frame = std::clamp(frame_, 0, frameCount_ - 1);
-  const ContentRect& c = surface_->content(frame);
+  const Rect& c = surface_->content(frame);
   const int px = x_ >> 16, py = y_ >> 16;
   // A frame without visible pixels draws nothing but still counts as on screen (by
   // its whole rectangle) so that its animation goes on.

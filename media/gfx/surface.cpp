@@ -10,6 +10,7 @@
 #include "media/formats/picture_bytes.h"
 #include "media/formats/psd_image.h"
 #include "platform/reporter.h"
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -17,19 +18,7 @@ namespace {
 
 constexpr std::string_view kTag = "SCRIPT";
 
-bool endsWithBmp(std::string_view name) {
-  if (name.size() < 4) return false;
-  std::string_view tail = name.substr(name.size() - 4);
-  static constexpr char kExt[] = ".bmp";
-  for (int i = 0; i < 4; ++i) {
-    char c = tail[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    if (c != kExt[i]) return false;
-  }
-  return true;
-}
-
-const ContentRect kNoContent{};
+const Rect kNoContent{};
 
 }  // namespace
 
@@ -56,7 +45,7 @@ bool Surface::create(int width, int height, int frames) {
   }
   try {
     pixels_.assign(static_cast<std::size_t>(count), 0u);
-    content_.assign(static_cast<std::size_t>(frames), ContentRect{0, 0, width, height});
+    content_.assign(static_cast<std::size_t>(frames), Rect{0, 0, width, height});
     opaque_.assign(static_cast<std::size_t>(frames), 0);  // zeroed: transparent
   } catch (const std::bad_alloc&) {
     release();
@@ -100,12 +89,12 @@ bool Surface::opaque(int frame) const {
   return known == 1;
 }
 
-const ContentRect& Surface::content(int frame) const {
+const Rect& Surface::content(int frame) const {
   if (frame < 0 || frame >= static_cast<int>(content_.size())) return kNoContent;
   return content_[static_cast<std::size_t>(frame)];
 }
 
-void Surface::setContent(int frame, const ContentRect& rect) {
+void Surface::setContent(int frame, const Rect& rect) {
   if (frame < 0 || frame >= static_cast<int>(content_.size())) return;
   content_[static_cast<std::size_t>(frame)] = rect;
 }
@@ -136,7 +125,7 @@ void Surface::computeContent(int frame) {
     maxY = y;
   }
   content_[static_cast<std::size_t>(frame)] =
-      maxX < 0 ? ContentRect{0, 0, 0, 0} : ContentRect{minX, minY, maxX - minX + 1, maxY - minY + 1};
+      maxX < 0 ? Rect{0, 0, 0, 0} : Rect{minX, minY, maxX - minX + 1, maxY - minY + 1};
 }
 
 void Surface::fill(std::uint32_t value) {
@@ -144,7 +133,7 @@ void Surface::fill(std::uint32_t value) {
 }
 
 bool Surface::load(std::string_view name) {
-  return endsWithBmp(name) ? loadBmp(name) : loadPsd(name);
+  return sjis::endsWithFolded(name, ".bmp") ? loadBmp(name) : loadPsd(name);
 }
 
 bool Surface::loadBmp(std::string_view name) {

@@ -10,18 +10,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rect.h"
+
 namespace ml {
 
 struct MediaContext;
 class PsdImage;
 
-struct ContentRect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-  bool empty() const { return width <= 0 || height <= 0; }
-};
+// The former name, until its last user in the scene has moved to Rect.
 
 class Surface {
  public:
@@ -61,12 +57,12 @@ class Surface {
   // change).
   bool opaque(int frame) const;
 
-  const ContentRect& content(int frame) const;
+  const Rect& content(int frame) const;
   int contentX(int frame) const { return content(frame).x; }
   int contentY(int frame) const { return content(frame).y; }
   int contentWidth(int frame) const { return content(frame).width; }
   int contentHeight(int frame) const { return content(frame).height; }
-  void setContent(int frame, const ContentRect& rect);
+  void setContent(int frame, const Rect& rect);
   // The smallest rectangle around the pixels whose alpha is not 0 (empty when none).
   void computeContent(int frame);
 
@@ -97,7 +93,7 @@ class Surface {
   int frameCount_ = 0;
   bool alphaFlag_ = false;
   std::vector<std::uint32_t> pixels_;  // frames one after another
-  std::vector<ContentRect> content_;
+  std::vector<Rect> content_;
   mutable std::vector<std::int8_t> opaque_;  // per frame: -1 unknown, 0 no, 1 yes
 };
 

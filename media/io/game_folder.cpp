@@ -5,22 +5,11 @@
 
 #include <vector>
 
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
 namespace {
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 bool isAscii(std::string_view s) {
   for (char c : s)
@@ -41,7 +30,7 @@ std::string findEntry(const std::string& dir, std::string_view component) {
       found = std::string(name);
       break;
     }
-    if (found.empty() && (equalsIgnoringAsciiCase(name, component) || equalsIgnoringAsciiCase(name, utf8)))
+    if (found.empty() && (sjis::equalsFolded(name, component) || sjis::equalsFolded(name, utf8)))
       found = std::string(name);
   }
   closedir(d);
@@ -61,11 +50,11 @@ std::string GameFolder::resolve(std::string_view sjisPath) const {
     // Only a single-byte '\' or '/' separates; the second byte of a double-byte
     // character may equal '\' (0x5C) and must not split it.
     if (i < sjisPath.size()) {
-      unsigned char c = static_cast<unsigned char>(sjisPath[i]);
-      if ((c >= 0x81 && c <= 0xA0) || (c >= 0xC0 && c <= 0xFC)) {
+      if (sjis::charLength(sjisPath, i) == 2) {
         ++i;
         continue;
       }
+      const char c = sjisPath[i];
       if (c != '\\' && c != '/') continue;
     }
     if (i > start) parts.push_back(sjisPath.substr(start, i - start));

@@ -5,6 +5,7 @@
 
 #include "media/text/text_rules.h"
 #include "platform/reporter.h"
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -95,7 +96,7 @@ TextLayoutResult Layout::run() {
       ++pos_;
     } else if (b == '\r') {
       ++pos_;
-    } else if (isSjisLead(b)) {
+    } else if (sjis::isLead(b)) {
       // A lead byte without its trail byte ends the text.
       if (pos_ + 1 >= text_.size()) break;
       twoByte(b, static_cast<std::uint8_t>(text_[pos_ + 1]));
@@ -172,11 +173,11 @@ bool Layout::placeholder() {
 void Layout::drawName(std::string_view name) {
   for (std::size_t i = 0; i < name.size();) {
     auto lead = static_cast<std::uint8_t>(name[i]);
-    if (isSjisLead(lead) && i + 1 < name.size()) {
+    if (sjis::isLead(lead) && i + 1 < name.size()) {
       place(lead, static_cast<std::uint8_t>(name[i + 1]));
       x_ += s_;
       i += 2;
-    } else if (isSjisLead(lead)) {
+    } else if (sjis::isLead(lead)) {
       break;
     } else {
       place(lead, 0);
@@ -208,7 +209,7 @@ void Layout::escape() {
   // Reported once: the code is blanked so the pair becomes the blank escape. A
   // two-byte character is reported and blanked whole, so its trail byte cannot turn
   // into a stray character.
-  std::size_t len = isSjisLead(c) && pos_ + 2 < text_.size() ? 2 : 1;
+  const std::size_t len = sjis::charLength(text_, pos_ + 1);
   std::string detail = "[" + text_.substr(pos_ + 1, len) + "]";
   reporter_.systemError("SCRIPT", 1227, SJ("不正な制御コード"), detail);
   text_[pos_ + 1] = ' ';
@@ -228,11 +229,10 @@ TextLayoutResult layoutText(std::string& text, const TextLayoutParams& params,
 
 int twoByteCount(std::string_view text) {
   int count = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (isSjisLead(static_cast<std::uint8_t>(text[i])) && i + 1 < text.size()) {
-      ++count;
-      ++i;
-    }
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = sjis::charLength(text, i);
+    if (len == 2) ++count;
+    i += len;
   }
   return count;
 }

@@ -4,7 +4,7 @@
 
 #include "media/text/glyph_cache.h"
 #include "media/gfx/pixel_ops.h"
-#include "media/text/text_rules.h"
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -327,7 +327,7 @@ int walkPlainText(const Font& font, std::string_view text, Visit visit) {
       continue;
     }
     std::uint8_t trail = 0;
-    if (isSjisLead(lead)) {
+    if (sjis::isLead(lead)) {
       if (i + 1 >= text.size()) break;
       trail = static_cast<std::uint8_t>(text[i + 1]);
     }

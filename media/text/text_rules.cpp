@@ -10,14 +10,11 @@ namespace {
 
 bool inSet(const std::string& set, std::uint8_t lead, std::uint8_t trail) {
   for (std::size_t i = 0; i < set.size();) {
-    auto b = static_cast<std::uint8_t>(set[i]);
-    if (isSjisLead(b)) {
-      if (i + 1 < set.size() && b == lead && static_cast<std::uint8_t>(set[i + 1]) == trail)
-        return true;
-      i += 2;
-    } else {
-      ++i;
-    }
+    const std::size_t len = sjis::charLength(set, i);
+    if (len == 2 && static_cast<std::uint8_t>(set[i]) == lead &&
+        static_cast<std::uint8_t>(set[i + 1]) == trail)
+      return true;
+    i += len;
   }
   return false;
 }
@@ -25,22 +22,12 @@ bool inSet(const std::string& set, std::uint8_t lead, std::uint8_t trail) {
 void setName(std::array<char, TextRules::kNameCapacity>& buffer, std::string_view name) {
   // A name stops at its first NUL, as a C string would.
   name = name.substr(0, std::min(name.find('\0'), name.size()));
-  std::string_view cut = cutOnCharBoundary(name, TextRules::kNameCapacity - 1);
+  std::string_view cut = sjis::cutAtBoundary(name, TextRules::kNameCapacity - 1);
   buffer.fill(0);
   std::memcpy(buffer.data(), cut.data(), cut.size());
 }
 
 }  // namespace
-
-std::string_view cutOnCharBoundary(std::string_view text, std::size_t maxBytes) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t len = isSjisLead(static_cast<std::uint8_t>(text[i])) ? 2 : 1;
-    if (i + len > maxBytes || i + len > text.size()) break;
-    i += len;
-  }
-  return text.substr(0, i);
-}
 
 TextRules::TextRules() { reset(); }
 
@@ -52,11 +39,11 @@ void TextRules::reset() {
 }
 
 void TextRules::setOpeningBrackets(std::string_view set) {
-  openingBrackets_ = cutOnCharBoundary(set, kSetCapacity - 1);
+  openingBrackets_ = sjis::cutAtBoundary(set, kSetCapacity - 1);
 }
 
 void TextRules::setLineEnd(std::string_view set) {
-  lineEnd_ = cutOnCharBoundary(set, kSetCapacity - 1);
+  lineEnd_ = sjis::cutAtBoundary(set, kSetCapacity - 1);
 }
 
 void TextRules::setGivenName(std::string_view name) { setName(givenName_, name); }

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/sjis.h"
+
 namespace ml {
 
 struct TextRules {
@@ -44,12 +46,5 @@ struct TextRules {
   std::array<char, kNameCapacity> givenName_{};
   std::array<char, kNameCapacity> familyName_{};
 };
-
-// True for the first byte of a two-byte Shift-JIS character.
-inline bool isSjisLead(std::uint8_t b) { return (b >= 0x81 && b <= 0xA0) || (b >= 0xC0 && b <= 0xFC); }
-
-// The longest prefix of text of at most maxBytes bytes that does not split a
-// two-byte character.
-std::string_view cutOnCharBoundary(std::string_view text, std::size_t maxBytes);
 
 }  // namespace ml

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -12,8 +13,7 @@ namespace ml {
 namespace {
 
 std::string lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (char& c : s) c = sjis::foldAscii(c);
   return s;
 }
 

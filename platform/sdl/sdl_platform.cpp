@@ -55,14 +55,14 @@ int buttonIndex(Uint8 sdlButton, MouseButton& b) {
   }
 }
 
-SDL_Rect toSdl(const PixelRect& r) { return SDL_Rect{r.x, r.y, r.w, r.h}; }
+SDL_Rect toSdl(const Rect& r) { return SDL_Rect{r.x, r.y, r.width, r.height}; }
 
 // A rectangle of the 800x600 frame placed into the game area's pixels.
-SDL_Rect scaled(const PixelRect& r, const PixelRect& area) {
-  auto sx = [&](int x) { return area.x + static_cast<int>(static_cast<long long>(x) * area.w / kGameWidth); };
-  auto sy = [&](int y) { return area.y + static_cast<int>(static_cast<long long>(y) * area.h / kGameHeight); };
+SDL_Rect scaled(const Rect& r, const Rect& area) {
+  auto sx = [&](int x) { return area.x + static_cast<int>(static_cast<long long>(x) * area.width / kGameWidth); };
+  auto sy = [&](int y) { return area.y + static_cast<int>(static_cast<long long>(y) * area.height / kGameHeight); };
   int x0 = sx(r.x), y0 = sy(r.y);
-  return SDL_Rect{x0, y0, sx(r.x + r.w) - x0, sy(r.y + r.h) - y0};
+  return SDL_Rect{x0, y0, sx(r.right()) - x0, sy(r.bottom()) - y0};
 }
 
 }  // namespace
@@ -208,8 +208,8 @@ void SdlPlatform::waitForMessages(std::uint32_t ms) {
   if (SDL_GetTicks() - lastRender_ >= kUiFrameMs) renderFrame();
 }
 
-PixelRect SdlPlatform::gameArea() const {
-  if (windowed_) return PixelRect{0, ui_.menuBarHeight(), kGameWidth, kGameHeight};
+Rect SdlPlatform::gameArea() const {
+  if (windowed_) return Rect{0, ui_.menuBarHeight(), kGameWidth, kGameHeight};
   int w = 0, h = 0;
   if (renderer_ != nullptr) SDL_GetRendererOutputSize(renderer_, &w, &h);
   return fitGameArea(w, h);
@@ -359,7 +359,7 @@ void SdlPlatform::renderFrame(const std::function<void()>& modalContents) {
   lastRender_ = SDL_GetTicks();
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
-  PixelRect area = gameArea();
+  Rect area = gameArea();
   if (haveFrame_ && plan_.drawFrame) {
     SDL_Rect src = toSdl(plan_.source);
     SDL_Rect dst = scaled(plan_.target, area);

@@ -67,7 +67,7 @@ class SdlPlatform : public Platform {
   void handleWindowEvent(const SDL_Event& e);
   void setActive(bool active);
   // The game area inside the window now.
-  PixelRect gameArea() const;
+  Rect gameArea() const;
   // One picture: the frame, the menu bar (windowed), the popup and any modal contents.
   void renderFrame(const std::function<void()>& modalContents = {});
   void runPendingClicks();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "media/io/archive.h"
+#include "tools/common/byte_writer.h"
 
 namespace ml::test {
 
@@ -18,22 +19,18 @@ struct RawEntry {
   std::int64_t size = -1;
 };
 
-inline void putLe32(std::vector<std::uint8_t>& v, std::size_t at, std::uint32_t x) {
-  for (int i = 0; i < 4; ++i) v[at + i] = static_cast<std::uint8_t>(x >> (8 * i));
-}
-
 inline std::vector<std::uint8_t> archiveBytes(const std::vector<RawEntry>& entries, bool scrambled,
                                               std::int64_t countOverride = -1) {
   std::size_t indexEnd = kArchiveHeaderSize + entries.size() * kArchiveEntrySize;
   std::vector<std::uint8_t> out(indexEnd, 0);
-  putLe32(out, 0, static_cast<std::uint32_t>(countOverride >= 0 ? countOverride : entries.size()));
+  tools::patchLe32(out, 0, static_cast<std::uint32_t>(countOverride >= 0 ? countOverride : entries.size()));
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const RawEntry& e = entries[i];
     std::size_t rec = kArchiveHeaderSize + i * kArchiveEntrySize;
     std::uint32_t offset = static_cast<std::uint32_t>(out.size());
     out.insert(out.end(), e.data.begin(), e.data.end());
-    putLe32(out, rec, e.offset >= 0 ? static_cast<std::uint32_t>(e.offset) : offset);
-    putLe32(out, rec + 4, e.size >= 0 ? static_cast<std::uint32_t>(e.size)
+    tools::patchLe32(out, rec, e.offset >= 0 ? static_cast<std::uint32_t>(e.offset) : offset);
+    tools::patchLe32(out, rec + 4, e.size >= 0 ? static_cast<std::uint32_t>(e.size)
                                       : static_cast<std::uint32_t>(e.data.size()));
     std::memcpy(&out[rec + 8], e.name.data(), std::min<std::size_t>(e.name.size(), kArchiveNameSize));
   }

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "picture_fixture.h"
+#include "platform/byte_reader.h"
 #include "tools/common/psd_writer.h"
 
 namespace ml::test {
@@ -22,9 +23,7 @@ constexpr std::size_t kChannelsAt = 12;
 constexpr std::size_t kLayerCountAt = 42;
 constexpr std::size_t kFirstRecordAt = 44;
 
-std::uint32_t be32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
+std::uint32_t be32(const std::vector<std::uint8_t>& b, std::size_t at) { return ml::be32(b.data() + at); }
 void set16(std::vector<std::uint8_t>& b, std::size_t at, int v) {
   b[at] = std::uint8_t(v >> 8);
   b[at + 1] = std::uint8_t(v);
@@ -35,7 +34,7 @@ void set16(std::vector<std::uint8_t>& b, std::size_t at, int v) {
 std::size_t recordOffset(const std::vector<std::uint8_t>& b, int index) {
   std::size_t pos = kFirstRecordAt;
   for (int i = 0; i < index; ++i) {
-    int n = b[pos + 16] << 8 | b[pos + 17];
+    int n = ml::be16(b.data() + pos + 16);
     pos += 18 + 6 * n + 12;
     pos += 4 + be32(b, pos);
   }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "media/io/archive.h"
+#include "platform/byte_reader.h"
 #include "media/formats/bmp.h"
 #include "media/io/keys.h"
 #include "picture_fixture.h"
@@ -17,10 +18,7 @@ using tools::PsdCompression;
 using tools::PsdLayer;
 using tools::RgbaImage;
 
-std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 | std::uint32_t(b[at + 2]) << 16 |
-         std::uint32_t(b[at + 3]) << 24;
-}
+std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) { return ml::le32(b.data() + at); }
 
 class SurfaceTest : public PictureTest {
  protected:

@@ -26,8 +26,8 @@ TEST(PresentPlan, PlainFrameIsCopiedWhole) {
   PresentPlan p = planPresent(request(f));
   EXPECT_TRUE(p.drawFrame);
   EXPECT_FALSE(p.hasBand);
-  EXPECT_EQ(p.source, (PixelRect{0, 0, 800, 600}));
-  EXPECT_EQ(p.target, (PixelRect{0, 0, 800, 600}));
+  EXPECT_EQ(p.source, (Rect{0, 0, 800, 600}));
+  EXPECT_EQ(p.target, (Rect{0, 0, 800, 600}));
 }
 
 TEST(PresentPlan, NothingWithoutFrameOrWhileSuppressed) {
@@ -48,14 +48,14 @@ TEST(PresentPlan, VerticalShakeBandsAndHorizontalIgnored) {
   r.shakeY = -7;
   r.shakeX = 30;  // ignored while the frame shakes vertically
   PresentPlan up = planPresent(r);
-  EXPECT_EQ(up.source, (PixelRect{0, 7, 800, 593}));
-  EXPECT_EQ(up.target, (PixelRect{0, 0, 800, 593}));
-  EXPECT_EQ(up.band, (PixelRect{0, 593, 800, 7}));
+  EXPECT_EQ(up.source, (Rect{0, 7, 800, 593}));
+  EXPECT_EQ(up.target, (Rect{0, 0, 800, 593}));
+  EXPECT_EQ(up.band, (Rect{0, 593, 800, 7}));
   r.shakeY = 7;
   PresentPlan down = planPresent(r);
-  EXPECT_EQ(down.source, (PixelRect{0, 0, 800, 593}));
-  EXPECT_EQ(down.target, (PixelRect{0, 7, 800, 593}));
-  EXPECT_EQ(down.band, (PixelRect{0, 0, 800, 7}));
+  EXPECT_EQ(down.source, (Rect{0, 0, 800, 593}));
+  EXPECT_EQ(down.target, (Rect{0, 7, 800, 593}));
+  EXPECT_EQ(down.band, (Rect{0, 0, 800, 7}));
 }
 
 TEST(PresentPlan, HorizontalShakeBands) {
@@ -63,14 +63,14 @@ TEST(PresentPlan, HorizontalShakeBands) {
   PresentRequest r = request(f);
   r.shakeX = -12;
   PresentPlan left = planPresent(r);
-  EXPECT_EQ(left.source, (PixelRect{12, 0, 788, 600}));
-  EXPECT_EQ(left.target, (PixelRect{0, 0, 788, 600}));
-  EXPECT_EQ(left.band, (PixelRect{788, 0, 12, 600}));
+  EXPECT_EQ(left.source, (Rect{12, 0, 788, 600}));
+  EXPECT_EQ(left.target, (Rect{0, 0, 788, 600}));
+  EXPECT_EQ(left.band, (Rect{788, 0, 12, 600}));
   r.shakeX = 12;
   PresentPlan right = planPresent(r);
-  EXPECT_EQ(right.source, (PixelRect{0, 0, 788, 600}));
-  EXPECT_EQ(right.target, (PixelRect{12, 0, 788, 600}));
-  EXPECT_EQ(right.band, (PixelRect{0, 0, 12, 600}));
+  EXPECT_EQ(right.source, (Rect{0, 0, 788, 600}));
+  EXPECT_EQ(right.target, (Rect{12, 0, 788, 600}));
+  EXPECT_EQ(right.band, (Rect{0, 0, 12, 600}));
 }
 
 TEST(PresentPlan, ShakeBeyondTheFrameIsAllBlack) {
@@ -79,7 +79,7 @@ TEST(PresentPlan, ShakeBeyondTheFrameIsAllBlack) {
   r.shakeY = 5000;
   PresentPlan p = planPresent(r);
   EXPECT_FALSE(p.drawFrame);
-  EXPECT_EQ(p.band, (PixelRect{0, 0, 800, 600}));
+  EXPECT_EQ(p.band, (Rect{0, 0, 800, 600}));
   std::vector<std::uint32_t> out;
   renderPresent(r, out);
   ASSERT_EQ(out.size(), 800u * 600u);
@@ -90,17 +90,17 @@ TEST(PresentPlan, ZoomStretchesTheCentredRectangle) {
   auto f = positionFrame();
   PresentRequest r = request(f);
   r.zoom = 16;  // not above 16: plain copy
-  EXPECT_EQ(planPresent(r).source, (PixelRect{0, 0, 800, 600}));
+  EXPECT_EQ(planPresent(r).source, (Rect{0, 0, 800, 600}));
   r.zoom = 64;  // w = 800 - 200 = 600, t = 600 - 150 = 450
   PresentPlan p = planPresent(r);
-  EXPECT_EQ(p.source, (PixelRect{100, 75, 600, 450}));
-  EXPECT_EQ(p.target, (PixelRect{0, 0, 800, 600}));
+  EXPECT_EQ(p.source, (Rect{100, 75, 600, 450}));
+  EXPECT_EQ(p.target, (Rect{0, 0, 800, 600}));
   r.zoom = 17;  // integer halves: w = 800 - 53 = 747, left 400 - 373 = 27
-  EXPECT_EQ(planPresent(r).source, (PixelRect{27, 20, 747, 561}));
+  EXPECT_EQ(planPresent(r).source, (Rect{27, 20, 747, 561}));
   r.zoom = 300;  // past the whole frame: one pixel is kept, never a negative size
   PresentPlan big = planPresent(r);
-  EXPECT_EQ(big.source.w, 1);
-  EXPECT_EQ(big.source.h, 1);
+  EXPECT_EQ(big.source.width, 1);
+  EXPECT_EQ(big.source.height, 1);
 }
 
 TEST(RenderPresent, ShakeMovesRowsAndPaintsTheBandBlack) {
@@ -137,14 +137,14 @@ TEST(RenderPresent, SuppressedPaintKeepsThePreviousPicture) {
 }
 
 TEST(FitGameArea, KeepsFourToThreeWithBars) {
-  EXPECT_EQ(fitGameArea(800, 600), (PixelRect{0, 0, 800, 600}));
-  EXPECT_EQ(fitGameArea(1920, 1080), (PixelRect{240, 0, 1440, 1080}));  // pillar bars
-  EXPECT_EQ(fitGameArea(1280, 1024), (PixelRect{0, 32, 1280, 960}));   // letter bars
-  EXPECT_EQ(fitGameArea(0, 0).w, 0);
+  EXPECT_EQ(fitGameArea(800, 600), (Rect{0, 0, 800, 600}));
+  EXPECT_EQ(fitGameArea(1920, 1080), (Rect{240, 0, 1440, 1080}));  // pillar bars
+  EXPECT_EQ(fitGameArea(1280, 1024), (Rect{0, 32, 1280, 960}));   // letter bars
+  EXPECT_EQ(fitGameArea(0, 0).width, 0);
 }
 
 TEST(FitGameArea, MapsOutputPositionsIntoTheGameArea) {
-  PixelRect area = fitGameArea(1920, 1080);
+  Rect area = fitGameArea(1920, 1080);
   int x = -1, y = -1;
   EXPECT_TRUE(toGameArea(area, 240, 0, x, y));
   EXPECT_EQ(x, 0);
@@ -157,7 +157,7 @@ TEST(FitGameArea, MapsOutputPositionsIntoTheGameArea) {
   EXPECT_EQ(y, 300);
   EXPECT_FALSE(toGameArea(area, 100, 500, x, y));  // in the left bar
   // Windowed: the game area lies below a menu bar of 19 pixels.
-  PixelRect windowed{0, 19, 800, 600};
+  Rect windowed{0, 19, 800, 600};
   EXPECT_FALSE(toGameArea(windowed, 10, 5, x, y));
   EXPECT_TRUE(toGameArea(windowed, 10, 19, x, y));
   EXPECT_EQ(y, 0);

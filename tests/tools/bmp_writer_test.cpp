@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/byte_reader.h"
+
 namespace ml::tools {
 namespace {
 
-std::uint32_t get32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
-}
-std::uint16_t get16(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
+std::uint32_t get32(const std::vector<std::uint8_t>& b, std::size_t at) { return le32(b.data() + at); }
+std::uint16_t get16(const std::vector<std::uint8_t>& b, std::size_t at) { return le16(b.data() + at); }
 
 // RLE8 decoded the way the engine's loader does it: from the bottom row up.
 std::vector<std::uint8_t> decodeRle8(const std::vector<std::uint8_t>& b, int w, int h) {

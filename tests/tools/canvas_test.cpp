@@ -50,21 +50,21 @@ TEST(CanvasTest, BoundsCropAndBlurKeepContent) {
   Canvas c(64, 48);
   c.draw(Shape::rect(10, 12, 30, 20), rgb(0, 255, 0));
   RgbaImage img = c.toImage();
-  PixelRect r = opaqueBounds(img);
+  Rect r = opaqueBounds(img);
   EXPECT_EQ(r.x, 10);
   EXPECT_EQ(r.y, 12);
-  EXPECT_EQ(r.w, 20);
-  EXPECT_EQ(r.h, 8);
+  EXPECT_EQ(r.width, 20);
+  EXPECT_EQ(r.height, 8);
   RgbaImage crop = cropImage(img, r);
   EXPECT_EQ(crop.width, 20);
   EXPECT_EQ(alphaSum(crop), alphaSum(img));
-  EXPECT_EQ(opaqueBounds(RgbaImage(5, 5)).w, 0);
+  EXPECT_EQ(opaqueBounds(RgbaImage(5, 5)).width, 0);
 
   double before = alphaSum(img);
   c.blur(6);
   RgbaImage blurred = c.toImage();
   EXPECT_NEAR(alphaSum(blurred), before, before * 0.05);
-  EXPECT_GT(opaqueBounds(blurred).w, 20);
+  EXPECT_GT(opaqueBounds(blurred).width, 20);
 }
 
 TEST(CanvasTest, GradientsAndDeterminism) {

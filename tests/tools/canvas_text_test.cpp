@@ -31,9 +31,9 @@ TEST(CanvasTextTest, LetteringHasInkWhereTheTextIs) {
   TextStyleSpec spec;
   spec.height = 24;
   int w = drawLabel(c, painter, "ABC", 200, 10, spec, true);
-  PixelRect r = opaqueBounds(c.toImage());
+  Rect r = opaqueBounds(c.toImage());
   EXPECT_GT(w, 20);
-  EXPECT_NEAR(r.x + r.w / 2.0, 200, 4);
+  EXPECT_NEAR(r.x + r.width / 2.0, 200, 4);
   EXPECT_EQ(painter.measure("", "IPAPGothic", 24), 0);
 }
 

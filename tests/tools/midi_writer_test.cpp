@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/byte_reader.h"
+
 namespace ml::tools {
 namespace {
 
@@ -20,9 +22,9 @@ Parsed parse(const std::vector<std::uint8_t>& b) {
   if (b.size() < 22 || std::memcmp(b.data(), "MThd", 4) != 0) return p;
   p.format = b[9];
   p.tracks = b[11];
-  p.division = (b[12] << 8) | b[13];
+  p.division = be16(b.data() + 12);
   EXPECT_EQ(std::memcmp(b.data() + 14, "MTrk", 4), 0);
-  std::uint32_t len = (b[18] << 24) | (b[19] << 16) | (b[20] << 8) | b[21];
+  std::uint32_t len = be32(b.data() + 18);
   EXPECT_EQ(len, b.size() - 22);
   std::size_t i = 22;
   std::uint32_t tick = 0;

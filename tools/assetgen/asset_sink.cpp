@@ -65,10 +65,10 @@ void AssetSink::framesPsd(const std::string& name, const std::vector<RgbaImage>&
   for (std::size_t i = 0; i < frames.size(); ++i) {
     PsdLayer layer;
     layer.name = "frame " + std::to_string(i);
-    PixelRect r = opaqueBounds(frames[i]);
+    Rect r = opaqueBounds(frames[i]);
     layer.left = r.x;
     layer.top = r.y;
-    if (r.w > 0) layer.image = cropImage(frames[i], r);
+    if (r.width > 0) layer.image = cropImage(frames[i], r);
     layers.push_back(std::move(layer));
   }
   write("cg", name, writeLayeredPsd(w, h, layers, compression),

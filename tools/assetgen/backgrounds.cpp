@@ -216,13 +216,13 @@ RgbaImage drawBackgroundPicture(int number) {
 
 RgbaImage thumbnailOf(const RgbaImage& picture) {
   int w = picture.width, h = picture.height;
-  PixelRect r{0, 0, w, h};
+  Rect r{0, 0, w, h};
   if (w * 3 > h * 4) {
-    r.w = h * 4 / 3;
-    r.x = (w - r.w) / 2;
+    r.width = h * 4 / 3;
+    r.x = (w - r.width) / 2;
   } else {
-    r.h = w * 3 / 4;
-    r.y = (h - r.h) / 2;
+    r.height = w * 3 / 4;
+    r.y = (h - r.height) / 2;
   }
   return resizeImage(cropImage(picture, r), 120, 90);
 }

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "platform/sjis.h"
 #include "tools/assetgen/generators.h"
 #include "tools/common/synth.h"
 
@@ -74,7 +75,7 @@ std::vector<Mora> morae(const std::string& text, bool& question) {
   question = false;
   std::string cons;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+    char c = sjis::foldAscii(text[i]);
     if (c == '?') question = true;
     if (c == ',' || c == '.' || c == '!' || c == '?') {
       out.push_back({"", 0, c == ',' ? 0.6 : 1.2});
@@ -85,7 +86,7 @@ std::vector<Mora> morae(const std::string& text, bool& question) {
     if (std::string("aiueo").find(c) != std::string::npos) {
       out.push_back({cons, c, 1.0});
       cons.clear();
-    } else if (c == 'n' && (i + 1 >= text.size() || std::string("aiueoy").find(static_cast<char>(std::tolower(text[i + 1]))) == std::string::npos)) {
+    } else if (c == 'n' && (i + 1 >= text.size() || std::string("aiueoy").find(sjis::foldAscii(text[i + 1])) == std::string::npos)) {
       out.push_back({"", 'n', 1.0});
     } else if (std::isalpha(static_cast<unsigned char>(c))) {
       if (!cons.empty() && cons.back() == c) {  // a doubled consonant: a short stop

@@ -9,41 +9,26 @@
 #include "media/io/archive.h"
 #include "media/formats/lzss.h"
 #include "media/formats/picture_bytes.h"
+#include "platform/sjis.h"
+#include "tools/common/byte_writer.h"
 
 namespace ml {
 namespace {
-
-bool endsWithIgnoringCase(std::string_view s, std::string_view suffix) {
-  if (s.size() < suffix.size()) return false;
-  for (std::size_t i = 0; i < suffix.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(s[s.size() - suffix.size() + i]);
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
-    if (c != static_cast<unsigned char>(suffix[i])) return false;
-  }
-  return true;
-}
 
 bool beginsWith(std::span<const std::uint8_t> bytes, std::string_view magic) {
   return !magic.empty() && bytes.size() >= magic.size() &&
          std::memcmp(bytes.data(), magic.data(), magic.size()) == 0;
 }
 
-void putLe32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-  p[2] = static_cast<std::uint8_t>(v >> 16);
-  p[3] = static_cast<std::uint8_t>(v >> 24);
-}
-
 }  // namespace
 
 bool isPictureName(std::string_view name) {
-  return endsWithIgnoringCase(name, ".psd") || endsWithIgnoringCase(name, ".bmp");
+  return sjis::endsWithFolded(name, ".psd") || sjis::endsWithFolded(name, ".bmp");
 }
 
 std::string_view pictureMagicFor(std::string_view name) {
-  if (endsWithIgnoringCase(name, ".psd")) return "8BPS";
-  if (endsWithIgnoringCase(name, ".bmp")) return "BM";
+  if (sjis::endsWithFolded(name, ".psd")) return "8BPS";
+  if (sjis::endsWithFolded(name, ".bmp")) return "BM";
   return {};
 }
 
@@ -55,7 +40,7 @@ bool encodeEntry(std::string_view name, std::span<const std::uint8_t> loose,
   std::string_view magic = pictureMagicFor(name);
   if (packing.lzss && beginsWith(loose, magic) && loose.size() <= UINT32_MAX) {
     std::vector<std::uint8_t> packed(4);
-    putLe32(packed.data(), static_cast<std::uint32_t>(loose.size()));
+    tools::storeLe32(packed.data(), static_cast<std::uint32_t>(loose.size()));
     std::vector<std::uint8_t> stream = encodeLzss(loose);
     packed.insert(packed.end(), stream.begin(), stream.end());
     // The loader takes bytes that begin with the magic as unpacked, so a size field
@@ -162,11 +147,11 @@ bool ArchiveWriter::finish(std::string& error) {
     return false;
   }
   std::vector<std::uint8_t> head(kArchiveHeaderSize + count_ * kArchiveEntrySize, 0);
-  putLe32(head.data(), static_cast<std::uint32_t>(count_));
+  tools::storeLe32(head.data(), static_cast<std::uint32_t>(count_));
   for (std::size_t i = 0; i < count_; ++i) {
     std::uint8_t* rec = head.data() + kArchiveHeaderSize + i * kArchiveEntrySize;
-    putLe32(rec, entries_[i].offset);
-    putLe32(rec + 4, entries_[i].size);
+    tools::storeLe32(rec, entries_[i].offset);
+    tools::storeLe32(rec + 4, entries_[i].size);
     std::memcpy(rec + 8, entries_[i].name.data(), entries_[i].name.size());
   }
   if (scrambled_) applyArchiveKey(head.data() + kArchiveHeaderSize, count_ * kArchiveEntrySize);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/common/le_bytes.h"
+#include "tools/common/byte_writer.h"
 
 namespace ml::tools {
 namespace {

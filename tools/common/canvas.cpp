@@ -526,7 +526,7 @@ RgbaImage Canvas::toImage() const {
   return out;
 }
 
-PixelRect opaqueBounds(const RgbaImage& image) {
+Rect opaqueBounds(const RgbaImage& image) {
   int x0 = image.width, y0 = image.height, x1 = -1, y1 = -1;
   for (int y = 0; y < image.height; ++y)
     for (int x = 0; x < image.width; ++x)
@@ -540,8 +540,8 @@ PixelRect opaqueBounds(const RgbaImage& image) {
   return {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
 }
 
-RgbaImage cropImage(const RgbaImage& image, const PixelRect& r) {
-  RgbaImage out(std::max(r.w, 0), std::max(r.h, 0));
+RgbaImage cropImage(const RgbaImage& image, const Rect& r) {
+  RgbaImage out(std::max(r.width, 0), std::max(r.height, 0));
   for (int y = 0; y < out.height; ++y)
     for (int x = 0; x < out.width; ++x) {
       int sx = r.x + x, sy = r.y + y;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/rect.h"
 #include "tools/common/png_io.h"
 
 namespace ml::tools {
@@ -150,11 +151,8 @@ class Canvas {
 };
 
 // The smallest rectangle holding every pixel whose alpha is not 0 (empty when none).
-struct PixelRect {
-  int x = 0, y = 0, w = 0, h = 0;
-};
-PixelRect opaqueBounds(const RgbaImage& image);
-RgbaImage cropImage(const RgbaImage& image, const PixelRect& r);
+Rect opaqueBounds(const RgbaImage& image);
+RgbaImage cropImage(const RgbaImage& image, const Rect& r);
 // Area-averaged reduction (or plain enlargement) to width x height.
 RgbaImage resizeImage(const RgbaImage& image, int width, int height);
 

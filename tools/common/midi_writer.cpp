@@ -4,14 +4,12 @@
 #include <cmath>
 #include <tuple>
 
+#include "tools/common/byte_writer.h"
+
 namespace ml::tools {
 namespace {
 
 constexpr int kTicksPerBeat = 480;
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<std::uint8_t>(v >> s));
-}
 
 void putVarLen(std::vector<std::uint8_t>& out, std::uint32_t v) {
   std::uint8_t buf[5];
@@ -63,10 +61,9 @@ std::vector<std::uint8_t> writeMidi(const MidiSong& song) {
   track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
 
   std::vector<std::uint8_t> out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1};
-  out.push_back(kTicksPerBeat >> 8);
-  out.push_back(kTicksPerBeat & 0xFF);
+  putBe16(out, kTicksPerBeat);
   out.insert(out.end(), {'M', 'T', 'r', 'k'});
-  put32(out, static_cast<std::uint32_t>(track.size()));
+  putBe32(out, static_cast<std::uint32_t>(track.size()));
   out.insert(out.end(), track.begin(), track.end());
   return out;
 }

@@ -3,40 +3,23 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tools/common/byte_writer.h"
+
 namespace ml::tools {
 namespace {
-
-void put16(std::vector<std::uint8_t>& out, int v) {
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-  out.push_back(static_cast<std::uint8_t>(v));
-}
-void put32(std::vector<std::uint8_t>& out, std::int64_t v) {
-  auto u = static_cast<std::uint32_t>(v);
-  out.push_back(static_cast<std::uint8_t>(u >> 24));
-  out.push_back(static_cast<std::uint8_t>(u >> 16));
-  out.push_back(static_cast<std::uint8_t>(u >> 8));
-  out.push_back(static_cast<std::uint8_t>(u));
-}
-void patch32(std::vector<std::uint8_t>& out, std::size_t at, std::int64_t v) {
-  auto u = static_cast<std::uint32_t>(v);
-  out[at] = static_cast<std::uint8_t>(u >> 24);
-  out[at + 1] = static_cast<std::uint8_t>(u >> 16);
-  out[at + 2] = static_cast<std::uint8_t>(u >> 8);
-  out[at + 3] = static_cast<std::uint8_t>(u);
-}
 
 void putHeader(std::vector<std::uint8_t>& out, int channels, int width, int height) {
   const char sig[] = "8BPS";
   out.insert(out.end(), sig, sig + 4);
-  put16(out, 1);
+  putBe16(out, 1);
   out.insert(out.end(), 6, 0);
-  put16(out, channels);
-  put32(out, height);
-  put32(out, width);
-  put16(out, 8);
-  put16(out, 3);
-  put32(out, 0);  // colour-mode data
-  put32(out, 0);  // image resources
+  putBe16(out, channels);
+  putBe32(out, height);
+  putBe32(out, width);
+  putBe16(out, 8);
+  putBe16(out, 3);
+  putBe32(out, 0);  // colour-mode data
+  putBe32(out, 0);  // image resources
 }
 
 // One plane (width x height bytes, one byte of every 4 starting at `offset` of rgba).
@@ -63,7 +46,7 @@ void putPlanes(std::vector<std::uint8_t>& out, const std::vector<std::vector<std
       counts.push_back(static_cast<int>(rows.size() - before));
     }
   }
-  for (int c : counts) put16(out, c);
+  for (int c : counts) putBe16(out, c);
   out.insert(out.end(), rows.begin(), rows.end());
 }
 
@@ -98,8 +81,8 @@ std::vector<std::uint8_t> writeFlatPsd(const RgbaImage& image, PsdCompression co
   std::vector<std::uint8_t> out;
   int channels = withAlphaChannel ? 4 : 3;
   putHeader(out, channels, image.width, image.height);
-  put32(out, 0);  // no layer-and-mask section
-  put16(out, compression == PsdCompression::Raw ? 0 : 1);
+  putBe32(out, 0);  // no layer-and-mask section
+  putBe16(out, compression == PsdCompression::Raw ? 0 : 1);
   std::vector<std::vector<std::uint8_t>> planes;
   for (int c = 0; c < channels; ++c) planes.push_back(plane(image, c));
   putPlanes(out, planes, image.width, image.height, compression);
@@ -112,10 +95,10 @@ std::vector<std::uint8_t> writeLayeredPsd(int width, int height, const std::vect
   putHeader(out, 4, width, height);
 
   std::size_t sectionAt = out.size();
-  put32(out, 0);  // layer-and-mask length, patched
+  putBe32(out, 0);  // layer-and-mask length, patched
   std::size_t infoAt = out.size();
-  put32(out, 0);  // layer-info length, patched
-  put16(out, -static_cast<int>(layers.size()));
+  putBe32(out, 0);  // layer-info length, patched
+  putBe16(out, -static_cast<int>(layers.size()));
 
   // Channel blocks first, so that the records can carry their lengths.
   static constexpr int kIds[4] = {-1, 0, 1, 2};
@@ -126,7 +109,7 @@ std::vector<std::uint8_t> writeLayeredPsd(int width, int height, const std::vect
     for (int c = 0; c < 4; ++c) {
       if (kIds[c] == -1 && !layer.withTransparency) continue;
       std::vector<std::uint8_t> block;
-      put16(block, compression == PsdCompression::Raw ? 0 : 1);
+      putBe16(block, compression == PsdCompression::Raw ? 0 : 1);
       if (!layer.image.empty())
         putPlanes(block, {plane(layer.image, kOffset[c])}, layer.image.width, layer.image.height,
                   compression);
@@ -138,14 +121,14 @@ std::vector<std::uint8_t> writeLayeredPsd(int width, int height, const std::vect
     const PsdLayer& layer = layers[l];
     int w = layer.image.empty() ? 0 : layer.image.width;
     int h = layer.image.empty() ? 0 : layer.image.height;
-    put32(out, layer.top);
-    put32(out, layer.left);
-    put32(out, layer.top + h);
-    put32(out, layer.left + w);
-    put16(out, static_cast<int>(blocks[l].size()));
+    putBe32(out, layer.top);
+    putBe32(out, layer.left);
+    putBe32(out, layer.top + h);
+    putBe32(out, layer.left + w);
+    putBe16(out, static_cast<int>(blocks[l].size()));
     for (const auto& [id, block] : blocks[l]) {
-      put16(out, id);
-      put32(out, static_cast<std::int64_t>(block.size()));
+      putBe16(out, id);
+      putBe32(out, static_cast<std::uint32_t>(block.size()));
     }
     const char blend[] = "8BIMnorm";
     out.insert(out.end(), blend, blend + 8);
@@ -154,25 +137,25 @@ std::vector<std::uint8_t> writeLayeredPsd(int width, int height, const std::vect
     out.push_back(layer.withTransparency ? 0 : 1);  // flags
     out.push_back(0);                           // filler
     std::vector<std::uint8_t> extra;
-    put32(extra, 0);  // no layer mask
-    put32(extra, 0);  // no blending ranges
+    putBe32(extra, 0);  // no layer mask
+    putBe32(extra, 0);  // no blending ranges
     std::string name = layer.name.substr(0, 255);
     extra.push_back(static_cast<std::uint8_t>(name.size()));
     extra.insert(extra.end(), name.begin(), name.end());
     while (extra.size() % 4 != 0) extra.push_back(0);
     const char lyid[] = "8BIMlyid";
     extra.insert(extra.end(), lyid, lyid + 8);
-    put32(extra, 4);
-    put32(extra, static_cast<std::int64_t>(l + 1));
-    put32(out, static_cast<std::int64_t>(extra.size()));
+    putBe32(extra, 4);
+    putBe32(extra, static_cast<std::uint32_t>(l + 1));
+    putBe32(out, static_cast<std::uint32_t>(extra.size()));
     out.insert(out.end(), extra.begin(), extra.end());
   }
   for (const auto& layerBlocks : blocks)
     for (const auto& [id, block] : layerBlocks) out.insert(out.end(), block.begin(), block.end());
   if ((out.size() - infoAt - 4) % 2 != 0) out.push_back(0);
-  patch32(out, infoAt, static_cast<std::int64_t>(out.size() - infoAt - 4));
-  put32(out, 0);  // no global layer mask
-  patch32(out, sectionAt, static_cast<std::int64_t>(out.size() - sectionAt - 4));
+  patchBe32(out, infoAt, static_cast<std::uint32_t>(out.size() - infoAt - 4));
+  putBe32(out, 0);  // no global layer mask
+  patchBe32(out, sectionAt, static_cast<std::uint32_t>(out.size() - sectionAt - 4));
 
   // Merged image: the layers composed bottom to top over a transparent canvas.
   RgbaImage merged(width, height);
@@ -196,7 +179,7 @@ std::vector<std::uint8_t> writeLayeredPsd(int width, int height, const std::vect
       }
     }
   }
-  put16(out, compression == PsdCompression::Raw ? 0 : 1);
+  putBe16(out, compression == PsdCompression::Raw ? 0 : 1);
   std::vector<std::vector<std::uint8_t>> planes;
   for (int c = 0; c < 4; ++c) planes.push_back(plane(merged, c));
   putPlanes(out, planes, width, height, compression);

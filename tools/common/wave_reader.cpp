@@ -3,16 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/byte_reader.h"
+
 namespace ml::tools {
 namespace {
 
 void setError(std::string* error, std::string text) {
   if (error) *error = std::move(text);
-}
-
-std::uint32_t get16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
-std::uint32_t get32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 constexpr std::uint16_t kFormatFloat = 3;
@@ -23,48 +20,52 @@ constexpr std::uint16_t kFormatVorbis2 = 0x676F;
 
 bool parseWave(const std::vector<std::uint8_t>& bytes, WaveInfo& info, std::string* error) {
   info = WaveInfo();
-  if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
-      std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
+  // The RIFF size may be wrong in files written by streaming recorders; the chunks
+  // are walked up to the end of the bytes instead.
+  ByteReader file(bytes.data(), bytes.size());
+  const std::string_view riff = file.text(4);
+  file.skip(4);
+  if (riff != "RIFF" || file.text(4) != "WAVE") {
     setError(error, "not a RIFF WAVE file");
     return false;
   }
-  // The RIFF size may be wrong in files written by streaming recorders; the chunks
-  // are walked up to the end of the bytes instead.
-  std::size_t pos = 12;
   bool haveFmt = false, haveData = false;
-  while (pos + 8 <= bytes.size()) {
+  while (file.remaining() >= 8) {
+    const std::size_t pos = file.position();
     WaveChunk chunk;
-    chunk.id.assign(reinterpret_cast<const char*>(bytes.data() + pos), 4);
-    chunk.size = get32(bytes.data() + pos + 4);
-    chunk.offset = pos + 8;
-    chunk.available = std::min<std::size_t>(chunk.size, bytes.size() - chunk.offset);
+    chunk.id = file.text(4);
+    chunk.size = file.u32le();
+    chunk.offset = file.position();
+    chunk.available = std::min<std::size_t>(chunk.size, file.remaining());
     info.chunks.push_back(chunk);
-    const std::uint8_t* d = bytes.data() + chunk.offset;
+    ByteReader d = file.sub(chunk.available);
     if (chunk.id == "fmt " && !haveFmt) {
       if (chunk.available < 16) {
         setError(error, "the \"fmt \" chunk is shorter than 16 bytes");
         return false;
       }
-      info.formatTag = static_cast<std::uint16_t>(get16(d));
-      info.channels = static_cast<int>(get16(d + 2));
-      info.rate = static_cast<int>(get32(d + 4));
-      info.blockAlign = static_cast<int>(get16(d + 12));
-      info.bitsPerSample = static_cast<int>(get16(d + 14));
-      if (chunk.available >= 18) info.extraSize = static_cast<std::uint16_t>(get16(d + 16));
-      if (info.formatTag == kFormatExtensible && chunk.available >= 26)
-        info.formatTag = static_cast<std::uint16_t>(get16(d + 24));  // the sub-format's tag
+      info.formatTag = d.u16le();
+      info.channels = d.u16le();
+      info.rate = static_cast<int>(d.u32le());
+      d.skip(4);  // bytes per second
+      info.blockAlign = d.u16le();
+      info.bitsPerSample = d.u16le();
+      if (chunk.available >= 18) info.extraSize = d.u16le();
+      if (info.formatTag == kFormatExtensible && chunk.available >= 26) {
+        d.seek(24);
+        info.formatTag = d.u16le();  // the sub-format's tag
+      }
       haveFmt = true;
     } else if (chunk.id == "fact" && !info.hasFact && chunk.available >= 4) {
       info.hasFact = true;
-      info.factFrames = get32(d);
+      info.factFrames = d.u32le();
     } else if (chunk.id == "data" && !haveData) {
       info.dataOffset = chunk.offset;
       info.dataSize = chunk.available;
       haveData = true;
     }
     std::size_t next = chunk.offset + chunk.size + (chunk.size & 1);
-    if (next <= pos || next > bytes.size()) break;
-    pos = next;
+    if (next <= pos || !file.seek(next)) break;
   }
   if (!haveFmt) {
     setError(error, "the file has no \"fmt \" chunk");
@@ -119,27 +120,28 @@ bool readWaveSamples(const std::vector<std::uint8_t>& bytes, AudioBuffer& out, s
   result.channels = info.channels;
   result.rate = info.rate;
   result.samples.resize(frames * info.channels);
-  const std::uint8_t* d = bytes.data() + info.dataOffset;
-  for (std::size_t i = 0; i < result.samples.size(); ++i, d += bytesPerSample) {
+  ByteReader d(bytes.data() + info.dataOffset, info.dataSize);
+  for (std::size_t i = 0; i < result.samples.size(); ++i) {
     float v = 0;
     if (isFloat) {
       if (bytesPerSample == 4) {
-        std::uint32_t u = get32(d);
+        std::uint32_t u = d.u32le();
         float f;
         std::memcpy(&f, &u, 4);
         v = f;
       } else {
-        std::uint64_t u = get32(d) | (static_cast<std::uint64_t>(get32(d + 4)) << 32);
+        const std::uint64_t low = d.u32le();
+        std::uint64_t u = low | (static_cast<std::uint64_t>(d.u32le()) << 32);
         double f;
         std::memcpy(&f, &u, 8);
         v = static_cast<float>(f);
       }
       if (!(v == v)) v = 0;  // NaN
     } else if (bytesPerSample == 1) {
-      v = (static_cast<int>(d[0]) - 128) / 128.0f;  // 8-bit samples are unsigned
+      v = (static_cast<int>(d.u8()) - 128) / 128.0f;  // 8-bit samples are unsigned
     } else {
       std::int32_t s = 0;
-      for (int b = 0; b < bytesPerSample; ++b) s |= static_cast<std::int32_t>(d[b]) << (8 * b);
+      for (int b = 0; b < bytesPerSample; ++b) s |= static_cast<std::int32_t>(d.u8()) << (8 * b);
       int shift = 32 - 8 * bytesPerSample;
       s = static_cast<std::int32_t>(static_cast<std::uint32_t>(s) << shift) >> shift;  // sign-extend
       v = static_cast<float>(s / static_cast<double>(1u << (8 * bytesPerSample - 1)));

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "tools/common/le_bytes.h"
+#include "tools/common/byte_writer.h"
 
 namespace ml::tools {
 namespace {

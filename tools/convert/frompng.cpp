@@ -98,10 +98,10 @@ int run_frompng(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < frames.size(); ++i) {
       ml::tools::PsdLayer layer;
       layer.name = baseName(inputs[i]).substr(0, 255);
-      ml::tools::PixelRect r = ml::tools::opaqueBounds(frames[i]);
+      ml::Rect r = ml::tools::opaqueBounds(frames[i]);
       layer.left = r.x;
       layer.top = r.y;
-      if (r.w > 0) layer.image = ml::tools::cropImage(frames[i], r);
+      if (r.width > 0) layer.image = ml::tools::cropImage(frames[i], r);
       layers.push_back(std::move(layer));
     }
     bytes = ml::tools::writeLayeredPsd(frames[0].width, frames[0].height, layers, compression);

@@ -12,6 +12,7 @@
 #include "media/settings.h"
 #include "media/gfx/surface.h"
 #include "platform/reporter.h"
+#include "platform/sjis.h"
 #include "tools/common/png_io.h"
 #include "tools/convert/subcommands.h"
 
@@ -33,21 +34,10 @@ class PrintingReporter : public ml::Reporter {
   int count = 0;
 };
 
-bool endsWithIgnoringCase(const std::string& s, const char* tail) {
-  std::string t(tail);
-  if (s.size() < t.size()) return false;
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    char c = s[s.size() - t.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    if (c != t[i]) return false;
-  }
-  return true;
-}
-
 // OUT.png -> OUT-3.png (or OUT-3 when there is no ".png" to keep).
 std::string framePath(const std::string& out, int frame) {
   std::string suffix = "-" + std::to_string(frame);
-  if (endsWithIgnoringCase(out, ".png")) return out.substr(0, out.size() - 4) + suffix + out.substr(out.size() - 4);
+  if (ml::sjis::endsWithFolded(out, ".png")) return out.substr(0, out.size() - 4) + suffix + out.substr(out.size() - 4);
   return out + suffix;
 }
 
@@ -60,8 +50,8 @@ int run_topng(const std::vector<std::string>& args) {
   }
   const std::string& input = args[0];
   const std::string& output = args[1];
-  const bool bmp = endsWithIgnoringCase(input, ".bmp");
-  if (!bmp && !endsWithIgnoringCase(input, ".psd")) {
+  const bool bmp = ml::sjis::endsWithFolded(input, ".bmp");
+  if (!bmp && !ml::sjis::endsWithFolded(input, ".psd")) {
     std::fprintf(stderr, "mirelune-convert topng: %s is neither a .psd nor a .bmp picture\n", input.c_str());
     return 2;
   }

@@ -11,21 +11,11 @@
 #include "platform/posix/file_handle.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/reporter.h"
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
 namespace ml::lint {
 namespace {
-
-bool endsWithIgnoringCase(std::string_view s, std::string_view tail) {
-  if (s.size() < tail.size()) return false;
-  for (std::size_t i = 0; i < tail.size(); ++i) {
-    char a = s[s.size() - tail.size() + i], b = tail[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a + 32);
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b + 32);
-    if (a != b) return false;
-  }
-  return true;
-}
 
 bool isAscii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -43,7 +33,7 @@ void collectScriptEntries(DataArchive* a, std::vector<std::string>& out) {
   for (; a != nullptr; a = a->overrideArchive()) {
     for (int i = 0; i < a->entryCount(); ++i) {
       std::optional<std::string> name = a->entryName(i);
-      if (name && endsWithIgnoringCase(*name, ".scr")) out.push_back(name->substr(0, name->size() - 4));
+      if (name && sjis::endsWithFolded(*name, ".scr")) out.push_back(name->substr(0, name->size() - 4));
     }
   }
 }
@@ -83,9 +73,9 @@ bool GameData::looseExists(std::string_view path) const {
 bool GameData::exists(std::string_view path) {
   if (looseExists(path)) return true;
   DataArchive* archive = nullptr;
-  if (endsWithIgnoringCase(path, ".scr")) archive = &rt_->media.scriptArchive;
-  else if (endsWithIgnoringCase(path, ".wav")) archive = &rt_->media.soundArchive;
-  else if (endsWithIgnoringCase(path, ".bmp") || endsWithIgnoringCase(path, ".psd")) archive = &rt_->media.pictureArchive;
+  if (sjis::endsWithFolded(path, ".scr")) archive = &rt_->media.scriptArchive;
+  else if (sjis::endsWithFolded(path, ".wav")) archive = &rt_->media.soundArchive;
+  else if (sjis::endsWithFolded(path, ".bmp") || sjis::endsWithFolded(path, ".psd")) archive = &rt_->media.pictureArchive;
   if (archive == nullptr) return false;
   bool found = archive->find(path);
   archive->release();
@@ -116,7 +106,7 @@ std::vector<std::string> GameData::presentScripts() {
   if (DIR* d = ::opendir(dir.c_str())) {
     while (dirent* e = ::readdir(d)) {
       std::string n = e->d_name;
-      if (n.size() <= 4 || !endsWithIgnoringCase(n, ".scr")) continue;
+      if (n.size() <= 4 || !sjis::endsWithFolded(n, ".scr")) continue;
       std::string s = sjisName(n);
       if (looseExists("scr\\" + s)) names.push_back(s.substr(0, s.size() - 4));
     }

@@ -11,6 +11,7 @@
 #include "media/formats/script_scramble.h"
 #include "media/text/text_layout.h"
 #include "platform/reporter.h"
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 #include "tools/lint/command_arguments.h"
 #include "tools/lint/expression_check.h"

@@ -11,6 +11,7 @@
 #include "tools/common/archive_writer.h"
 #include "platform/posix/file_handle.h"
 #include "media/formats/script_scramble.h"
+#include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
 namespace fs = std::filesystem;
@@ -84,8 +85,7 @@ int fail(const std::string& message) {
 }
 
 std::string lowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  for (char& c : s) c = sjis::foldAscii(c);
   return s;
 }
 
