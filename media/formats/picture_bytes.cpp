@@ -7,6 +7,7 @@
 #include "platform/posix/file_handle.h"
 #include "media/io/game_folder.h"
 #include "media/formats/lzss.h"
+#include "platform/byte_reader.h"
 
 namespace ml {
 
@@ -14,12 +15,10 @@ bool unpackPictureBytes(std::vector<std::uint8_t>& bytes, std::string_view magic
   if (!magic.empty() && bytes.size() >= magic.size() &&
       std::memcmp(bytes.data(), magic.data(), magic.size()) == 0)
     return true;
-  if (bytes.size() < 4) return false;
-  std::uint32_t unpacked = static_cast<std::uint32_t>(bytes[0]) |
-                           (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                           (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                           (static_cast<std::uint32_t>(bytes[3]) << 24);
-  std::span<const std::uint8_t> stream(bytes.data() + 4, bytes.size() - 4);
+  ByteReader in(bytes.data(), bytes.size());
+  const std::uint32_t unpacked = in.u32le();
+  if (in.failed()) return false;
+  const std::span<const std::uint8_t> stream = in.bytes(in.remaining());
   // A declared size the stream could never produce is damage; checking it first also
   // keeps a damaged size from asking for gigabytes.
   if (unpacked == 0 || unpacked > lzssMaxOutput(stream.size())) return false;
