@@ -21,7 +21,7 @@ bool unpackPictureBytes(std::vector<std::uint8_t>& bytes, std::string_view magic
   const std::span<const std::uint8_t> stream = in.bytes(in.remaining());
   // A declared size the stream could never produce is damage; checking it first also
   // keeps a damaged size from asking for gigabytes.
-  if (unpacked == 0 || unpacked > lzssMaxOutput(stream.size())) return false;
+  if (unpacked == 0 || unpacked > lzssMaxOutput(stream.size()) || unpacked > kMaxPictureFileBytes) return false;
   std::vector<std::uint8_t> picture;
   try {
     picture.resize(unpacked);
@@ -40,9 +40,10 @@ bool loadPictureBytes(const GameFolder& folder, DataArchive& pictureArchive,
   out.clear();
   FileHandle loose;
   if (loose.open(folder.resolve(name), FileHandle::Mode::Read)) {
-    if (!loose.readAll(out)) return false;
+    if (static_cast<std::uint64_t>(loose.size()) > kMaxPictureFileBytes || !loose.readAll(out)) return false;
   } else {
-    bool found = pictureArchive.readEntry(name, out);
+    const bool found = pictureArchive.find(name) && pictureArchive.entrySize() <= kMaxPictureFileBytes &&
+                       pictureArchive.readSelected(out);
     pictureArchive.release();
     if (!found) return false;
     // The head is scrambled in every archived picture, so a shorter entry is damaged.

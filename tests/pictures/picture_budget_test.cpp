@@ -252,10 +252,24 @@ TEST_F(PictureBudgetTest, TinyFilesClaimingHugePicturesOrIndexesAreRefusedFast) 
   EXPECT_TRUE(archive.ok);
   EXPECT_LT(archive.seconds, 1.0);
   EXPECT_LT(archive.peakKiB, kPeakLimitKiB);
-  std::printf("bmp %.3f s %llu KiB; psd %.3f s %llu KiB; archive %.3f s %llu KiB\n", bmp.seconds,
-              static_cast<unsigned long long>(bmp.peakKiB), psd.seconds,
+
+  // Sparse picture files of a gigabyte are refused by their size before being read.
+  for (const char* name : {"cg/sparse.bmp", "cg/sparse.psd"}) {
+    writeGameFile(name, rleBmp(16, 16));
+    ASSERT_EQ(::truncate(hostPath(name).c_str(), off_t(1) << 30), 0);
+  }
+  ChildRun sparse = runInChild([&] {
+    Sprite a(media, 0), b(media, 1);
+    return !a.loadPicture("cg\\sparse.bmp") && !b.loadPicture("cg\\sparse.psd");
+  });
+  EXPECT_TRUE(sparse.ok);
+  EXPECT_LT(sparse.seconds, 1.0);
+  EXPECT_LT(sparse.peakKiB, kPeakLimitKiB);
+  std::printf("bmp %.3f s %llu KiB; psd %.3f s %llu KiB; archive %.3f s %llu KiB; sparse pictures %.3f s %llu KiB\n",
+              bmp.seconds, static_cast<unsigned long long>(bmp.peakKiB), psd.seconds,
               static_cast<unsigned long long>(psd.peakKiB), archive.seconds,
-              static_cast<unsigned long long>(archive.peakKiB));
+              static_cast<unsigned long long>(archive.peakKiB), sparse.seconds,
+              static_cast<unsigned long long>(sparse.peakKiB));
 }
 
 }  // namespace
