@@ -1,7 +1,9 @@
 // What the media services need from the running game: where errors go, where loose
-// files lie, the picture archive, and the settings. The runtime owns one and hands it
-// to surfaces and sprites, which keep a pointer to it.
+// files lie, the picture archive, the settings, and the memory budget of pictures.
+// The runtime owns one and hands it to surfaces and sprites, which keep a pointer to it.
 #pragma once
+
+#include "media/gfx/picture_budget.h"
 
 namespace ml {
 
@@ -18,6 +20,9 @@ struct MediaContext {
   const Settings& settings;
   // Bracket and line-end sets and the player's names for text sprites; null: defaults.
   const TextRules* textRules = nullptr;
+  // Decoded pixels of every surface made through this context, per picture and in
+  // total; tests and the fuzzers shrink it.
+  PictureBudget pictureBudget{};
 };
 
 }  // namespace ml

@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "media/gfx/surface.h"
+#include "media/media_context.h"
+#include "platform/byte_reader.h"
 #include "platform/reporter.h"
 #include "platform/text_encoding.h"
 
@@ -14,12 +16,6 @@ namespace {
 constexpr std::string_view kTag = "SCRIPT";
 // File header (14 bytes) and information header (40 bytes); the palette follows.
 constexpr std::size_t kHeadersSize = 54;
-
-std::uint32_t le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
 void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
   out[at] = static_cast<std::uint8_t>(v);
@@ -43,12 +39,15 @@ bool decodeBmp(const std::vector<std::uint8_t>& bytes, std::string_view name, Su
   };
   const std::size_t size = bytes.size();
   if (size < kHeadersSize) return damaged();
-  const std::uint8_t* d = bytes.data();
-  const std::uint32_t offset = le32(d + 10);
-  const std::int64_t width = static_cast<std::int32_t>(le32(d + 18));
-  const std::int64_t height = std::llabs(static_cast<std::int32_t>(le32(d + 22)));
-  const int bits = le16(d + 28);
-  const std::uint32_t compression = le32(d + 30);
+  ByteReader header(bytes.data(), size);
+  header.seek(10);
+  const std::uint32_t offset = header.u32le();
+  const std::uint32_t infoSize = header.u32le();
+  const std::int64_t width = header.i32le();
+  const std::int64_t height = std::llabs(static_cast<std::int64_t>(header.i32le()));
+  header.skip(2);  // planes
+  const int bits = header.u16le();
+  const std::uint32_t compression = header.u32le();
   if (width <= 0 || height <= 0 || offset > size) return damaged();
   if (bits != 24 && bits != 8) {
     reporter.systemError(kTag, 351, SJ("サポートされない色数"), name);
@@ -60,14 +59,23 @@ bool decodeBmp(const std::vector<std::uint8_t>& bytes, std::string_view name, Su
   const bool raw = bits == 24 || compression == 0;
   const std::uint64_t rowLength =
       bits == 24 ? (std::uint64_t(w) * 3 + 3) & ~std::uint64_t(3) : (std::uint64_t(w) + 3) & ~std::uint64_t(3);
-  if (raw && rowLength * std::uint64_t(h) > size - offset) return damaged();
+  ByteReader data(bytes.data(), size);
+  data.seek(offset);
+  std::span<const std::uint8_t> rows;
+  if (raw) {
+    if (rowLength * std::uint64_t(h) > data.remaining()) return damaged();
+    rows = data.bytes(static_cast<std::size_t>(rowLength * std::uint64_t(h)));
+  }
+  // A size beyond the picture budget is refused before the frame is made: a few
+  // hundred run-length bytes can claim a canvas of gigabytes.
+  if (!out.media().pictureBudget.admits(w, h, 1)) return damaged();
   if (!out.create(w, h, 1)) return false;
   std::uint32_t* frame = out.pixels(0);
 
   if (bits == 24) {
     for (int y = 0; y < h; ++y) {
       // The last stored row is the top image row.
-      const std::uint8_t* src = d + offset + rowLength * std::uint64_t(h - 1 - y);
+      const std::uint8_t* src = rows.data() + rowLength * std::uint64_t(h - 1 - y);
       std::uint32_t* dst = frame + std::size_t(y) * w;
       for (int x = 0; x < w; ++x, src += 3)
         dst[x] = 0xFF000000u | std::uint32_t(src[2]) << 16 | std::uint32_t(src[1]) << 8 | src[0];
@@ -77,33 +85,31 @@ bool decodeBmp(const std::vector<std::uint8_t>& bytes, std::string_view name, Su
     // entries the file does not hold are black. Other tools write longer information
     // headers (108 or 124 bytes, its size at byte 14); reading the palette at byte 54
     // there would take header fields for colours.
-    const std::uint32_t infoSize = le32(d + 14);
     const std::size_t paletteAt =
         infoSize > 40 && infoSize <= size - 14 ? 14 + std::size_t(infoSize) : kHeadersSize;
+    ByteReader entries(bytes.data(), size);
+    entries.seek(paletteAt);
     std::array<std::uint32_t, 256> palette;
-    for (std::size_t i = 0; i < palette.size(); ++i) {
-      std::size_t at = paletteAt + i * 4;
-      palette[i] = at + 3 <= size
-                       ? 0xFF000000u | std::uint32_t(d[at + 2]) << 16 | std::uint32_t(d[at + 1]) << 8 | d[at]
-                       : 0xFF000000u;
+    for (std::uint32_t& colour : palette) {
+      std::span<const std::uint8_t> c = entries.remaining() >= 3 ? entries.bytes(std::min<std::size_t>(4, entries.remaining()))
+                                                                  : std::span<const std::uint8_t>();
+      colour = c.size() >= 3 ? 0xFF000000u | std::uint32_t(c[2]) << 16 | std::uint32_t(c[1]) << 8 | c[0] : 0xFF000000u;
     }
     if (compression == 0) {
       for (int y = 0; y < h; ++y) {
-        const std::uint8_t* src = d + offset + rowLength * std::uint64_t(h - 1 - y);
+        const std::uint8_t* src = rows.data() + rowLength * std::uint64_t(h - 1 - y);
         std::uint32_t* dst = frame + std::size_t(y) * w;
         for (int x = 0; x < w; ++x) dst[x] = palette[src[x]];
       }
     } else if (compression == 1) {
       // Pairs from the bottom row up; writes outside the frame are dropped.
-      std::size_t pos = offset;
       std::int64_t x = 0, y = h - 1;
       auto put = [&](std::uint8_t index) {
         if (x >= 0 && x < w) frame[std::size_t(y) * w + std::size_t(x)] = palette[index];
         ++x;
       };
-      while (y >= 0 && size - pos >= 2) {
-        std::uint8_t count = d[pos], value = d[pos + 1];
-        pos += 2;
+      while (y >= 0 && data.remaining() >= 2) {
+        const std::uint8_t count = data.u8(), value = data.u8();
         if (count > 0) {
           if (x >= w) continue;
           for (int i = 0; i < count && x < w; ++i) put(value);
@@ -116,13 +122,11 @@ bool decodeBmp(const std::vector<std::uint8_t>& bytes, std::string_view name, Su
         } else if (value == 1) {  // end of picture
           break;
         } else if (value == 2) {  // delta: its offsets are skipped without moving
-          pos += std::min<std::size_t>(2, size - pos);
+          data.skip(std::min<std::size_t>(2, data.remaining()));
         } else {  // literal indices, padded to an even count
-          std::size_t n = std::min<std::size_t>(value, size - pos);
-          for (std::size_t i = 0; i < n; ++i) put(d[pos + i]);
+          for (std::uint8_t index : data.bytes(std::min<std::size_t>(value, data.remaining()))) put(index);
           x = std::min<std::int64_t>(x, w);
-          pos += n;
-          if (value % 2 != 0) pos += std::min<std::size_t>(1, size - pos);
+          if (value % 2 != 0) data.skip(std::min<std::size_t>(1, data.remaining()));
         }
       }
     }

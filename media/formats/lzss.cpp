@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "platform/byte_reader.h"
+
 namespace ml {
 namespace {
 
@@ -18,25 +20,25 @@ std::size_t decodeLzss(std::span<std::uint8_t> output, std::span<const std::uint
   // tail (4078..4095) still decodes the same way every time.
   std::array<std::uint8_t, kRing> ring{};
   std::size_t r = kStart;
-  std::size_t in = 0, out = 0;
+  std::size_t out = 0;
   unsigned flags = 0;
-  const std::size_t inSize = input.size(), outSize = output.size();
+  ByteReader in(input);
+  const std::size_t outSize = output.size();
   while (out < outSize) {
     flags >>= 1;
     if ((flags & 0x100) == 0) {
-      if (in >= inSize) break;
-      flags = input[in++] | 0xFF00u;  // the high byte counts the eight bits used
+      if (in.remaining() == 0) break;
+      flags = in.u8() | 0xFF00u;  // the high byte counts the eight bits used
     }
     if (flags & 1) {
-      if (in >= inSize) break;
-      std::uint8_t c = input[in++];
+      if (in.remaining() == 0) break;
+      std::uint8_t c = in.u8();
       output[out++] = c;
       ring[r] = c;
       r = (r + 1) & (kRing - 1);
     } else {
-      if (inSize - in < 2) break;
-      unsigned b1 = input[in], b2 = input[in + 1];
-      in += 2;
+      if (in.remaining() < 2) break;
+      unsigned b1 = in.u8(), b2 = in.u8();
       std::size_t p = b1 | ((b2 & 0xF0u) << 4);
       std::size_t len = (b2 & 0x0Fu) + kMinMatch;
       for (std::size_t k = 0; k < len && out < outSize; ++k) {

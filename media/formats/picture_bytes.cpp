@@ -7,6 +7,7 @@
 #include "platform/posix/file_handle.h"
 #include "media/io/game_folder.h"
 #include "media/formats/lzss.h"
+#include "platform/byte_reader.h"
 
 namespace ml {
 
@@ -14,15 +15,13 @@ bool unpackPictureBytes(std::vector<std::uint8_t>& bytes, std::string_view magic
   if (!magic.empty() && bytes.size() >= magic.size() &&
       std::memcmp(bytes.data(), magic.data(), magic.size()) == 0)
     return true;
-  if (bytes.size() < 4) return false;
-  std::uint32_t unpacked = static_cast<std::uint32_t>(bytes[0]) |
-                           (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                           (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                           (static_cast<std::uint32_t>(bytes[3]) << 24);
-  std::span<const std::uint8_t> stream(bytes.data() + 4, bytes.size() - 4);
+  ByteReader in(bytes.data(), bytes.size());
+  const std::uint32_t unpacked = in.u32le();
+  if (in.failed()) return false;
+  const std::span<const std::uint8_t> stream = in.bytes(in.remaining());
   // A declared size the stream could never produce is damage; checking it first also
   // keeps a damaged size from asking for gigabytes.
-  if (unpacked == 0 || unpacked > lzssMaxOutput(stream.size())) return false;
+  if (unpacked == 0 || unpacked > lzssMaxOutput(stream.size()) || unpacked > kMaxPictureFileBytes) return false;
   std::vector<std::uint8_t> picture;
   try {
     picture.resize(unpacked);
@@ -41,9 +40,10 @@ bool loadPictureBytes(const GameFolder& folder, DataArchive& pictureArchive,
   out.clear();
   FileHandle loose;
   if (loose.open(folder.resolve(name), FileHandle::Mode::Read)) {
-    if (!loose.readAll(out)) return false;
+    if (static_cast<std::uint64_t>(loose.size()) > kMaxPictureFileBytes || !loose.readAll(out)) return false;
   } else {
-    bool found = pictureArchive.readEntry(name, out);
+    const bool found = pictureArchive.find(name) && pictureArchive.entrySize() <= kMaxPictureFileBytes &&
+                       pictureArchive.readSelected(out);
     pictureArchive.release();
     if (!found) return false;
     // The head is scrambled in every archived picture, so a shorter entry is damaged.

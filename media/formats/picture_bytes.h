@@ -17,6 +17,10 @@ class DataArchive;
 // Length of the scrambled head of an archived picture (the shortest one accepted).
 inline constexpr std::size_t kPictureHeadSize = 32;
 
+// No picture the memory budget admits needs more bytes than this, packed or unpacked;
+// a larger (or sparse) file is refused before it is read.
+inline constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t(256) << 20;
+
 // Reports nothing: each loader reports in its own words. False (and out empty) when
 // the picture is found nowhere or its bytes are damaged.
 bool loadPictureBytes(const GameFolder& folder, DataArchive& pictureArchive,

@@ -6,6 +6,7 @@
 
 #include "media/media_context.h"
 #include "media/formats/picture_bytes.h"
+#include "platform/byte_reader.h"
 #include "platform/reporter.h"
 #include "platform/text_encoding.h"
 
@@ -14,13 +15,6 @@ namespace {
 
 constexpr std::string_view kTag = "SCRIPT";
 constexpr std::size_t kHeaderSize = 26;
-
-std::uint16_t be16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] << 8 | p[1]); }
-std::int32_t be32(const std::uint8_t* p) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) << 24 |
-                                   static_cast<std::uint32_t>(p[1]) << 16 |
-                                   static_cast<std::uint32_t>(p[2]) << 8 | p[3]);
-}
 
 enum class RowResult { Ok, Overrun, Truncated };
 
@@ -128,34 +122,30 @@ bool PsdImage::load(const MediaContext& media, std::string_view name) {
 
 bool PsdImage::locateSections(Sections& s) const {
   const std::size_t size = bytes_.size();
-  const std::uint8_t* d = bytes_.data();
+  ByteReader in(bytes_.data(), size);
+  in.seek(kHeaderSize);
   // Colour-mode data and image resources, each a 4-byte length and its bytes; they
   // must lie within the file for the layer section to be found at all.
-  std::size_t pos = kHeaderSize;
   for (int section = 0; section < 2; ++section) {
-    if (size - pos < 4) return false;
-    std::int32_t len = be32(d + pos);
-    if (len < 0 || static_cast<std::size_t>(len) > size - pos - 4) return false;
-    pos += 4 + static_cast<std::size_t>(len);
+    const std::int32_t len = in.i32be();
+    if (in.failed() || len < 0 || !in.skip(static_cast<std::size_t>(len))) return false;
   }
-  if (size - pos < 4) return false;
-  const std::int32_t len = be32(d + pos);
-  if (len < 0) return false;
-  s.layerSection = pos + 4;
+  const std::int32_t len = in.i32be();
+  if (in.failed() || len < 0) return false;
+  s.layerSection = in.position();
   s.layerCount = 0;
   s.records = 0;
-  s.mergedInFile = static_cast<std::size_t>(len) <= size - s.layerSection;
+  s.mergedInFile = static_cast<std::size_t>(len) <= in.remaining();
   s.merged = s.mergedInFile ? s.layerSection + static_cast<std::size_t>(len) : size;
   if (len != 0) {
     // Layer-info length, then the signed layer count. An empty layer-info block
     // carries no count at all.
-    if (size - s.layerSection < 4) return false;
-    std::int32_t infoLen = be32(d + s.layerSection);
-    if (infoLen < 0) return false;
+    const std::int32_t infoLen = in.i32be();
+    if (in.failed() || infoLen < 0) return false;
     if (infoLen >= 2) {
-      if (size - s.layerSection < 6) return false;
-      s.layerCount = static_cast<std::int16_t>(be16(d + s.layerSection + 4));
-      s.records = s.layerSection + 6;
+      s.layerCount = in.i16be();
+      if (in.failed()) return false;
+      s.records = in.position();
     }
   }
   return true;
@@ -180,7 +170,7 @@ bool PsdImage::loadBytes(std::vector<std::uint8_t> bytes, std::string_view name)
     return fail(327, SJ("イメージ情報が取得できない"), name);
   if (be16(d + 24) != 3) return fail(334, SJ("現在サポートしていないカラーモ－ド"), name);
   if (be16(d + 22) != 8) return fail(341, SJ("現在サポートしていない色深度"), name);
-  std::int32_t h = be32(d + 14), w = be32(d + 18);
+  const std::int32_t h = static_cast<std::int32_t>(be32(d + 14)), w = static_cast<std::int32_t>(be32(d + 18));
   // A canvas the format cannot hold, or a file cut short before its layer count, leave
   // nothing to decode. Cuts further on are found by the frame decoding, which keeps
   // the frames that lie before them.
@@ -303,64 +293,56 @@ bool PsdImage::decodeLayer(int frame, std::uint8_t* pixels, int rowPitch) {
   // Walk every record (the channel data follows the last one). Layer 0's additional
   // information blocks must be signed until its layer-id block.
   std::vector<LayerRecord> records(static_cast<std::size_t>(layerCount_));
-  std::size_t pos = s.records;
+  ByteReader in(d, size);
+  in.seek(s.records);
   for (int i = 0; i < layerCount_; ++i) {
     LayerRecord& rec = records[static_cast<std::size_t>(i)];
-    bool ok = size - pos >= 18;
-    int n = 0;
-    if (ok) {
-      rec.top = be32(d + pos);
-      rec.left = be32(d + pos + 4);
-      rec.bottom = be32(d + pos + 8);
-      rec.right = be32(d + pos + 12);
-      n = be16(d + pos + 16);
-      pos += 18;
-      ok = static_cast<std::uint64_t>(size - pos) >= 6ull * n + 16;
-    }
+    rec.top = in.i32be();
+    rec.left = in.i32be();
+    rec.bottom = in.i32be();
+    rec.right = in.i32be();
+    const int n = in.u16be();
+    // The channel entries and the fixed fields after them must be there before the
+    // entries are made.
+    bool ok = in.ok() && in.remaining() >= 6ull * n + 16;
     if (ok) {
       rec.channels.resize(static_cast<std::size_t>(n));
       for (auto& c : rec.channels) {
-        c.id = static_cast<std::int16_t>(be16(d + pos));
-        c.length = be32(d + pos + 2);
-        pos += 6;
+        c.id = in.i16be();
+        c.length = in.i32be();
       }
-      pos += 12;  // blend signature and key, opacity, clipping, flags, filler
-      std::int32_t extra = be32(d + pos);
-      pos += 4;
-      ok = extra >= 0 && static_cast<std::size_t>(extra) <= size - pos;
+      in.skip(12);  // blend signature and key, opacity, clipping, flags, filler
+      const std::int32_t extraLength = in.i32be();
+      ok = extraLength >= 0;
+      ByteReader extra = ok ? in.sub(static_cast<std::size_t>(extraLength)) : ByteReader();
+      ok = ok && in.ok();
       if (ok && i == 0) {
         // Mask data, blending ranges, padded name, then "8BIM" blocks.
-        std::size_t p = pos, end = pos + static_cast<std::size_t>(extra);
         for (int part = 0; part < 2 && ok; ++part) {
-          ok = end - p >= 4 && be32(d + p) >= 0 &&
-               static_cast<std::size_t>(be32(d + p)) <= end - p - 4;
-          if (ok) p += 4 + static_cast<std::size_t>(be32(d + p));
+          const std::int32_t len = extra.i32be();
+          ok = extra.ok() && len >= 0 && extra.skip(static_cast<std::size_t>(len));
         }
         if (ok) {
-          ok = end > p;
-          std::size_t nameLen = ok ? (static_cast<std::size_t>(d[p]) + 1 + 3) / 4 * 4 : 0;
-          ok = ok && nameLen <= end - p;
-          p += nameLen;
+          const std::size_t nameLen = (static_cast<std::size_t>(extra.u8()) + 1 + 3) / 4 * 4;
+          ok = extra.ok() && extra.skip(nameLen - 1);
         }
-        while (ok && end - p >= 12) {
-          if (std::memcmp(d + p, "8BIM", 4) != 0) {
+        while (ok && extra.remaining() >= 12) {
+          if (extra.text(4) != "8BIM") {
             ok = false;
             break;
           }
-          if (std::memcmp(d + p + 4, "lyid", 4) == 0) break;
-          std::int32_t len = be32(d + p + 8);
-          if (len < 0 || static_cast<std::size_t>(len) > end - p - 12) break;
-          p += 12 + static_cast<std::size_t>(len);
+          if (extra.text(4) == "lyid") break;
+          const std::int32_t len = extra.i32be();
+          if (len < 0 || !extra.skip(static_cast<std::size_t>(len))) break;
         }
       }
-      pos += static_cast<std::size_t>(extra);
     }
     if (!ok) {
       report(864, SJ("レイヤ情報が取得できない"), name_);
       return false;
     }
   }
-  const std::size_t channelData = pos;
+  const std::size_t channelData = in.position();
 
   const LayerRecord& layer = records[static_cast<std::size_t>(frame)];
   // Offsets of the layer's blocks: everything of the layers before it comes first.

@@ -33,13 +33,14 @@ void Surface::release() {
   opaque_.clear();
   width_ = height_ = frameCount_ = 0;
   alphaFlag_ = false;
+  share_.reset();
 }
 
 bool Surface::create(int width, int height, int frames) {
   release();
   const std::uint64_t count = std::uint64_t(width > 0 ? width : 0) * std::uint64_t(height > 0 ? height : 0) *
                               std::uint64_t(frames > 0 ? frames : 0);
-  if (count == 0 || frames > kMaxFrames || count * 4 > kMaxBytes) {
+  if (count == 0 || frames > kMaxFrames || !media_->pictureBudget.take(width, height, frames, share_)) {
     report(155, SJ("ビットマップが作成できません"), "");
     return false;
   }
@@ -165,6 +166,12 @@ bool Surface::loadPsdBytes(std::vector<std::uint8_t> bytes, std::string_view nam
 }
 
 bool Surface::fillFromPsd(PsdImage& image) {
+  // Refused before anything is allocated or decoded: a small run-length file can
+  // describe a canvas of gigabytes.
+  if (!media_->pictureBudget.admits(image.width(), image.height(), image.frameCount())) {
+    report(312, SJ("メモリが足りない"), image.name());
+    return false;
+  }
   if (!create(image.width(), image.height(), image.frameCount())) return false;
   // A frame that fails keeps what was decoded; the others still load.
   for (int f = 0; f < frameCount_; ++f)

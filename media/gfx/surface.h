@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "media/gfx/picture_budget.h"
 #include "platform/rect.h"
 
 namespace ml {
@@ -22,9 +23,6 @@ class PsdImage;
 class Surface {
  public:
   static constexpr int kMaxFrames = 200;
-  // Frames of all sizes together; a picture asking for more is refused as a bitmap
-  // that cannot be made (a damaged size field must not exhaust memory).
-  static constexpr std::uint64_t kMaxBytes = std::uint64_t(1) << 30;
 
   explicit Surface(const MediaContext& media) : media_(&media) {}
   Surface(Surface&&) noexcept = default;
@@ -33,7 +31,9 @@ class Surface {
   Surface& operator=(const Surface&) = delete;
 
   // Releases everything, then makes `frames` zeroed frames of width x height with
-  // content rectangles covering the whole frame.
+  // content rectangles covering the whole frame. The pixels are claimed from the
+  // context's picture budget first; a size beyond it is refused as a bitmap that
+  // cannot be made (a damaged size field must not exhaust memory).
   bool create(int width, int height, int frames);
   // ".bmp" names (ASCII case ignored) go to the BMP loader, all others to the PSD one.
   // The name is a game path ("cg\bg01.psd") found loose or in the picture archive.
@@ -95,6 +95,7 @@ class Surface {
   std::vector<std::uint32_t> pixels_;  // frames one after another
   std::vector<Rect> content_;
   mutable std::vector<std::int8_t> opaque_;  // per frame: -1 unknown, 0 no, 1 yes
+  PictureBudget::Share share_;               // what the pixels hold of the budget
 };
 
 }  // namespace ml

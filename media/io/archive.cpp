@@ -1,23 +1,15 @@
 #include "media/io/archive.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "media/io/keys.h"
+#include "platform/byte_reader.h"
+#include "platform/sjis.h"
 
 namespace ml {
 namespace {
-
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0xA0) || (c >= 0xC0 && c <= 0xFC); }
-
-unsigned char lowerAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
-std::uint32_t readLe32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 std::string_view nameField(const ArchiveEntry& e) {
   // A name filling all 24 bytes has no terminator and is taken as 24 bytes.
@@ -36,8 +28,8 @@ void applyArchiveKey(std::uint8_t* data, std::size_t size, std::size_t start) {
 std::string_view archiveNameOf(std::string_view path) {
   std::size_t start = 0;
   for (std::size_t i = 0; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (isLeadByte(c)) {
+    const char c = path[i];
+    if (sjis::isLead(c)) {
       ++i;
     } else if (c == '\\' || c == '/') {
       start = i + 1;
@@ -49,9 +41,8 @@ std::string_view archiveNameOf(std::string_view path) {
 bool archiveNamesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (isLeadByte(x)) {
+    const char x = a[i], y = b[i];
+    if (sjis::isLead(x)) {
       // The trail byte may look like an ASCII letter; it is part of the character and
       // must match exactly.
       if (x != y || i + 1 >= a.size()) return x == y;
@@ -59,7 +50,7 @@ bool archiveNamesEqual(std::string_view a, std::string_view b) {
       if (a[i] != b[i]) return false;
       continue;
     }
-    if (lowerAscii(x) != lowerAscii(y)) return false;
+    if (sjis::foldAscii(x) != sjis::foldAscii(y)) return false;
   }
   return true;
 }
@@ -78,36 +69,50 @@ bool DataArchive::open(const std::string& hostPath, bool scrambledIndex) {
 bool DataArchive::open(FileHandle file, bool scrambledIndex) {
   close();
   if (!file.isOpen()) return false;
-  std::int64_t fileSize = file.size();
+  const std::int64_t fileSize = file.size();
   std::uint8_t header[kArchiveHeaderSize];
   if (fileSize < static_cast<std::int64_t>(kArchiveHeaderSize) ||
       file.readAt(0, header, sizeof header) != sizeof header)
     return false;
-  // The count is a signed 32-bit value; a negative count or an index running past the
-  // end of the file means the file is no archive (or a damaged one).
-  std::int32_t count = static_cast<std::int32_t>(readLe32(header));
-  if (count < 0) return false;
-  std::uint64_t indexBytes = static_cast<std::uint64_t>(count) * kArchiveEntrySize;
+  // The count is a signed 32-bit value; a negative count, more entries than an index
+  // may hold, or an index running past the end of the file means the file is no
+  // archive (or a damaged one).
+  const std::int32_t count = static_cast<std::int32_t>(le32(header));
+  if (count < 0 || static_cast<std::uint32_t>(count) > kMaxArchiveEntries) return false;
+  const std::uint64_t indexBytes = static_cast<std::uint64_t>(count) * kArchiveEntrySize;
   if (indexBytes > static_cast<std::uint64_t>(fileSize) - kArchiveHeaderSize) return false;
 
-  std::vector<std::uint8_t> raw;
+  // The index is read a chunk at a time and the entries grow with what was actually
+  // read, so a count that the file only claims (a sparse or shortened file) never
+  // costs more memory than the bytes behind it.
+  constexpr std::size_t kChunkEntries = 2048;
+  std::vector<std::uint8_t> chunk;
   try {
-    raw.resize(static_cast<std::size_t>(indexBytes));
-    entries_.resize(static_cast<std::size_t>(count));
+    chunk.resize(std::min<std::size_t>(static_cast<std::size_t>(count), kChunkEntries) * kArchiveEntrySize);
+    std::size_t done = 0;
+    while (done < static_cast<std::size_t>(count)) {
+      const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count) - done, kChunkEntries);
+      const std::size_t bytes = n * kArchiveEntrySize;
+      const std::uint64_t at = kArchiveHeaderSize + static_cast<std::uint64_t>(done) * kArchiveEntrySize;
+      if (file.readAt(at, chunk.data(), bytes) != bytes) {
+        entries_ = {};
+        return false;
+      }
+      if (scrambledIndex) applyArchiveKey(chunk.data(), bytes, static_cast<std::size_t>(at - kArchiveHeaderSize));
+      if (entries_.capacity() < done + n)
+        entries_.reserve(std::min<std::size_t>(static_cast<std::size_t>(count), std::max(done + n, done * 2)));
+      ByteReader in(chunk.data(), bytes);
+      for (std::size_t i = 0; i < n; ++i) {
+        ArchiveEntry& e = entries_.emplace_back();
+        e.offset = in.u32le();
+        e.size = in.u32le();
+        in.copy(e.name, kArchiveNameSize);
+      }
+      done += n;
+    }
   } catch (const std::bad_alloc&) {
-    entries_.clear();
+    entries_ = {};
     return false;
-  }
-  if (file.readAt(kArchiveHeaderSize, raw.data(), raw.size()) != raw.size()) {
-    entries_.clear();
-    return false;
-  }
-  if (scrambledIndex) applyArchiveKey(raw.data(), raw.size());
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const std::uint8_t* rec = raw.data() + i * kArchiveEntrySize;
-    entries_[i].offset = readLe32(rec);
-    entries_[i].size = readLe32(rec + 4);
-    std::memcpy(entries_[i].name, rec + 8, kArchiveNameSize);
   }
   file_ = std::move(file);
   fileSize_ = static_cast<std::uint64_t>(fileSize);

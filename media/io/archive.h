@@ -28,6 +28,9 @@ struct ArchiveEntry {
 inline constexpr std::size_t kArchiveHeaderSize = 16;
 inline constexpr std::size_t kArchiveEntrySize = 32;
 inline constexpr std::size_t kArchiveNameSize = 24;
+// The most entries an index may hold (32 MiB of index); a game has a few thousand
+// files, and a damaged or hostile count must not cost gigabytes.
+inline constexpr std::uint32_t kMaxArchiveEntries = std::uint32_t(1) << 20;
 
 // XORs bytes with kArchiveKey, byte k of data with key[(start + k) % 5]; used for the
 // index and for the first 32 bytes of archived pictures.
@@ -53,7 +56,9 @@ class DataArchive {
   DataArchive& operator=(const DataArchive&) = delete;
 
   // Closes whatever was open, then reads the header and index. An archive whose header
-  // or index does not fit in the file does not open (and is left closed).
+  // or index does not fit in the file, or whose count is over kMaxArchiveEntries, does
+  // not open (and is left closed). The index is read piecewise, so memory grows only
+  // with the entries actually read.
   bool open(const std::string& hostPath, bool scrambledIndex);
   // The same from an already open file (a memory file in the fuzzer).
   bool open(FileHandle file, bool scrambledIndex);

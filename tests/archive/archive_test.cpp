@@ -1,6 +1,7 @@
 #include "media/io/archive.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include "archive_bytes.h"
@@ -164,6 +165,42 @@ TEST(ArchiveTest, HeaderOrIndexOutsideTheFileDoesNotOpen) {
   EXPECT_FALSE(a.open(dir / "more.dat", false));
   EXPECT_EQ(a.entryCount(), 0);
   EXPECT_EQ(a.overrideArchive(), nullptr);
+}
+
+TEST(ArchiveTest, LongScrambledIndexesAreReadPiecewiseWithTheKeyRunningOn) {
+  // More entries than one read of the index holds, with a key position that does not
+  // restart at a piece boundary.
+  TempDir dir;
+  std::vector<RawEntry> entries;
+  for (int i = 0; i < 5001; ++i) entries.push_back({"f" + std::to_string(i) + ".scr", std::to_string(i * 7)});
+  DataArchive a;
+  ASSERT_TRUE(a.open(dir.write("long.dat", archiveBytes(entries, true)), true));
+  ASSERT_EQ(a.entryCount(), 5001);
+  for (int i : {0, 2047, 2048, 4095, 4096, 5000}) {
+    ASSERT_TRUE(a.find("F" + std::to_string(i) + ".SCR")) << i;
+    EXPECT_EQ(readAllOf(a), std::to_string(i * 7));
+  }
+}
+
+TEST(ArchiveTest, CountsBeyondTheIndexLimitAreRefusedWithoutReading) {
+  // A sparse file long enough for the claimed index: the count alone refuses it.
+  TempDir dir;
+  const std::string path = dir.write("sparse.dat", archiveBytes({}, false, kMaxArchiveEntries + 1));
+  ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kArchiveHeaderSize + (kMaxArchiveEntries + 1ull) * kArchiveEntrySize)), 0);
+  DataArchive a;
+  EXPECT_FALSE(a.open(path, true));
+  EXPECT_EQ(a.entryCount(), 0);
+  // At the limit, the holes read as empty entries that never match a name.
+  ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kArchiveHeaderSize + std::uint64_t(kMaxArchiveEntries) * kArchiveEntrySize)), 0);
+  FileHandle f;
+  ASSERT_TRUE(f.open(path, FileHandle::Mode::Write));  // rewrite only the count
+  std::vector<std::uint8_t> header = archiveBytes({}, false, kMaxArchiveEntries);
+  f.write(header.data(), header.size());
+  f.close();
+  ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kArchiveHeaderSize + std::uint64_t(kMaxArchiveEntries) * kArchiveEntrySize)), 0);
+  ASSERT_TRUE(a.open(path, false));
+  EXPECT_EQ(a.entryCount(), static_cast<int>(kMaxArchiveEntries));
+  EXPECT_FALSE(a.find("a.scr"));
 }
 
 TEST(ArchiveTest, EntriesOutsideTheFileCountAsMissing) {

@@ -195,13 +195,14 @@ TEST_F(BmpTest, HeadersThatDoNotFitTheBytesAreRefused) {
     EXPECT_EQ(lastDetail(), "cg\\d.bmp");
     EXPECT_FALSE(surface.isValid());
   }
-  // A run-length picture far too large for memory is refused as a bitmap that cannot
-  // be made.
+  // A run-length picture far too large for memory is refused with the memory message
+  // before a frame is made.
   reporter.entries.clear();
   b = palettedHeader(60000, 60000, 1);
   b.insert(b.end(), {0, 1});
   EXPECT_FALSE(surface.loadBmpBytes(b, "cg\\d.bmp"));
-  EXPECT_EQ(sites(), std::vector<int>{155});
+  EXPECT_EQ(sites(), std::vector<int>{311});
+  EXPECT_EQ(lastMessage(), "メモリが足りない、またはファイルが開けない");
 }
 
 TEST_F(BmpTest, NegativeHeightIsTakenAsPositiveAndStillBottomUp) {
