@@ -18,17 +18,17 @@ ArchiveStartup openGameArchives(Runtime& rt, const DriveChooser& chooseDrive,
                                 bool discDrivesPresent) {
   // Scripts and pictures: a missing archive is reported and play goes on with loose
   // files (authors run games unpacked).
-  if (!rt.scriptArchive.open(rt.folder.resolve("scr.dat"), true) && !rt.debugMode)
+  if (!rt.scriptArchive.open(rt.folder.resolveForReading("scr.dat"), true) && !rt.debugMode)
     reportUnreadable(rt, "scr.dat");
-  rt.scriptArchive.attachOverride(rt.folder.resolve("arc2.scr"), true);
+  rt.scriptArchive.attachOverride(rt.folder.resolveForReading("arc2.scr"), true);
 
-  if (!rt.pictureArchive.open(rt.folder.resolve("cg.dat"), true) && !rt.debugMode)
+  if (!rt.pictureArchive.open(rt.folder.resolveForReading("cg.dat"), true) && !rt.debugMode)
     reportUnreadable(rt, "cg.dat");
-  rt.pictureArchive.attachOverride(rt.folder.resolve("arc2.cg"), true);
+  rt.pictureArchive.attachOverride(rt.folder.resolveForReading("arc2.cg"), true);
 
-  bool soundOpen = rt.soundArchive.open(rt.folder.resolve("wav.dat"), false);
+  bool soundOpen = rt.soundArchive.open(rt.folder.resolveForReading("wav.dat"), false);
   if (!rt.debugMode) {
-    std::string supplement = rt.folder.resolve("arc2.wav");
+    std::string supplement = rt.folder.resolveForReading("arc2.wav");
     if (!soundOpen && !discDrivesPresent) {
       reportUnreadable(rt, "wav.dat");
     } else if (!soundOpen) {
@@ -36,16 +36,16 @@ ArchiveStartup openGameArchives(Runtime& rt, const DriveChooser& chooseDrive,
       std::optional<std::string> drive;
       if (chooseDrive) drive = chooseDrive(rt);
       GameFolder disc(drive ? *drive : std::string());
-      if (!drive || !rt.soundArchive.open(disc.resolve("image\\wav.dat"), false)) {
+      if (!drive || !rt.soundArchive.open(disc.resolveForReading("image\\wav.dat"), false)) {
         reportUnreadable(rt, "wav.dat");
         return ArchiveStartup::Stop;
       }
-      supplement = disc.resolve("image\\arc2.wav");
+      supplement = disc.resolveForReading("image\\arc2.wav");
     }
     rt.soundArchive.attachOverride(supplement, false);
   }
   // Attaching replaces the override, so "arc3.wav" is the one the sounds end up with.
-  rt.soundArchive.attachOverride(rt.folder.resolve("arc3.wav"), false);
+  rt.soundArchive.attachOverride(rt.folder.resolveForReading("arc3.wav"), false);
   return ArchiveStartup::Continue;
 }
 

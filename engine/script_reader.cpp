@@ -180,7 +180,7 @@ bool ScriptContext::readScriptBytes(std::string_view path) {
   std::int64_t declared = 0;
   std::size_t got = 0;
   FileHandle file;
-  if (file.open(rt.folder.resolve(path), FileHandle::Mode::Read)) {
+  if (rt.folder.open(path, file)) {
     declared = file.size();
     if (declared <= 0 || declared >= std::numeric_limits<std::int32_t>::max())
       return fail(SJ("サイズがおかしい"), 517);
@@ -255,7 +255,7 @@ void ScriptContext::registerVoiceCommands() {
 
 bool ScriptContext::fileExists(std::string_view path, bool quiet) {
   FileHandle file;
-  if (file.open(rt.folder.resolve(path), FileHandle::Mode::Read)) return true;
+  if (rt.folder.open(path, file)) return true;
   DataArchive* archive = nullptr;
   if (endsWithIgnoringCase(path, ".scr"))
     archive = &rt.scriptArchive;

@@ -40,7 +40,7 @@ bool loadPictureBytes(const GameFolder& folder, DataArchive& pictureArchive,
                       std::vector<std::uint8_t>& out) {
   out.clear();
   FileHandle loose;
-  if (loose.open(folder.resolve(name), FileHandle::Mode::Read)) {
+  if (folder.open(name, loose)) {
     if (!loose.readAll(out)) return false;
   } else {
     bool found = pictureArchive.readEntry(name, out);
