@@ -11,6 +11,7 @@
 #include "engine/poll.h"
 #include "scene/scene_services.h"
 #include "platform/posix/file_handle.h"
+#include "platform/posix/safe_file.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -90,7 +91,28 @@ int Application::run() {
   if (startUp()) runFrameLoop();
   else if (end_ == RunEnd::FatalStartUp) idleUntilClosed();
   shutdown();
-  return 0;
+  // A file the player's progress or settings should have gone to was not written.
+  return fileFailures_ > 0 ? 1 : 0;
+}
+
+void Application::reportFileProblem(std::string_view fileName, std::string_view messageSjis,
+                                    const std::string& detailUtf8, bool failure) {
+  if (failure) ++fileFailures_;
+  // The same problem twice (the read marks are saved at several exits) is told once.
+  if (!reported_.insert(std::string(fileName) + '\n' + detailUtf8).second) return;
+  rt_.reporter.systemError(fileName, 0, messageSjis, utf8ToSjis(detailUtf8));
+}
+
+bool Application::keepUnreadable(std::string_view fileName, const std::string& path,
+                                 const std::string& reason, std::string_view messageSjis) {
+  std::string kept, error;
+  if (keepAside(path, &kept, &error)) {
+    reportFileProblem(fileName, messageSjis, reason + "; the file is kept as " + kept, false);
+    return true;
+  }
+  reportFileProblem(fileName, SJ("読めないファイルを退避できないため、上書きせずにそのまま残します"),
+                    reason + "; " + error, true);
+  return false;
 }
 
 void Application::formCreate() {
@@ -123,6 +145,8 @@ bool Application::startUp() {
   if (!std::filesystem::is_directory(options_.gameDir, ec) ||
       ::access(options_.gameDir.c_str(), R_OK | X_OK) != 0)
     return fatal(SJ("フォルダが変更できません"));
+  // Before anything is written: what killed runs left half-written goes.
+  removeStaleTemporaries(options_.gameDir);
 
   refreshRates_.clear();
   for (int rate : platform_.refreshRates()) {
@@ -143,8 +167,14 @@ bool Application::startUp() {
   if (openGameArchives(rt_, chooser, !opticalDriveRoots().empty()) == ArchiveStartup::Stop)
     return fatal({});
 
-  rt_.media.readStatus.load(gamePath(kReadStatusFile));
-  readStatusLoaded_ = true;
+  // A file that could not be read whole is kept (moved aside) before a fresh one is
+  // ever written over it; when it cannot be moved, it is not written at all.
+  ReadStatusStore::LoadReport readStatus;
+  rt_.media.readStatus.load(gamePath(kReadStatusFile), &readStatus);
+  readStatusLoaded_ =
+      readStatus.whole() ||
+      keepUnreadable(kReadStatusFile, gamePath(kReadStatusFile), readStatus.reason,
+                     SJ("既読情報のファイルを読み切れないため、元のファイルを残して新しく作り直します"));
 
   if (!rt_.story.script->load(SJ("scr\\open.scr"), rt_.story.state, true) && !rt_.story.debugMode)
     return fatal(SJ("シナリオが初期化できません"));
@@ -152,8 +182,11 @@ bool Application::startUp() {
   setAutoMode(false);
   setSkipMode(false);
 
-  bool windowed = ReadSettings(settingsPath(), rt_.media.settings, refreshRates_, &refreshEntry_);
-  settingsRead_ = true;
+  SettingsFileStatus settingsFile;
+  bool windowed = ReadSettings(settingsPath(), rt_.media.settings, refreshRates_, &refreshEntry_, &settingsFile);
+  settingsRead_ = settingsFile.result != IniFile::LoadResult::Unreadable ||
+                  keepUnreadable(kSettingsFileName, settingsPath(), settingsFile.reason,
+                                 SJ("設定ファイルが読めないため、元のファイルを残して初期設定で始めます"));
   applyPlayerNames(rt_.media.settings, rt_.media.textRules);
   rt_.scene.fontName = rt_.media.settings.font.name;
   rt_.scene.fontStyle = rt_.media.settings.font.style;
@@ -277,7 +310,10 @@ bool Application::saveReadStatus() {
   // Before the store was loaded it holds nothing of the player's; writing it then
   // could only lose the marks of earlier runs.
   if (!readStatusLoaded_) return false;
-  return rt_.media.readStatus.save(gamePath(kReadStatusFile));
+  std::string error;
+  if (rt_.media.readStatus.save(gamePath(kReadStatusFile), &error)) return true;
+  reportFileProblem(kReadStatusFile, SJ("既読情報を保存できませんでした"), error, true);
+  return false;
 }
 
 void Application::shutdown() {
@@ -285,7 +321,9 @@ void Application::shutdown() {
   shutDown_ = true;
   // Written on every exit, but only once the file has been read: settings that were
   // never loaded would overwrite the player's file with defaults.
-  if (settingsRead_) WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag());
+  std::string error;
+  if (settingsRead_ && !WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag(), &error))
+    reportFileProblem(kSettingsFileName, SJ("設定を保存できませんでした"), error, true);
   rt_.sound().stopAllChannels();
   platform_.setMenuBar(nullptr);
 }

@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/input_handler.h"
@@ -57,7 +59,8 @@ class Application {
   Application& operator=(const Application&) = delete;
 
   // FormCreate, StartUp, the frame loop (or the idle window after a fatal start-up)
-  // and shutdown. Returns the process exit status (0).
+  // and shutdown. Returns the process exit status: 0, or 1 when a file the run had to
+  // write (read marks, settings) could not be written.
   int run();
 
   // The pieces of run(), public for the headless runner and tests.
@@ -98,6 +101,8 @@ class Application {
   bool windowClosed() const { return closed_; }
   std::uint64_t steps() const { return steps_; }
   bool started() const { return started_; }
+  // How many files the run failed to write (each reported to the player once).
+  int fileFailures() const { return fileFailures_; }
   // How often the message fonts were rebuilt (the fonts themselves live with the text
   // layer).
   int fontsRebuilt() const { return fontsRebuilt_; }
@@ -116,6 +121,14 @@ class Application {
   void startUpError(std::string_view textSjis);
   bool saveReadStatus();
   void endRun(RunEnd why);
+  // Tells the player once (a System Error) about a side file; failure counts it for the
+  // exit status.
+  void reportFileProblem(std::string_view fileName, std::string_view messageSjis,
+                         const std::string& detailUtf8, bool failure);
+  // Moves a side file that could not be read whole aside ("NAME.damaged") and tells the
+  // player; false (also told) when it cannot be moved: then it must not be written.
+  bool keepUnreadable(std::string_view fileName, const std::string& path, const std::string& reason,
+                      std::string_view messageSjis);
 
   Platform& platform_;
   AppOptions options_;
@@ -131,6 +144,8 @@ class Application {
   bool readStatusLoaded_ = false;
   bool settingsRead_ = false;
   int fontsRebuilt_ = 0;
+  int fileFailures_ = 0;
+  std::set<std::string> reported_;
   std::uint64_t steps_ = 0;
   std::vector<std::string> refreshRates_;
   int refreshEntry_ = -1;

@@ -9,8 +9,8 @@
 #include "app/application.h"
 #include "app/headless_shell.h"
 #include "engine/runtime.h"
-#include "platform/posix/file_handle.h"
 #include "platform/headless/headless_platform.h"
+#include "platform/posix/safe_file.h"
 
 namespace ml {
 namespace {
@@ -104,6 +104,14 @@ int runHeadless(int argc, char** argv) {
     return 2;
   }
 
+  // Temporaries that killed runs left beside the files this run writes (the game
+  // folder's are removed by the start-up itself).
+  for (const std::string* out : {&runner.dumpState, &shell.screenshot}) {
+    if (out->empty()) continue;
+    const std::size_t slash = out->find_last_of('/');
+    removeStaleTemporaries(slash == std::string::npos ? std::string(".") : out->substr(0, slash + 1));
+  }
+
   Application app(platform, platform, shell.app);
   Runtime& rt = app.runtime();
   // A fixed seed replaces the time: low 32 bits N, high 32 bits 0.
@@ -135,8 +143,9 @@ int runHeadless(int argc, char** argv) {
   if (!runner.dumpState.empty()) {
     GameState& state = rt.story.state;
     state.checksum = state.computeChecksum();
-    if (!writeWholeFile(runner.dumpState, state.bytes(), sizeof(GameState))) {
-      std::fprintf(stderr, "mirelune: cannot write %s\n", runner.dumpState.c_str());
+    std::string error;
+    if (!writeFileSafely(runner.dumpState, state.bytes(), sizeof(GameState), &error)) {
+      std::fprintf(stderr, "mirelune: cannot write the state: %s\n", error.c_str());
       status = 1;
     }
   }

@@ -82,8 +82,11 @@ int finishHeadlessRun(HeadlessPlatform& platform, const Application& app,
                       const HeadlessShellOptions& options) {
   int status = 0;
   if (app.end() == RunEnd::FatalStartUp || app.end() == RunEnd::DesktopRefused) status = 1;
-  if (!options.screenshot.empty() && !platform.writeScreenshot(options.screenshot)) {
-    std::fprintf(stderr, "mirelune: cannot write the screenshot %s\n", options.screenshot.c_str());
+  // The read marks or the settings could not be written (reported during the run).
+  if (app.fileFailures() > 0) status = 1;
+  std::string error;
+  if (!options.screenshot.empty() && !platform.writeScreenshot(options.screenshot, &error)) {
+    std::fprintf(stderr, "mirelune: cannot write the screenshot: %s\n", error.c_str());
     status = 1;
   }
   return status;

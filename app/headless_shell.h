@@ -37,8 +37,9 @@ bool prepareHeadlessPlatform(HeadlessPlatform& platform, const HeadlessShellOpti
 
 // After Application::run(): writes the screenshot when asked and answers the exit
 // status: 0 for a run that ended normally (story end, confirmed quit, frame or step
-// limit), 1 after a fatal start-up or a refused desktop, or when the screenshot could
-// not be written (a message then goes to standard error).
+// limit), 1 after a fatal start-up or a refused desktop, when the read marks or the
+// settings could not be written (reported as a SystemError line during the run), or
+// when the screenshot could not be written (a message then goes to standard error).
 int finishHeadlessRun(HeadlessPlatform& platform, const Application& app,
                       const HeadlessShellOptions& options);
 

@@ -1,19 +1,15 @@
 #include "app/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
+
+#include "platform/posix/file_handle.h"
+#include "platform/posix/safe_file.h"
+#include "platform/sjis.h"
 
 namespace ml {
 namespace {
-
-// The engine's lead-byte rule, used wherever it walks Shift-JIS text.
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0xA0) || (c >= 0xC0 && c <= 0xFC); }
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -23,18 +19,14 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-unsigned char foldAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
 // ASCII case is ignored only in single-byte characters: the second byte of a
 // double-byte character may lie in 'A'..'Z' and must match exactly.
 bool equalNames(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (isLeadByte(x)) {
+    const std::uint8_t x = static_cast<std::uint8_t>(a[i]);
+    const std::uint8_t y = static_cast<std::uint8_t>(b[i]);
+    if (sjis::isLead(x)) {
       if (x != y) return false;
       if (i + 1 < a.size()) {
         ++i;
@@ -42,7 +34,7 @@ bool equalNames(std::string_view a, std::string_view b) {
       }
       continue;
     }
-    if (foldAscii(x) != foldAscii(y)) return false;
+    if (sjis::foldAscii(x) != sjis::foldAscii(y)) return false;
   }
   return true;
 }
@@ -51,24 +43,13 @@ bool equalNames(std::string_view a, std::string_view b) {
 // character), or npos.
 std::size_t findSingleByte(std::string_view s, char c) {
   for (std::size_t i = 0; i < s.size(); ++i) {
-    if (isLeadByte(static_cast<unsigned char>(s[i]))) {
+    if (sjis::isLead(s[i])) {
       ++i;
       continue;
     }
     if (s[i] == c) return i;
   }
   return std::string_view::npos;
-}
-
-// The longest prefix of at most maxBytes that ends on a character boundary.
-std::string_view cutToCharacters(std::string_view s, std::size_t maxBytes) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    std::size_t len = isLeadByte(static_cast<unsigned char>(s[i])) ? 2 : 1;
-    if (i + len > maxBytes || i + len > s.size()) break;
-    i += len;
-  }
-  return s.substr(0, i);
 }
 
 std::string_view cutAtLineBreak(std::string_view s) {
@@ -149,36 +130,36 @@ void IniFile::parse(std::string_view text) {
   }
 }
 
-IniFile::LoadResult IniFile::load(const std::string& path) {
+IniFile::LoadResult IniFile::load(const std::string& path, std::string* reason) {
   lines_.clear();
-  // Non-blocking, so that a named pipe in the file's place cannot hang the game; it is
-  // refused below as not a regular file.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? LoadResult::Missing : LoadResult::Unreadable;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
+  // A link is not followed (the file is never written through one either); a named pipe
+  // in the file's place must not hang the game.
+  std::string error;
+  bool missing = false;
+  FileHandle f = FileHandle::adopt(openFileForReading(path, ReadCheck::NoLink, {}, &error, &missing));
+  if (!f.isOpen()) {
+    if (missing) return LoadResult::Missing;
+    if (reason) *reason = error;
     return LoadResult::Unreadable;
   }
-  std::string data;
-  char buf[8192];
-  bool failed = false;
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      failed = true;
-      break;
-    }
-    if (n == 0) break;
-    data.append(buf, static_cast<std::size_t>(n));
-    if (data.size() > kMaxFileBytes) {
-      failed = true;
-      break;
-    }
+  if (f.size() > static_cast<std::int64_t>(kMaxFileBytes)) {
+    if (reason)
+      *reason = path + ": is larger (" + std::to_string(f.size()) + " bytes) than a settings file can be (" +
+                std::to_string(kMaxFileBytes) + " bytes)";
+    return LoadResult::Unreadable;
   }
-  ::close(fd);
-  if (failed) return LoadResult::Unreadable;
+  // One byte more than its size tells a file that grew meanwhile.
+  std::string data(static_cast<std::size_t>(f.size()) + 1, '\0');
+  std::size_t got = f.readAt(0, data.data(), data.size());
+  if (got > kMaxFileBytes) {
+    if (reason) *reason = path + ": is larger than a settings file can be";
+    return LoadResult::Unreadable;
+  }
+  if (got != static_cast<std::size_t>(f.size())) {
+    if (reason) *reason = path + ": cannot be read whole";
+    return LoadResult::Unreadable;
+  }
+  data.resize(got);
   parse(data);
   return LoadResult::Loaded;
 }
@@ -213,13 +194,13 @@ std::optional<std::string> IniFile::readString(std::string_view section, std::st
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
     value = value.substr(1, value.size() - 2);
-  return std::string(cutToCharacters(value, maxBytes));
+  return std::string(sjis::cutAtBoundary(value, maxBytes));
 }
 
 std::string IniFile::readString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue, std::size_t maxBytes) const {
   std::optional<std::string> v = readString(section, key, maxBytes);
-  return v ? std::move(*v) : std::string(cutToCharacters(defaultValue, maxBytes));
+  return v ? std::move(*v) : std::string(sjis::cutAtBoundary(defaultValue, maxBytes));
 }
 
 int IniFile::readInt(std::string_view section, std::string_view key, int defaultValue) const {
@@ -299,48 +280,10 @@ std::string IniFile::text() const {
   return out;
 }
 
-bool IniFile::save(const std::string& path) const {
-  // Through a symbolic link the file it points at is replaced, not the link.
-  std::string target = path;
-  mode_t mode = 0644;
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0) {
-    if (S_ISLNK(st.st_mode)) {
-      char* real = ::realpath(path.c_str(), nullptr);
-      if (real) {
-        target = real;
-        std::free(real);
-      }
-    }
-    if (::stat(target.c_str(), &st) == 0) {
-      if (!S_ISREG(st.st_mode)) return false;
-      // A file the player made read-only stays as it is, as it would on Windows.
-      if (::access(target.c_str(), W_OK) != 0) return false;
-      mode = st.st_mode & 07777;
-    }
-  }
-
-  std::string tmp = target + ".XXXXXX";
-  int fd = ::mkstemp(tmp.data());
-  if (fd < 0) return false;
-  const std::string data = text();
-  bool ok = true;
-  std::size_t done = 0;
-  while (ok && done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-    } else {
-      done += static_cast<std::size_t>(n);
-    }
-  }
-  ok = ok && ::fchmod(fd, mode) == 0;
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && ::rename(tmp.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+bool IniFile::save(const std::string& path, std::string* error) const {
+  // Never through a link, never in place: see platform/posix/safe_file.h. A file that
+  // cannot be opened for writing (made read-only by the player) is not replaced.
+  return writeFileSafely(path, text(), error);
 }
 
 }  // namespace ml

@@ -25,9 +25,10 @@ class IniFile {
   IniFile() = default;
   explicit IniFile(std::string_view text) { parse(text); }
 
-  // A missing file loads as an empty one; an unreadable or oversized one too, but
-  // the caller learns of it (and must not write over it).
-  LoadResult load(const std::string& path);
+  // A missing file loads as an empty one; an unreadable or oversized one, a link or
+  // anything but a regular file too, but the caller learns of it (and must not write
+  // over it), with *reason ("PATH: reason").
+  LoadResult load(const std::string& path, std::string* reason = nullptr);
   void parse(std::string_view text);
 
   // The value of section/key, blanks around it removed and one pair of enclosing
@@ -55,10 +56,10 @@ class IniFile {
 
   // The whole text as it would be saved.
   std::string text() const;
-  // Writes through a temporary file in the same folder renamed over the target, so a
-  // failed write leaves the old file whole. A read-only file is not replaced. False on
-  // any failure.
-  bool save(const std::string& path) const;
+  // Writes through the safe write path (a temporary in the same folder renamed over the
+  // target), so a failed write leaves the old file whole. A link or a read-only file is
+  // not replaced. False, with *error ("PATH: reason"), on any failure.
+  bool save(const std::string& path, std::string* error = nullptr) const;
 
   // Integer text: optional blanks, an optional sign, at least one decimal digit and
   // optional blanks, nothing else ("12abc", "3.5" and "0x10" are not integers). No

@@ -27,9 +27,9 @@ int main(int argc, char** argv) {
                  error.c_str());
     return 2;
   }
-  // A second copy ends at once and shows nothing.
+  // A second copy of the same game ends at once and shows nothing.
   ml::InstanceMutex mutex;
-  if (!mutex.acquire("XXX_MUTEX_OBJECT")) return 1;
+  if (!mutex.acquire(ml::InstanceMutex::nameForGame("XXX_MUTEX_OBJECT", options.gameDir))) return 1;
 
   ml::SdlPlatform platform;
   if (!platform.initVideo(error)) {

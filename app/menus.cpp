@@ -167,13 +167,13 @@ void Menus::skipModeChanged(bool on) {
 
 bool Menus::saveFileReadable(std::string_view name) {
   FileHandle f;
-  return f.open(app_.gamePath(name), FileHandle::Mode::Read);
+  return app_.runtime().media.folder.open(name, f);
 }
 
 void Menus::setQuickCaption(std::string_view mainName, std::string_view popupName,
                             std::string_view captionUtf8, std::string_view file) {
   FileHandle f;
-  bool exists = f.open(app_.gamePath(file), FileHandle::Mode::Read);
+  bool exists = app_.runtime().media.folder.open(file, f);
   MenuItem& m = item(mainName);
   MenuItem& c = item(popupName);
   if (exists) {

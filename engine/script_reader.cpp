@@ -175,7 +175,7 @@ bool ScriptContext::readScriptBytes(std::string_view path) {
   std::int64_t declared = 0;
   std::size_t got = 0;
   FileHandle file;
-  if (file.open(rt.media.folder.resolve(path), FileHandle::Mode::Read)) {
+  if (rt.media.folder.open(path, file)) {
     declared = file.size();
     if (declared <= 0 || declared >= std::numeric_limits<std::int32_t>::max())
       return fail(SJ("サイズがおかしい"), 517);
@@ -250,7 +250,7 @@ void ScriptContext::registerVoiceCommands() {
 
 bool ScriptContext::fileExists(std::string_view path, bool quiet) {
   FileHandle file;
-  if (file.open(rt.media.folder.resolve(path), FileHandle::Mode::Read)) return true;
+  if (rt.media.folder.open(path, file)) return true;
   DataArchive* archive = nullptr;
   if (sjis::endsWithFolded(path, ".scr"))
     archive = &rt.media.scriptArchive;

@@ -1,105 +1,139 @@
-// The player's settings as plain values, read by every layer. Reading and writing the
-// settings file is done by the application layer (app/settings_file).
+// The player's settings as plain values, read by every layer, and the one table that
+// describes them: section and key in the settings file, type, default and range (spec
+// Part 4.2). The defaults below come from that table; reading and writing the settings
+// file (app/settings_file) walk it too, so the three can never drift apart.
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace ml {
 
 struct Settings {
   struct {
-    bool window = true;
-    int refresh = 60;
-    int time = 0;
-    bool date = false;
-    int timeTop = 0;
-    int drawWait = 0;
+    bool window;
+    int refresh;
+    int time;
+    bool date;
+    int timeTop;
+    int drawWait;
   } display;
   struct {
-    std::string name;  // Shift-JIS; set to "ＭＳ ゴシック" by resetToDefaults
-    int style = 0;
+    std::string name;  // Shift-JIS
+    int style;
   } font;
   struct {
-    int speed = 0;
-    bool readed = true;
-    int readedLumi = 128;
-    int readedLumi2 = 128;
-    int mojiType = 0;
-    int retPosi = 0;
+    int speed;
+    bool readed;
+    int readedLumi;
+    int readedLumi2;
+    int mojiType;
+    int retPosi;
   } message;
   struct {
-    bool cancel = true;
-    bool unread = true;
-    int wait = 5;
+    bool cancel;
+    bool unread;
+    int wait;
   } skip2;
   struct {
-    int wait = 5;
-    bool voice = false;
-    bool effect = false;
-    bool cancel = true;
-    bool unread = true;
+    int wait;
+    bool voice;
+    bool effect;
+    bool cancel;
+    bool unread;
   } skip;
   struct {
-    bool unread = true;
+    bool unread;
   } skipSelect;
   struct {
-    int red = 0, green = 0, blue = 0, alpha = 128;
-    bool guide = true;
-    int drag = 1;
-    bool window = true, board = true, icon = true;
+    int red, green, blue, alpha;
+    bool guide;
+    int drag;
+    bool window, board, icon;
   } window;
   struct {
-    int bgm = 100, se = 100, voice = 100, pan = 10;
-    bool bgmOn = true, seOn = true, voOn = true;
+    int bgm, se, voice, pan;
+    bool bgmOn, seOn, voOn;
   } volume;
   struct {
-    std::string name;    // Shift-JIS, at most 11 bytes; default "ヨルク"
-    std::string family;  // Shift-JIS, at most 11 bytes; default "ハセリ"
+    std::string name;    // Shift-JIS, at most 11 bytes
+    std::string family;  // Shift-JIS, at most 11 bytes
   } user;
   struct {
-    bool overWriteCheck = true, recall = true, samWin = true, samSaveBig = true;
+    bool overWriteCheck, recall, samWin, samSaveBig;
   } save;
   struct {
-    int speed = -4;
-    bool clickCancel = false;
-    bool waitCancel = false;
+    int speed;
+    bool clickCancel;
+    bool waitCancel;
   } effect;
   struct {
-    bool next = false;
-    int rate = 0;
-    bool guide = true;
-    int guideNo = 0;
+    bool next;
+    int rate;
+    bool guide;
+    int guideNo;
   } voice;
   struct {
-    bool allBgm = false;
+    bool allBgm;
   } bgm;
   struct {
-    int repeat = 2;
-    bool context = true;
+    int repeat;
+    bool context;
   } key;
   struct {
-    int lumi = 160;
-    bool exit = true, cg = true, bgm = true, voice = true;
+    int lumi;
+    bool exit, cg, bgm, voice;
   } log;
   struct {
-    bool play = true;
+    bool play;
   } movie;
   struct {
-    bool noActive = false;
+    bool noActive;
   } system;
-  std::array<bool, 10> charaVoice{true, true, true, true, true, true, true, true, true, true};
-  std::array<int, 10> charaVolume{127, 127, 127, 127, 127, 127, 127, 127, 127, 127};
+  std::array<bool, 10> charaVoice;
+  std::array<int, 10> charaVolume;
   struct {
-    bool rain1 = true, rain2 = false;
+    bool rain1, rain2;
   } niji;
 
-  Settings() { setDefaultTexts(); }
-  // Every value back to its default (the Shift-JIS texts included).
-  void resetToDefaults() { *this = Settings(); }
-
- private:
-  void setDefaultTexts();
+  Settings() { resetToDefaults(); }
+  // Every value back to its default (the Shift-JIS texts included), from the table.
+  void resetToDefaults();
+  // Every value into its range (integers) or length (texts), as the table gives them.
+  void clampToRanges();
 };
+
+enum class SettingType { Bool, Int, Text };
+enum class SettingUse {
+  ReadWrite,
+  ScreenMode,  // Display/Window: written from the current screen mode, not the value
+  ReadOnly,    // Niji: read, never written
+};
+
+// One key of the settings file. Exactly one of flag, number, text is set, after type.
+struct SettingField {
+  std::string_view section;
+  std::string_view key;
+  SettingType type;
+  SettingUse use;
+  bool& (*flag)(Settings&);
+  int& (*number)(Settings&);
+  std::string& (*text)(Settings&);
+  int defaultValue;              // Bool (0/1) and Int
+  std::string_view defaultText;  // Text, UTF-8 (held in Shift-JIS)
+  int min, max;                  // Int: the range; Text: max = longest value in bytes
+  int (*convertOnRead)(int);     // a stored value's conversion before clamping, or null
+
+  int clamp(int v) const { return v < min ? min : v > max ? max : v; }
+};
+
+// Every key, in the order the settings file is written (spec Part 4.2, "Writing"),
+// then the two read-only Niji keys.
+std::span<const SettingField> settingFields();
+
+// An old positive Effect/Speed (larger was faster) in today's scale 0 … -11.
+int convertEffectSpeed(int stored);
 
 }  // namespace ml

@@ -39,7 +39,7 @@ bool loadPictureBytes(const GameFolder& folder, DataArchive& pictureArchive,
                       std::vector<std::uint8_t>& out) {
   out.clear();
   FileHandle loose;
-  if (loose.open(folder.resolve(name), FileHandle::Mode::Read)) {
+  if (folder.open(name, loose)) {
     if (static_cast<std::uint64_t>(loose.size()) > kMaxPictureFileBytes || !loose.readAll(out)) return false;
   } else {
     const bool found = pictureArchive.find(name) && pictureArchive.entrySize() <= kMaxPictureFileBytes &&

@@ -3,20 +3,13 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/byte_reader.h"
 #include "platform/posix/file_handle.h"
+#include "platform/posix/safe_file.h"
+#include "platform/sjis.h"
 
 namespace ml {
 namespace {
-
-unsigned char lowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
-
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (lowerAscii(static_cast<unsigned char>(a[i])) != lowerAscii(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 // Names longer than a record can hold are known by their first 255 bytes, so that a
 // saved and reloaded entry still matches.
@@ -26,25 +19,13 @@ std::string_view keyOf(std::string_view name) {
 
 bool validOrdinal(int ordinal) { return ordinal >= 0 && ordinal < ReadStatusStore::kMaxOrdinals; }
 
-// Reads the next byte of the file; false at its end.
-class ByteReader {
- public:
-  explicit ByteReader(FileHandle& f) : file_(f) {}
-  bool next(std::uint8_t& b) {
-    if (at_ == filled_) {
-      filled_ = file_.read(buffer_, sizeof buffer_);
-      at_ = 0;
-      if (filled_ == 0) return false;
-    }
-    b = buffer_[at_++];
-    return true;
-  }
-
- private:
-  FileHandle& file_;
-  std::uint8_t buffer_[4096];
-  std::size_t at_ = 0, filled_ = 0;
-};
+// Index of the first byte equal to value among the next limit bytes of in, or npos.
+std::size_t findAhead(const ByteReader& in, std::uint8_t value, std::size_t limit) {
+  const std::uint8_t* at = in.data() + in.position();
+  const std::size_t n = std::min(limit, in.remaining());
+  const std::uint8_t* hit = std::find(at, at + n, value);
+  return hit == at + n ? std::string_view::npos : static_cast<std::size_t>(hit - at);
+}
 
 }  // namespace
 
@@ -66,7 +47,7 @@ int ReadStatusStore::findIndex(std::string_view name) const {
   int start = last_ < n ? last_ : 0;
   for (int k = 0; k < n; ++k) {
     int i = (start + k) % n;
-    if (sameName(entries_[i]->name, name)) {
+    if (sjis::equalsFolded(entries_[i]->name, name)) {
       last_ = i;
       return i;
     }
@@ -149,11 +130,12 @@ int ReadStatusStore::count(std::string_view name) const {
   return i < 0 ? 0 : entries_[i]->count;
 }
 
-bool ReadStatusStore::save(const std::string& hostPath) const {
-  if (entries_.empty()) return true;
+std::vector<std::uint8_t> ReadStatusStore::serialize() const {
   std::vector<std::uint8_t> out;
   for (const auto& e : entries_) {
-    if (e->name.empty()) break;  // an empty name would end the file for the reader
+    // An empty name would end the file for the reader: that entry alone cannot be
+    // written, the ones after it still are.
+    if (e->name.empty()) continue;
     out.insert(out.end(), e->name.begin(), e->name.end());
     out.push_back(0);
     int n = std::min<int>(e->count, kMaxOrdinals);
@@ -163,65 +145,113 @@ bool ReadStatusStore::save(const std::string& hostPath) const {
     for (int i = 0; i < n; ++i) out.push_back(e->flags[i] == kEndMark ? 0 : e->flags[i]);
     out.push_back(kEndMark);
   }
-  FileHandle f;
-  if (!f.open(hostPath, FileHandle::Mode::Write)) return false;
-  return f.write(out.data(), out.size()) == out.size();
+  return out;
 }
 
-bool ReadStatusStore::load(const std::string& hostPath) {
+bool ReadStatusStore::save(const std::string& hostPath, std::string* error) const {
+  if (entries_.empty()) return true;
+  std::vector<std::uint8_t> out;
+  try {
+    out = serialize();
+  } catch (const std::bad_alloc&) {
+    if (error) *error = hostPath + ": not enough memory to write it";
+    return false;
+  }
+  return writeFileSafely(hostPath, out, error);
+}
+
+bool ReadStatusStore::load(const std::string& hostPath, LoadReport* report) {
   clear();
-  FileHandle f;
-  if (!f.open(hostPath, FileHandle::Mode::Read)) return false;
-  ByteReader in(f);
-  while (static_cast<int>(entries_.size()) < kMaxEntries) {
-    // The name, up to its NUL. A name without NUL within a record's limit means the file
-    // is damaged from here on: keep what was read before it.
-    std::string name;
-    std::uint8_t b = 0;
-    bool terminated = false;
-    while (name.size() <= kMaxNameLength) {
-      if (!in.next(b)) break;
-      if (b == 0) {
-        terminated = true;
-        break;
-      }
-      name.push_back(static_cast<char>(b));
+  LoadReport r;
+  std::string error;
+  bool missing = false;
+  FileHandle f = FileHandle::adopt(openFileForReading(hostPath, ReadCheck::NoLink, {}, &error, &missing));
+  std::vector<std::uint8_t> bytes;
+  if (!f.isOpen()) {
+    r.outcome = missing ? LoadOutcome::Missing : LoadOutcome::Unreadable;
+    if (!missing) r.reason = error;
+  } else if (f.size() > static_cast<std::int64_t>(kMaxFileBytes)) {
+    // Far larger than anything the store writes: read what it can hold, say so.
+    try {
+      bytes.resize(kMaxFileBytes);
+    } catch (const std::bad_alloc&) {
+      bytes.clear();
     }
-    if (name.empty()) break;  // end of file, or the empty name that ends the records
-    if (!terminated && name.size() > kMaxNameLength) break;
+    bytes.resize(f.readAt(0, bytes.data(), bytes.size()));
+    loadBytes(bytes);
+    r.outcome = LoadOutcome::TooManyRecords;
+    r.reason = hostPath + ": is larger (" + std::to_string(f.size()) +
+               " bytes) than any read-status file the game writes";
+  } else if (!f.readAll(bytes)) {
+    r.outcome = LoadOutcome::Unreadable;
+    r.reason = hostPath + ": cannot be read";
+  } else {
+    r = loadBytes(bytes);
+    if (!r.whole()) r.reason = hostPath + ": " + r.reason;
+  }
+  if (report) *report = std::move(r);
+  return f.isOpen();
+}
+
+ReadStatusStore::LoadReport ReadStatusStore::loadBytes(std::span<const std::uint8_t> bytes) {
+  clear();
+  LoadReport r;
+  auto damaged = [&r](const char* why) {
+    r.outcome = LoadOutcome::Damaged;
+    r.reason = why;
+    return r;
+  };
+  ByteReader in(bytes);
+  int records = 0;
+  while (in.remaining() > 0) {
+    // The name, up to its NUL. A name without NUL within a record's limit means the
+    // file is damaged from here on: keep what was read before it.
+    const std::size_t nul = findAhead(in, 0, kMaxNameLength + 1);
+    if (nul == std::string_view::npos && in.remaining() > kMaxNameLength)
+      return damaged("a record's name is longer than 255 bytes");
+    const std::string_view name = in.text(nul == std::string_view::npos ? in.remaining() : nul);
+    if (nul != std::string_view::npos) in.skip(1);
+    if (name.empty()) break;  // the empty name that ends the records
+    ++records;
     bool existed = false;
     Entry* e = findOrCreate(name, existed);
-    if (!e) break;
+    if (!e) {
+      // The store is full: count what it cannot take, and say so rather than cut.
+      while (in.remaining() > 0) {
+        const std::size_t end = findAhead(in, kEndMark, in.remaining());
+        if (end == std::string_view::npos) break;
+        in.skip(end + 1);
+        const std::size_t next = findAhead(in, 0, kMaxNameLength + 1);
+        if (next == 0 || next == std::string_view::npos) break;
+        ++records;
+        in.skip(next + 1);
+      }
+      r.outcome = LoadOutcome::TooManyRecords;
+      r.reason = "holds " + std::to_string(records) + (in.remaining() > 0 ? " or more" : "") +
+                 " records, more than the " + std::to_string(kMaxEntries) + " the game keeps";
+      return r;
+    }
     if (existed) e->count = 0;  // a repeated record replaces the earlier one's count
-    if (!terminated) {          // the file ended inside the name
+    if (nul == std::string_view::npos) {  // the file ended inside the name
       e->flags[0] = kEndMark;
-      break;
+      return damaged("ends inside a record's name (the file was cut short)");
     }
-    int i = 0;
-    bool damaged = false;
-    for (;;) {
-      if (!in.next(b)) {
-        if (i < kMaxOrdinals) {
-          e->flags[i] = kEndMark;
-          e->positions[i] = -1;
-        }
-        e->count = i;
-        return true;
-      }
-      if (b == kEndMark) {
-        if (i < kMaxOrdinals) e->flags[i] = kEndMark;
-        break;
-      }
-      if (i >= kMaxOrdinals) {  // more flags than a script can have: not our file
-        damaged = true;
-        break;
-      }
-      e->flags[i++] = b;
+    const std::size_t end = findAhead(in, kEndMark, kMaxOrdinals + 1);
+    const std::size_t n = std::min<std::size_t>(end == std::string_view::npos ? in.remaining() : end,
+                                                kMaxOrdinals);
+    std::span<const std::uint8_t> flags = in.bytes(n);
+    std::copy(flags.begin(), flags.end(), e->flags.begin());
+    e->count = static_cast<std::int32_t>(n);
+    if (end == std::string_view::npos && in.remaining() > 0)  // more flags than a script can have
+      return damaged("a record holds more than 4096 read marks");
+    if (n < static_cast<std::size_t>(kMaxOrdinals)) e->flags[n] = kEndMark;
+    if (end == std::string_view::npos) {  // the file ended inside the flags
+      if (n < static_cast<std::size_t>(kMaxOrdinals)) e->positions[n] = -1;
+      return damaged("ends inside a record's read marks (the file was cut short)");
     }
-    e->count = i;
-    if (damaged) break;
+    in.skip(1);
   }
-  return true;
+  return r;
 }
 
 }  // namespace ml

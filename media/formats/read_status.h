@@ -5,11 +5,16 @@
 // File format, one record per entry in entry order: the name (at most 255 bytes) and a
 // NUL, the flag bytes flags[0 .. count-1], then an end mark 0xFF. The file ends at its
 // end or at a record whose name is empty.
+//
+// Loading tells a whole file from one that could only be read in part (cut short, a
+// record too long, more records than the store keeps), so that the caller can keep the
+// original instead of overwriting it; saving goes through the safe write path.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,11 +50,31 @@ class ReadStatusStore {
   // Number of set flags among the counted ones of every entry.
   int countRead() const;
 
-  // Writes every entry; with no entries nothing is written. False only when the file
-  // cannot be created (or written completely).
-  bool save(const std::string& hostPath) const;
-  // Empties the store and reads the file; false when it cannot be opened.
-  bool load(const std::string& hostPath);
+  // How a load went. Loaded and Missing leave nothing behind in the file; the others
+  // mean the file holds (or may hold) more than the store could take from it.
+  enum class LoadOutcome { Loaded, Missing, Unreadable, Damaged, TooManyRecords };
+  struct LoadReport {
+    LoadOutcome outcome = LoadOutcome::Loaded;
+    std::string reason;  // English, for the player's report; empty when whole
+    bool whole() const { return outcome == LoadOutcome::Loaded || outcome == LoadOutcome::Missing; }
+  };
+  // The largest file the store could ever have written (1000 records of a 255-byte name
+  // and 4096 flags); a larger one cannot be held whole.
+  static constexpr std::size_t kMaxFileBytes =
+      kMaxEntries * (kMaxNameLength + 1 + kMaxOrdinals + 1) + 1;
+
+  // The file's bytes for every entry; empty with no entries.
+  std::vector<std::uint8_t> serialize() const;
+  // Writes every entry through the safe write path (never in place, never through a
+  // link); with no entries nothing is written. False, with *error ("PATH: reason") and
+  // the old file untouched, when it cannot be written completely.
+  bool save(const std::string& hostPath, std::string* error = nullptr) const;
+  // Empties the store and reads the file (a regular file, not a link); false when it
+  // cannot be opened. What could be read is kept either way; *report tells whether the
+  // file was read whole.
+  bool load(const std::string& hostPath, LoadReport* report = nullptr);
+  // The same from the file's bytes.
+  LoadReport loadBytes(std::span<const std::uint8_t> bytes);
 
   // Introspection for tests and the debug views.
   int entryCount() const { return static_cast<int>(entries_.size()); }

@@ -5,6 +5,7 @@
 
 #include "media/formats/bmp.h"
 #include "platform/posix/file_handle.h"
+#include "platform/posix/safe_file.h"
 #include "media/io/game_folder.h"
 #include "media/media_context.h"
 #include "media/formats/picture_bytes.h"
@@ -187,10 +188,15 @@ std::vector<std::uint8_t> Surface::encodeBmp(int frame, int sizeType, bool alpha
   return ml::encodeBmp(p, width_, height_, sizeType, alphaAsGrey);
 }
 
-bool Surface::writeBmp(std::string_view path, int frame, int sizeType, bool alphaAsGrey) const {
+bool Surface::writeBmp(std::string_view path, int frame, int sizeType, bool alphaAsGrey,
+                       std::string* error) const {
   std::vector<std::uint8_t> file = encodeBmp(frame, sizeType, alphaAsGrey);
-  if (file.empty()) return false;
-  return writeWholeFile(media_->folder.resolve(path), file.data(), file.size());
+  if (file.empty()) {
+    if (error) *error = sjisToUtf8(path) + ": no such frame";
+    return false;
+  }
+  std::string host = media_->folder.resolveForWriting(path, error);
+  return !host.empty() && writeFileSafely(host, file.data(), file.size(), error);
 }
 
 }  // namespace ml

@@ -74,8 +74,11 @@ class Surface {
 
   // Frame as a 24-bit BMP file, reduced by size type 1-5 (0 and any other value: full
   // size); with alphaAsGrey each pixel is its alpha byte in all three colours. The path
-  // is a game path. False when the frame is missing or the file cannot be written.
-  bool writeBmp(std::string_view path, int frame, int sizeType, bool alphaAsGrey) const;
+  // is a game path inside the game folder; the file is written through the safe path.
+  // False, with *error ("PATH: reason") for the caller to report, when the frame is
+  // missing or the file cannot be written.
+  bool writeBmp(std::string_view path, int frame, int sizeType, bool alphaAsGrey,
+                std::string* error = nullptr) const;
   // The same file's bytes.
   std::vector<std::uint8_t> encodeBmp(int frame, int sizeType, bool alphaAsGrey) const;
 

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/posix/file_handle.h"
+#include "platform/posix/safe_file.h"
 #include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
@@ -76,6 +78,41 @@ std::string GameFolder::resolve(std::string_view sjisPath) const {
 bool GameFolder::exists(std::string_view sjisPath) const {
   struct stat st;
   return ::stat(resolve(sjisPath).c_str(), &st) == 0;
+}
+
+const std::string& GameFolder::realRoot() const {
+  if (realRoot_.empty()) realRoot_ = realPathOf(root_);
+  return realRoot_;
+}
+
+bool GameFolder::open(std::string_view sjisPath, FileHandle& file) const {
+  file.close();
+  const std::string& inside = realRoot();
+  if (inside.empty()) return false;
+  int fd = openFileForReading(resolve(sjisPath), ReadCheck::InsideFolder, inside);
+  if (fd < 0) return false;
+  file = FileHandle::adopt(fd);
+  return true;
+}
+
+std::string GameFolder::resolveForReading(std::string_view sjisPath) const {
+  std::string path = resolve(sjisPath);
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return path;  // missing: opening it fails anyway
+  if (!isInsideFolder(realPathOf(path), realRoot())) return {};
+  return path;
+}
+
+std::string GameFolder::resolveForWriting(std::string_view sjisPath, std::string* error) const {
+  std::string path = resolve(sjisPath);
+  const std::size_t slash = path.find_last_of('/');
+  std::string parent = slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+  std::string real = realPathOf(parent);
+  if (real.empty() || !isInsideFolder(real, realRoot())) {
+    if (error) *error = path + ": " + (real.empty() ? "its folder does not exist" : "lies outside the game folder");
+    return {};
+  }
+  return path;
 }
 
 }  // namespace ml

@@ -177,11 +177,11 @@ void HeadlessPlatform::present(const PresentRequest& request) {
   if (!pastLimit) renderPresent(request, lastFrame_);
 }
 
-bool HeadlessPlatform::writeScreenshot(const std::string& path) const {
+bool HeadlessPlatform::writeScreenshot(const std::string& path, std::string* error) const {
   if (lastFrame_.size() == static_cast<size_t>(kGameWidth) * kGameHeight)
-    return writePng(path, lastFrame_.data(), kGameWidth, kGameHeight);
+    return writePng(path, lastFrame_.data(), kGameWidth, kGameHeight, error);
   std::vector<std::uint32_t> black(static_cast<size_t>(kGameWidth) * kGameHeight, 0xFF000000u);
-  return writePng(path, black.data(), kGameWidth, kGameHeight);
+  return writePng(path, black.data(), kGameWidth, kGameHeight, error);
 }
 
 BoxAnswer HeadlessPlatform::messageBox(std::string_view captionSjis, std::string_view textSjis,

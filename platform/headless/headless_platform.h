@@ -90,7 +90,7 @@ class HeadlessPlatform : public Platform, public Reporter {
   bool clickMenuItem(std::string_view name);
   // --screenshot: the last presented frame (black before the first) as PNG; with a
   // frame limit, frame N (the frames of the run's end are not kept).
-  bool writeScreenshot(const std::string& path) const;
+  bool writeScreenshot(const std::string& path, std::string* error = nullptr) const;
 
   std::uint64_t presentedFrames() const { return frames_; }
   const std::vector<std::uint32_t>& lastFrame() const { return lastFrame_; }

@@ -7,7 +7,9 @@
 
 namespace ml {
 
-// False (and no file left behind) when the file cannot be written.
-bool writePng(const std::string& path, const std::uint32_t* pixels, int width, int height);
+// Written through the safe write path; false, with *error ("PATH: reason"), no file
+// left behind and the old one untouched, when the file cannot be written.
+bool writePng(const std::string& path, const std::uint32_t* pixels, int width, int height,
+              std::string* error = nullptr);
 
 }  // namespace ml

@@ -1,5 +1,7 @@
 #include "platform/posix/file_handle.h"
 
+#include "platform/posix/safe_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,27 +41,12 @@ FileHandle FileHandle::adopt(int fd) { return FileHandle(fd < 0 ? -1 : fd); }
 
 bool FileHandle::open(const std::string& hostPath, Mode mode) {
   close();
-  int fd = -1;
-  switch (mode) {
-    case Mode::Read:
-      // Non-blocking so that a FIFO in the game folder cannot hang the open.
-      fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-      break;
-    case Mode::Write:
-      fd = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-      break;
-  }
+  (void)mode;
+  // Only regular files count: a folder would open but not read, so lookups must fall
+  // through to the archives; pipes and devices have no size to read by, and a FIFO must
+  // not hang the open.
+  int fd = openFileForReading(hostPath, ReadCheck::Plain, {});
   if (fd < 0) return false;
-  if (mode == Mode::Read) {
-    // Only regular files count: a folder would open but not read, so lookups must fall
-    // through to the archives; pipes and devices have no size to read by.
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-      ::close(fd);
-      return false;
-    }
-  }
   fd_ = fd;
   return true;
 }
@@ -75,19 +62,6 @@ std::size_t FileHandle::read(void* buffer, std::size_t count) {
   std::size_t done = 0;
   while (done < count) {
     ssize_t n = ::read(fd_, p + done, count - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
-}
-
-std::size_t FileHandle::write(const void* buffer, std::size_t count) {
-  if (fd_ < 0 || buffer == nullptr) return 0;
-  const auto* p = static_cast<const std::uint8_t*>(buffer);
-  std::size_t done = 0;
-  while (done < count) {
-    ssize_t n = ::write(fd_, p + done, count - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<std::size_t>(n);
@@ -168,19 +142,9 @@ bool readWholeFile(const std::string& hostPath, std::vector<std::uint8_t>& out) 
   return f.open(hostPath, FileHandle::Mode::Read) && f.readAll(out);
 }
 
-bool writeWholeFile(const std::string& hostPath, const void* data, std::size_t size) {
-  // Written beside the target and renamed over it, so a failed write never leaves a
-  // half-written file in place of a good one.
-  std::string temp = hostPath + ".tmp";
-  FileHandle f;
-  if (!f.open(temp, FileHandle::Mode::Write)) return false;
-  bool ok = f.write(data, size) == size && ::fsync(f.descriptor()) == 0;
-  f.close();
-  if (!ok || ::rename(temp.c_str(), hostPath.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
+bool writeWholeFile(const std::string& hostPath, const void* data, std::size_t size,
+                    std::string* error) {
+  return writeFileSafely(hostPath, data, size, error);
 }
 
 }  // namespace ml

@@ -1,6 +1,8 @@
-// The file wrapper every part of the engine reads and writes files through (saves,
-// side files, archives). It owns one descriptor; destroying it or opening another file
-// closes the previous one. Paths are host paths (see GameFolder::resolve).
+// The file wrapper every part of the engine reads files through (saves, side files,
+// archives). It owns one descriptor; destroying it or opening another file closes the
+// previous one. Paths are host paths (see GameFolder::resolve). Files are written only
+// through platform/posix/safe_file.h (writeWholeFile below, or a SafeFileWriter), never
+// in place.
 #pragma once
 
 #include <cstddef>
@@ -13,8 +15,7 @@ namespace ml {
 class FileHandle {
  public:
   enum class Mode {
-    Read,   // an existing regular file, random access
-    Write,  // created, or truncated when it exists
+    Read,  // an existing regular file, random access
   };
   enum class Origin { Start, Current };
 
@@ -36,10 +37,9 @@ class FileHandle {
   bool isOpen() const { return fd_ >= 0; }
   int descriptor() const { return fd_; }
 
-  // Bytes transferred from or to the current position; short only at the end of the
-  // file or on failure; 0 when no file is open.
+  // Bytes read from the current position; short only at the end of the file or on
+  // failure; 0 when no file is open.
   std::size_t read(void* buffer, std::size_t count);
-  std::size_t write(const void* buffer, std::size_t count);
   // The whole file from its start; false (and out empty) when it cannot be read.
   bool readAll(std::vector<std::uint8_t>& out);
   // Reads at an absolute offset without moving the current position.
@@ -64,7 +64,10 @@ class FileHandle {
 
 // Reads a whole regular file; false (and out emptied) when it cannot be opened or read.
 bool readWholeFile(const std::string& hostPath, std::vector<std::uint8_t>& out);
-// Writes bytes to a file, replacing it; false when it cannot be written completely.
-bool writeWholeFile(const std::string& hostPath, const void* data, std::size_t size);
+// Writes bytes as the whole new content of a file through the safe path (a temporary
+// renamed over it; links and non-files refused); false, with *error ("PATH: reason")
+// and the old file untouched, when it cannot be written completely.
+bool writeWholeFile(const std::string& hostPath, const void* data, std::size_t size,
+                    std::string* error = nullptr);
 
 }  // namespace ml

@@ -6,7 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+
+#include "platform/posix/safe_file.h"
 
 namespace ml {
 
@@ -17,25 +21,51 @@ void InstanceMutex::release() {
   fd_ = -1;
 }
 
+bool InstanceMutex::isPrivateDirectory(const std::string& directory) {
+  struct stat st;
+  if (directory.empty() || ::lstat(directory.c_str(), &st) != 0) return false;
+  return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 022) == 0;
+}
+
 std::string InstanceMutex::defaultDirectory() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  struct stat st;
-  if (runtime && *runtime && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) return runtime;
-  return "/tmp";
+  if (runtime && *runtime && isPrivateDirectory(runtime)) return runtime;
+  // /tmp is shared by every user: a folder of our own there, made private.
+  std::string own = "/tmp/mirelune-" + std::to_string(::geteuid());
+  if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  return isPrivateDirectory(own) ? own : std::string();
+}
+
+std::string InstanceMutex::nameForGame(std::string_view name, const std::string& gameDir) {
+  std::string real = realPathOf(gameDir);
+  if (real.empty()) real = gameDir;
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char c : real) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return std::string(name) + "-" + hex;
 }
 
 std::string InstanceMutex::lockPath(const std::string& directory, std::string_view name) {
   std::string file;
   for (char c : name) file.push_back(c == '/' || c == '\0' ? '_' : c);
-  // /tmp is shared by every user; a mutex belongs to one user's session.
-  if (directory == "/tmp") file += "-" + std::to_string(::getuid());
   return directory + "/" + file + ".lock";
 }
 
 InstanceMutex::Result InstanceMutex::tryLock(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Made exclusively, or an existing one opened without following a link; either way it
+  // must be our own regular file.
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Result::Unavailable;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1) {
+    ::close(fd);
+    return Result::Unavailable;
+  }
   int rc;
   do {
     rc = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -50,15 +80,15 @@ InstanceMutex::Result InstanceMutex::tryLock(const std::string& path) {
 }
 
 bool InstanceMutex::acquire(std::string_view name) {
-  std::string dir = defaultDirectory();
   release();
-  Result r = tryLock(lockPath(dir, name));
-  if (r == Result::Unavailable && dir != "/tmp") r = tryLock(lockPath("/tmp", name));
-  return r != Result::Busy;
+  std::string dir = defaultDirectory();
+  if (dir.empty()) return true;
+  return tryLock(lockPath(dir, name)) != Result::Busy;
 }
 
 bool InstanceMutex::acquireIn(const std::string& directory, std::string_view name) {
   release();
+  if (!isPrivateDirectory(directory)) return true;
   return tryLock(lockPath(directory, name)) != Result::Busy;
 }
 

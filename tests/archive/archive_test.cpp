@@ -4,6 +4,8 @@
 #include <unistd.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "archive_bytes.h"
 #include "media/io/keys.h"
 #include "temp_dir.h"
@@ -192,11 +194,12 @@ TEST(ArchiveTest, CountsBeyondTheIndexLimitAreRefusedWithoutReading) {
   EXPECT_EQ(a.entryCount(), 0);
   // At the limit, the holes read as empty entries that never match a name.
   ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kArchiveHeaderSize + std::uint64_t(kMaxArchiveEntries) * kArchiveEntrySize)), 0);
-  FileHandle f;
-  ASSERT_TRUE(f.open(path, FileHandle::Mode::Write));  // rewrite only the count
-  std::vector<std::uint8_t> header = archiveBytes({}, false, kMaxArchiveEntries);
-  f.write(header.data(), header.size());
-  f.close();
+  {
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);  // rewrite only the count
+    ASSERT_TRUE(f.good());
+    std::vector<std::uint8_t> header = archiveBytes({}, false, kMaxArchiveEntries);
+    f.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+  }
   ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kArchiveHeaderSize + std::uint64_t(kMaxArchiveEntries) * kArchiveEntrySize)), 0);
   ASSERT_TRUE(a.open(path, false));
   EXPECT_EQ(a.entryCount(), static_cast<int>(kMaxArchiveEntries));

@@ -74,7 +74,7 @@ TEST(InstanceMutexTest, HeldUntilDestroyed) {
 
 TEST(InstanceMutexTest, LockFileNamesAndUnusableFolders) {
   EXPECT_EQ(InstanceMutex::lockPath("/run/user/1", "a/b"), "/run/user/1/a_b.lock");
-  EXPECT_EQ(InstanceMutex::lockPath("/tmp", "X"), "/tmp/X-" + std::to_string(::getuid()) + ".lock");
+  EXPECT_EQ(InstanceMutex::lockPath("/tmp/mirelune-7", "X"), "/tmp/mirelune-7/X.lock");
   // No lock file can be made: the guard steps aside instead of blocking the game.
   InstanceMutex m;
   EXPECT_TRUE(m.acquireIn("/nonexistent/folder", "X"));
@@ -93,9 +93,50 @@ TEST(InstanceMutexTest, DefaultFolderFollowsXdgRuntimeDir) {
     EXPECT_FALSE(m.acquire("XXX_MUTEX_OBJECT"));
   }
   ::setenv("XDG_RUNTIME_DIR", (dir / "missing").c_str(), 1);
-  EXPECT_EQ(InstanceMutex::defaultDirectory(), "/tmp");
+  // Without a runtime folder: a private one of ours under /tmp.
+  EXPECT_EQ(InstanceMutex::defaultDirectory(), "/tmp/mirelune-" + std::to_string(::geteuid()));
   if (old) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
   else ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+}  // namespace
+}  // namespace ml
+
+namespace ml {
+namespace {
+
+TEST(InstanceMutexTest, PlantedLinksAndForeignFoldersAreNeverUsed) {
+  test::TempDir dir, outside;
+  std::string victim = outside.write("victim", std::string("precious"));
+  // A link where the lock file goes: not opened, and the guard steps aside.
+  ASSERT_EQ(::symlink(victim.c_str(), InstanceMutex::lockPath(dir.path(), "M").c_str()), 0);
+  InstanceMutex m;
+  EXPECT_TRUE(m.acquireIn(dir.path(), "M"));
+  EXPECT_FALSE(m.held());
+  EXPECT_EQ(outside.read("victim"), test::bytesOf("precious"));
+  // A folder others may write to (or that is not ours) holds no lock of ours.
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  EXPECT_FALSE(InstanceMutex::isPrivateDirectory(dir.path()));
+  EXPECT_TRUE(m.acquireIn(dir.path(), "N"));
+  EXPECT_FALSE(m.held());
+  EXPECT_FALSE(std::filesystem::exists(InstanceMutex::lockPath(dir.path(), "N")));
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0700), 0);
+  EXPECT_TRUE(InstanceMutex::isPrivateDirectory(dir.path()));
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(dir.path().c_str(), 4321, 4321), 0);
+    EXPECT_FALSE(InstanceMutex::isPrivateDirectory(dir.path()));
+    ASSERT_EQ(::chown(dir.path().c_str(), 0, 0), 0);
+  }
+  // A link to a private folder is not the folder.
+  ASSERT_EQ(::symlink(dir.path().c_str(), (outside / "link").c_str()), 0);
+  EXPECT_FALSE(InstanceMutex::isPrivateDirectory(outside / "link"));
+}
+
+TEST(InstanceMutexTest, OneLockPerGameFolder) {
+  test::TempDir a, b;
+  EXPECT_EQ(InstanceMutex::nameForGame("X", a.path()), InstanceMutex::nameForGame("X", a.path() + "/."));
+  EXPECT_NE(InstanceMutex::nameForGame("X", a.path()), InstanceMutex::nameForGame("X", b.path()));
+  EXPECT_EQ(InstanceMutex::nameForGame("X", a.path()).rfind("X-", 0), 0u);
 }
 
 }  // namespace

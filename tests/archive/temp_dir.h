@@ -34,9 +34,7 @@ class TempDir {
   std::string write(const std::string& name, std::span<const std::uint8_t> bytes) const {
     std::string p = *this / name;
     std::filesystem::create_directories(std::filesystem::path(p).parent_path());
-    FileHandle f;
-    f.open(p, FileHandle::Mode::Write);
-    f.write(bytes.data(), bytes.size());
+    writeWholeFile(p, bytes.data(), bytes.size());
     return p;
   }
   std::string write(const std::string& name, const std::string& text) const {

@@ -211,14 +211,22 @@ TEST(IniFileTest, LoadAndSave) {
   ASSERT_EQ(::stat(dir.file("a.ini").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 
-  // Through a link the file it names is replaced; the link stays.
+  // Nothing is read or written through a link: the file it names stays as it is, and
+  // so does the link.
   ASSERT_EQ(::symlink("a.ini", dir.file("link.ini").c_str()), 0);
-  ini.writeInt("A", "k", 3);
-  ASSERT_TRUE(ini.save(dir.file("link.ini")));
-  EXPECT_EQ(readAll(dir.file("a.ini")), "[A]\nk=3\n");
+  std::string reason;
+  EXPECT_EQ(ini.load(dir.file("link.ini"), &reason), IniFile::LoadResult::Unreadable);
+  EXPECT_NE(reason.find("symbolic link"), std::string::npos) << reason;
+  ini.writeInt("A", "k", 7);
+  EXPECT_FALSE(ini.save(dir.file("link.ini"), &reason));
+  EXPECT_NE(reason.find("link.ini: is a symbolic link"), std::string::npos) << reason;
+  EXPECT_EQ(readAll(dir.file("a.ini")), "[A]\nk=2\n");
   struct stat lst {};
   ASSERT_EQ(::lstat(dir.file("link.ini").c_str(), &lst), 0);
   EXPECT_TRUE(S_ISLNK(lst.st_mode));
+  ASSERT_EQ(ini.load(dir.file("a.ini")), IniFile::LoadResult::Loaded);
+  ini.writeInt("A", "k", 3);
+  ASSERT_TRUE(ini.save(dir.file("a.ini")));
 
   // A folder that cannot be written leaves the old file whole and no stray files.
   EXPECT_FALSE(ini.save(dir.file("nowhere/a.ini")));

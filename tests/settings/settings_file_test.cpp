@@ -307,9 +307,14 @@ TEST_F(SettingsFileTest, UnreadableFileIsNeitherTrustedNorOverwritten) {
   const std::string big = "[Volume]\nBgm=5\n" + std::string(IniFile::kMaxFileBytes, ';') + "\n";
   writeAll(path_, big);
   Settings s;
-  EXPECT_TRUE(ReadSettings(path_, s));
+  SettingsFileStatus status;
+  EXPECT_TRUE(ReadSettings(path_, s, {}, nullptr, &status));
+  EXPECT_EQ(status.result, IniFile::LoadResult::Unreadable);
+  EXPECT_NE(status.reason.find("is larger"), std::string::npos) << status.reason;
   EXPECT_EQ(s.volume.bgm, 100);
-  WriteSettings(path_, s, true);
+  std::string error;
+  EXPECT_FALSE(WriteSettings(path_, s, true, &error));
+  EXPECT_NE(error.find("not overwritten"), std::string::npos) << error;
   EXPECT_EQ(readAll(path_), big);
 
   // A folder where the file should be: nothing is written, nothing crashes.
@@ -320,6 +325,94 @@ TEST_F(SettingsFileTest, UnreadableFileIsNeitherTrustedNorOverwritten) {
   struct stat st {};
   ASSERT_EQ(::stat(path_.c_str(), &st), 0);
   EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+}  // namespace
+}  // namespace ml
+
+namespace ml {
+namespace {
+
+// Every integer of the table, far below and far above its range, comes back clamped and
+// is written back clamped.
+TEST_F(SettingsFileTest, EveryIntegerIsClampedIntoItsRange) {
+  for (int side : {-1, 1}) {
+    IniFile out;
+    for (const SettingField& f : settingFields())
+      if (f.type == SettingType::Int) out.writeInt(f.section, f.key, side < 0 ? f.min - 1000 : f.max + 1000);
+    writeAll(path_, out.text());
+    Settings s;
+    ReadSettings(path_, s);
+    for (const SettingField& f : settingFields()) {
+      if (f.type != SettingType::Int) continue;
+      // Effect/Speed converts old positive values first (+1000 reads as 0).
+      int expected = side < 0 ? f.min : (f.convertOnRead ? f.clamp(f.convertOnRead(f.max + 1000)) : f.max);
+      EXPECT_EQ(f.number(s), expected) << f.section << "/" << f.key;
+    }
+    // Written back as held, clamped again on the way out.
+    s.volume.pan = 5000;
+    WriteSettings(path_, s, true);
+    IniFile back;
+    ASSERT_EQ(back.load(path_), IniFile::LoadResult::Loaded);
+    for (const SettingField& f : settingFields()) {
+      if (f.type != SettingType::Int) continue;
+      int v = back.readInt(f.section, f.key, -99999);
+      EXPECT_GE(v, f.min) << f.section << "/" << f.key;
+      EXPECT_LE(v, f.max) << f.section << "/" << f.key;
+    }
+    EXPECT_EQ(back.readInt("Volume", "Pan", 0), 100);
+  }
+}
+
+// The table names every setting once: a distinct value put through each row comes back
+// through the same row (two rows on one member would overwrite each other), and the
+// defaults are those of the spec.
+TEST(SettingsTableTest, EveryRowIsItsOwnMemberWithTheSpecDefault) {
+  Settings s;
+  int n = 0;
+  for (const SettingField& f : settingFields()) {
+    ++n;
+    if (f.type == SettingType::Int) f.number(s) = 100000 + n;
+    if (f.type == SettingType::Text) f.text(s) = "t" + std::to_string(n);
+  }
+  n = 0;
+  for (const SettingField& f : settingFields()) {
+    ++n;
+    if (f.type == SettingType::Int) {
+      EXPECT_EQ(f.number(s), 100000 + n) << f.section << "/" << f.key;
+    } else if (f.type == SettingType::Text) {
+      EXPECT_EQ(f.text(s), "t" + std::to_string(n)) << f.section << "/" << f.key;
+    }
+  }
+  for (const SettingField& f : settingFields()) {
+    if (f.type != SettingType::Bool) continue;
+    Settings t;
+    for (const SettingField& g : settingFields())
+      if (g.type == SettingType::Bool) g.flag(t) = false;
+    f.flag(t) = true;
+    int set = 0;
+    for (const SettingField& g : settingFields())
+      if (g.type == SettingType::Bool && g.flag(t)) ++set;
+    EXPECT_EQ(set, 1) << f.section << "/" << f.key;
+  }
+  EXPECT_EQ(n, 84);  // every key of spec Part 4.2, the ten CharaVoice/CharaVolume pairs counted out
+
+  const Settings d;
+  EXPECT_TRUE(d.display.window);
+  EXPECT_EQ(d.display.refresh, 60);
+  EXPECT_EQ(d.message.readedLumi, 128);
+  EXPECT_EQ(d.skip2.wait, 5);
+  EXPECT_EQ(d.window.alpha, 128);
+  EXPECT_EQ(d.window.drag, 1);
+  EXPECT_EQ(d.volume.pan, 10);
+  EXPECT_EQ(d.effect.speed, -4);
+  EXPECT_EQ(d.key.repeat, 2);
+  EXPECT_EQ(d.log.lumi, 160);
+  EXPECT_EQ(d.charaVolume[4], 127);
+  EXPECT_TRUE(d.charaVoice[9]);
+  EXPECT_TRUE(d.niji.rain1);
+  EXPECT_FALSE(d.niji.rain2);
+  EXPECT_FALSE(d.system.noActive);
 }
 
 }  // namespace

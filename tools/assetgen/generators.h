@@ -41,7 +41,7 @@ void makeVoices(GenContext& ctx);
 void makeMovie(GenContext& ctx);
 
 // With --preview: whole screens composed from the pictures made, to judge the look.
-void writeMockups(const AssetSink& sink);
+bool writeMockups(const AssetSink& sink);
 
 // Pictures other parts reuse (the galleries show event pictures as thumbnails).
 RgbaImage drawEventPicture(int number, int variant);

@@ -87,8 +87,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%-12s %6.2f s\n", step.name,
                    std::chrono::duration<double>(Clock::now() - t0).count());
   }
-  if (!preview.empty()) ml::tools::writeMockups(sink);
-  bool ok = sink.finish();
+  bool ok = preview.empty() || ml::tools::writeMockups(sink);
+  ok = sink.finish() && ok;
   std::printf("mirelune-assetgen: %zu files in %s (%.1f s)%s\n", sink.count(), out.c_str(),
               std::chrono::duration<double>(Clock::now() - start).count(), ok ? "" : ", with failures");
   return ok ? 0 : 1;

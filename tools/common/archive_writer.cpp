@@ -1,7 +1,5 @@
 #include "tools/common/archive_writer.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -87,12 +85,11 @@ bool ArchiveWriter::begin(const std::string& hostPath, std::size_t entryCount,
     error = "too many entries";
     return false;
   }
-  // Written beside the target and renamed over it when complete, so a failure never
-  // leaves a half-written archive in place of a good one.
-  target_ = hostPath;
-  temp_ = hostPath + ".tmp";
-  if (!file_.open(temp_, FileHandle::Mode::Write)) {
-    error = "cannot create " + temp_ + ": " + std::strerror(errno);
+  // Written through the safe write path: a temporary beside the target, renamed over it
+  // when complete, so a failure never leaves a half-written archive in place of a good
+  // one and never writes through a link.
+  if (!file_.open(hostPath)) {
+    error = file_.error();
     return false;
   }
   count_ = entryCount;
@@ -100,9 +97,8 @@ bool ArchiveWriter::begin(const std::string& hostPath, std::size_t entryCount,
   entries_.clear();
   next_ = kArchiveHeaderSize + count_ * kArchiveEntrySize;
   std::vector<std::uint8_t> zeros(static_cast<std::size_t>(next_), 0);
-  if (file_.write(zeros.data(), zeros.size()) != zeros.size()) {
-    error = "cannot write " + temp_;
-    abandon();
+  if (!file_.write(zeros.data(), zeros.size())) {
+    error = file_.error();
     return false;
   }
   return true;
@@ -111,7 +107,7 @@ bool ArchiveWriter::begin(const std::string& hostPath, std::size_t entryCount,
 bool ArchiveWriter::add(std::string_view name, std::span<const std::uint8_t> stored,
                         std::string& error) {
   if (!file_.isOpen()) {
-    error = "archive not begun";
+    error = file_.failed() ? file_.error() : "archive not begun";
     return false;
   }
   if (entries_.size() >= count_) {
@@ -126,8 +122,8 @@ bool ArchiveWriter::add(std::string_view name, std::span<const std::uint8_t> sto
     error = "archive would exceed 4 GiB (offsets are 32-bit)";
     return false;
   }
-  if (file_.write(stored.data(), stored.size()) != stored.size()) {
-    error = "cannot write " + temp_;
+  if (!file_.write(stored.data(), stored.size())) {
+    error = file_.error();
     return false;
   }
   entries_.push_back({static_cast<std::uint32_t>(next_), static_cast<std::uint32_t>(stored.size()),
@@ -138,7 +134,7 @@ bool ArchiveWriter::add(std::string_view name, std::span<const std::uint8_t> sto
 
 bool ArchiveWriter::finish(std::string& error) {
   if (!file_.isOpen()) {
-    error = "archive not begun";
+    error = file_.failed() ? file_.error() : "archive not begun";
     return false;
   }
   if (entries_.size() != count_) {
@@ -155,24 +151,14 @@ bool ArchiveWriter::finish(std::string& error) {
     std::memcpy(rec + 8, entries_[i].name.data(), entries_[i].name.size());
   }
   if (scrambled_) applyArchiveKey(head.data() + kArchiveHeaderSize, count_ * kArchiveEntrySize);
-  bool ok = file_.seek(0, FileHandle::Origin::Start) &&
-            file_.write(head.data(), head.size()) == head.size() &&
-            ::fsync(file_.descriptor()) == 0;
-  file_.close();
-  if (!ok || std::rename(temp_.c_str(), target_.c_str()) != 0) {
-    error = "cannot write " + target_ + ": " + std::strerror(errno);
-    ::unlink(temp_.c_str());
+  if (!file_.writeAt(0, head.data(), head.size()) || !file_.commit()) {
+    error = file_.error();
     return false;
   }
   return true;
 }
 
-void ArchiveWriter::abandon() {
-  if (file_.isOpen()) {
-    file_.close();
-    ::unlink(temp_.c_str());
-  }
-}
+void ArchiveWriter::abandon() { file_.discard(); }
 
 ArchiveWriter::~ArchiveWriter() { abandon(); }
 

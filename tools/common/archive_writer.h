@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/file_handle.h"
+#include "platform/posix/safe_file.h"
 
 namespace ml {
 
@@ -46,7 +46,8 @@ class ArchiveWriter {
   ArchiveWriter(const ArchiveWriter&) = delete;
   ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
-  // False when the file cannot be created.
+  // False when the file cannot be created. The archive is written through the safe
+  // write path and appears at hostPath only when finish succeeds.
   bool begin(const std::string& hostPath, std::size_t entryCount, bool scrambledIndex,
              std::string& error);
   // name is Shift-JIS, 1..23 bytes.
@@ -61,8 +62,7 @@ class ArchiveWriter {
     std::uint32_t size;
     std::string name;
   };
-  FileHandle file_;
-  std::string target_, temp_;
+  SafeFileWriter file_;
   std::size_t count_ = 0;
   bool scrambled_ = false;
   std::uint64_t next_ = 0;

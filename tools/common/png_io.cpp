@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/posix/safe_file.h"
+
 namespace ml::tools {
 namespace {
 
@@ -90,15 +92,12 @@ static bool checkImage(const RgbaImage& image, std::string* error) {
 }
 
 bool writePng(const std::string& path, const RgbaImage& image, std::string* error) {
-  if (!checkImage(image, error)) return false;
-  png_image png;
-  std::memset(&png, 0, sizeof png);
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(image.width);
-  png.height = static_cast<png_uint_32>(image.height);
-  png.format = PNG_FORMAT_RGBA;
-  if (!png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr)) {
-    setError(error, png.message);
+  // Encoded in memory, then written through the safe write path.
+  std::vector<std::uint8_t> bytes;
+  if (!encodePng(image, bytes, error)) return false;
+  std::string why;
+  if (!writeFileSafely(path, bytes, &why)) {
+    setError(error, why);
     return false;
   }
   return true;

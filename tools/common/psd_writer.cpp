@@ -1,5 +1,7 @@
 #include "tools/common/psd_writer.h"
 
+#include "platform/posix/safe_file.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -186,12 +188,8 @@ std::vector<std::uint8_t> writeLayeredPsd(int width, int height, const std::vect
   return out;
 }
 
-bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fclose(f) == 0 && ok;
-  return ok;
+bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string* error) {
+  return writeFileSafely(path, bytes, error);
 }
 
 }  // namespace ml::tools

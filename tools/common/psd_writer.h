@@ -50,7 +50,9 @@ std::vector<std::uint8_t> writeLayeredPsd(int width, int height, const std::vect
 // -1..-127 repeat the next byte 1-n times; -128 is never written.
 void packBitsRow(const std::uint8_t* row, int length, std::vector<std::uint8_t>& out);
 
-// Writes bytes to a file (created or truncated); false on failure.
-bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// Writes bytes as a whole file through the safe write path (platform/posix/safe_file.h);
+// false, with *error ("PATH: reason") and the old file untouched, on failure.
+bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+               std::string* error = nullptr);
 
 }  // namespace ml::tools

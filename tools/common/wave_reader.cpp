@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/byte_reader.h"
+#include "platform/posix/file_handle.h"
 
 namespace ml::tools {
 namespace {
@@ -154,25 +155,10 @@ bool readWaveSamples(const std::vector<std::uint8_t>& bytes, AudioBuffer& out, s
 
 bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes) {
   out.clear();
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::uint8_t buf[65536];
-  bool ok = true;
-  for (;;) {
-    std::size_t n = std::fread(buf, 1, sizeof buf, f);
-    out.insert(out.end(), buf, buf + n);
-    if (out.size() > maxBytes) {
-      ok = false;
-      break;
-    }
-    if (n < sizeof buf) {
-      ok = !std::ferror(f);
-      break;
-    }
-  }
-  std::fclose(f);
-  if (!ok) out.clear();
-  return ok;
+  // A regular file only (a FIFO must not hang the tool), and no larger than asked.
+  FileHandle f;
+  if (!f.open(path, FileHandle::Mode::Read) || static_cast<std::uint64_t>(f.size()) > maxBytes) return false;
+  return f.readAll(out);
 }
 
 }  // namespace ml::tools

@@ -106,8 +106,9 @@ int run_frompng(const std::vector<std::string>& args) {
     }
     bytes = ml::tools::writeLayeredPsd(frames[0].width, frames[0].height, layers, compression);
   }
-  if (!ml::tools::writeFile(output, bytes)) {
-    std::fprintf(stderr, "mirelune-convert frompng: cannot write %s\n", output.c_str());
+  std::string error;
+  if (!ml::tools::writeFile(output, bytes, &error)) {
+    std::fprintf(stderr, "mirelune-convert frompng: cannot write %s\n", error.c_str());
     return 1;
   }
   if (baseName(output).size() > kArchiveNameBytes)

@@ -105,6 +105,7 @@ int run_script(const std::vector<std::string>& args) {
     bytes[0] = ml::kScrambledScriptMarker;
     ml::applyScriptKey(bytes);
   }
-  if (!ml::writeWholeFile(out, bytes.data(), bytes.size())) return fail("cannot write " + out);
+  std::string why;
+  if (!ml::writeWholeFile(out, bytes.data(), bytes.size(), &why)) return fail("cannot write " + why);
   return 0;
 }

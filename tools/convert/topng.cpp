@@ -88,7 +88,7 @@ int run_topng(const std::vector<std::string>& args) {
     std::string path = surface.frameCount() == 1 ? output : framePath(output, f);
     std::string error;
     if (!ml::tools::writePng(path, image, &error)) {
-      std::fprintf(stderr, "mirelune-convert topng: cannot write %s: %s\n", path.c_str(), error.c_str());
+      std::fprintf(stderr, "mirelune-convert topng: cannot write %s\n", error.c_str());
       return 1;
     }
   }

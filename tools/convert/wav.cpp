@@ -119,8 +119,8 @@ int run_wav(const std::vector<std::string>& args) {
   if (made.rate != 44100 || made.channels != 2)
     std::fprintf(stderr, "mirelune-convert wav: note: %s is %d Hz, %d channel(s); music start positions are counted "
                          "in 44100 Hz stereo bytes\n", out.c_str(), made.rate, made.channels);
-  if (!ml::tools::writeFile(out, result)) {
-    std::fprintf(stderr, "mirelune-convert wav: cannot write %s\n", out.c_str());
+  if (!ml::tools::writeFile(out, result, &error)) {
+    std::fprintf(stderr, "mirelune-convert wav: cannot write %s\n", error.c_str());
     return 1;
   }
   if (baseName(out).size() > kArchiveNameBytes)

@@ -248,8 +248,8 @@ int extract(const Options& o) {
       status = fail(error + " (written as stored)");
     }
     std::string out = (fs::path(o.args[1]) / hostName).string();
-    if (!writeWholeFile(out, loose.data(), loose.size())) {
-      status = fail("cannot write " + out);
+    if (!writeWholeFile(out, loose.data(), loose.size(), &error)) {
+      status = fail("cannot write " + error);
       continue;
     }
     done.push_back(name);
@@ -270,7 +270,8 @@ int scramble(const Options& o, bool forward) {
   } else if (!unscrambleScript(bytes)) {
     return fail(o.args[0] + ": not a scrambled script (does not begin with \"X\")");
   }
-  if (!writeWholeFile(o.args[1], bytes.data(), bytes.size())) return fail("cannot write " + o.args[1]);
+  std::string error;
+  if (!writeWholeFile(o.args[1], bytes.data(), bytes.size(), &error)) return fail("cannot write " + error);
   return 0;
 }
 
