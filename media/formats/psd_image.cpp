@@ -91,9 +91,11 @@ struct PsdImage::Sections {
 
 struct PsdImage::LayerRecord {
   std::int32_t top = 0, left = 0, bottom = 0, right = 0;
+  // Eight bytes for the six of a channel entry: a file of many channel entries costs
+  // hardly more memory than its own bytes.
   struct Channel {
-    int id = 0;
-    std::int64_t length = 0;
+    std::int32_t length = 0;
+    std::int16_t id = 0;
   };
   std::vector<Channel> channels;
 };
