@@ -318,3 +318,40 @@ TEST_F(PageDisplayTest, OtherPlayerNamesSelectTheSecondVoiceOnce) {
 
 }  // namespace
 }  // namespace ml::test
+
+namespace ml::test {
+namespace {
+
+// The page display hands each shown page to the backlog and its voice to the sound
+// service, whichever objects are installed.
+TEST_F(PageDisplayTest, EachPageGoesToTheBacklogAndPlaysItsVoiceThroughTheServices) {
+  struct Backlog : BacklogService {
+    int pages = 0;
+    void addEntry(ScriptContext&, const char* choice) override { pages += choice == nullptr; }
+  };
+  struct Voice : SoundService {
+    int played = 0;
+    bool openDevice() override { return true; }
+    void stopChannel(int) override {}
+    void stopAllChannels() override {}
+    void serviceChannels() override {}
+    void playPageVoice(ScriptContext&, bool fromBacklog, const BacklogEntry*, bool) override { played += !fromBacklog; }
+    bool voicePlaying() override { return false; }
+    void restartRecordedSounds(ScriptContext&) override {}
+  };
+  auto backlog = std::make_unique<Backlog>();
+  auto voice = std::make_unique<Voice>();
+  Backlog* b = backlog.get();
+  Voice* v = voice.get();
+  rt->installBacklog(std::move(backlog));
+  rt->installSound(std::move(voice));
+  state().autoReturnOff() = 1;
+  setInput("wait 3000\nclick\nwait 3000\nclick\n");
+  load(windowLine() + "一頁\r\nret\r\n二頁\r\nret\r\n");
+  for (int i = 0; i < 5; ++i) step();
+  EXPECT_EQ(b->pages, 2);
+  EXPECT_EQ(v->played, 2);
+}
+
+}  // namespace
+}  // namespace ml::test
