@@ -187,9 +187,10 @@ std::optional<std::string> IniFile::readString(std::string_view section, std::st
                                                std::size_t maxBytes) const {
   std::size_t i = findKey(section, key);
   if (i == std::string::npos) return std::nullopt;
-  std::string_view value = std::string_view(lines_[i].text).substr(lines_[i].valueStart);
-  std::size_t nul = value.find('\0');
-  if (nul != std::string_view::npos) value = value.substr(0, nul);
+  // The value ends where the writer would end it: at the first CR, LF or NUL byte,
+  // even one that follows a lead byte (the lone lead byte is then dropped below), so
+  // that what is read is written back the same.
+  std::string_view value = cutAtLineBreak(std::string_view(lines_[i].text).substr(lines_[i].valueStart));
   value = trim(value);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())

@@ -188,6 +188,18 @@ TEST(IniFileTest, OddBytesAreReadSafely) {
   EXPECT_EQ(ini.text(), text);
 }
 
+// A value read and written back must read the same again: the reader ends a value at a
+// stray CR where the writer would cut it, even right after a lead byte.
+TEST(IniFileTest, AValueReadsTheSameAfterAWriteBack) {
+  for (std::string line : {std::string("Name=ab\x83\r\x83N"), std::string("Name=x\ry"), std::string("Name=\x83\r")}) {
+    IniFile ini("[Font]\r\n" + line + "\r\n");
+    const std::string first = ini.readString("Font", "Name").value();
+    IniFile again;
+    ASSERT_TRUE(again.writeString("Font", "Name", first));
+    EXPECT_EQ(again.readString("Font", "Name").value(), first) << line;
+  }
+}
+
 TEST(IniFileTest, LoadAndSave) {
   TempDir dir;
   IniFile ini;
