@@ -31,9 +31,9 @@ constexpr SettingField text(std::string_view section, std::string_view key, std:
 constexpr int kMaxTextBytes = 1023;
 constexpr int kNameBytes = 11;
 
-// Spec Part 4.2, in its writing order. Ranges are those the editors produce (option
-// dialog, in-game option screen), the wider of the two where they differ; where the
-// spec gives none: Display/Refresh 1-1000 Hz, Voice/GuideNo 0-5 (the six guide voices
+// Every key in the order the settings file is written. Ranges are those the editors
+// produce (option dialog, in-game option screen), the wider of the two where they
+// differ; otherwise Display/Refresh 1-1000 Hz, Voice/GuideNo 0-5 (the six guide voices
 // of the in-game option screen), Font/Name at most 1023 bytes.
 constexpr SettingField kFields[] = {
     flag("Display", "Window", ML_AT(display.window), true, SettingUse::ScreenMode),

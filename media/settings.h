@@ -1,7 +1,7 @@
 // The player's settings as plain values, read by every layer, and the one table that
-// describes them: section and key in the settings file, type, default and range (spec
-// Part 4.2). The defaults below come from that table; reading and writing the settings
-// file (app/settings_file) walk it too, so the three can never drift apart.
+// describes them: section and key in the settings file, type, default and range. The
+// defaults below come from that table; reading and writing the settings file
+// (app/settings_file) walk it too, so the three can never drift apart.
 #pragma once
 
 #include <array>
@@ -129,8 +129,8 @@ struct SettingField {
   int clamp(int v) const { return v < min ? min : v > max ? max : v; }
 };
 
-// Every key, in the order the settings file is written (spec Part 4.2, "Writing"),
-// then the two read-only Niji keys.
+// Every key, in the order the settings file is written, then the two read-only Niji
+// keys.
 std::span<const SettingField> settingFields();
 
 // An old positive Effect/Speed (larger was faster) in today's scale 0 … -11.

@@ -366,8 +366,8 @@ TEST_F(SettingsFileTest, EveryIntegerIsClampedIntoItsRange) {
 
 // The table names every setting once: a distinct value put through each row comes back
 // through the same row (two rows on one member would overwrite each other), and the
-// defaults are those of the spec.
-TEST(SettingsTableTest, EveryRowIsItsOwnMemberWithTheSpecDefault) {
+// defaults are the documented ones.
+TEST(SettingsTableTest, EveryRowIsItsOwnMemberWithItsDefault) {
   Settings s;
   int n = 0;
   for (const SettingField& f : settingFields()) {
@@ -395,7 +395,7 @@ TEST(SettingsTableTest, EveryRowIsItsOwnMemberWithTheSpecDefault) {
       if (g.type == SettingType::Bool && g.flag(t)) ++set;
     EXPECT_EQ(set, 1) << f.section << "/" << f.key;
   }
-  EXPECT_EQ(n, 84);  // every key of spec Part 4.2, the ten CharaVoice/CharaVolume pairs counted out
+  EXPECT_EQ(n, 84);  // every key of the settings file, the ten CharaVoice/CharaVolume pairs counted out
 
   const Settings d;
   EXPECT_TRUE(d.display.window);
