@@ -155,8 +155,15 @@ bool SoundDecoder::decodeAll(std::vector<std::uint8_t>& out, const SoundErrors& 
   std::size_t have = 0;
   for (;;) {
     if (have == out.size()) {
-      if (out.size() >= kMaxDecodedBytes) break;
-      out.resize(std::min<std::size_t>(out.size() * 2, kMaxDecodedBytes));
+      // Full at the expected length: grow only when the stream really goes on.
+      std::uint8_t probe[4096];
+      const std::size_t got = produce(probe, sizeof probe);
+      if (got == 0 || out.size() >= kMaxDecodedBytes) break;
+      out.resize(std::min<std::size_t>(std::max(out.size() * 2, have + got), kMaxDecodedBytes));
+      const std::size_t keep = std::min(got, out.size() - have);
+      std::memcpy(out.data() + have, probe, keep);
+      have += keep;
+      continue;
     }
     const std::size_t got = produce(out.data() + have, out.size() - have);
     if (got == 0) break;
