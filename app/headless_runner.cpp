@@ -19,6 +19,7 @@ constexpr const char* kUsage =
     "usage: mirelune --headless [--game DIR] [--steps N] [--frames N] [--seed N]\n"
     "                [--dump-state FILE] [--input FILE] [--autoplay]\n"
     "                [--choose first|last|random] [--screenshot FILE.png]\n"
+    "                [--audio-out FILE.wav]\n"
     "                [OpenDebugMode|CloseDebugMode]\n";
 
 // The runner's own options; the shell takes the rest.

@@ -50,6 +50,10 @@ bool parseHeadlessShellOptions(int argc, char** argv, HeadlessShellOptions& opti
       const char* v = value("a file name");
       if (v == nullptr) return false;
       options.screenshot = v;
+    } else if (a == "--audio-out") {
+      const char* v = value("a file name");
+      if (v == nullptr) return false;
+      options.audioOut = v;
     } else if (a == "--autoplay") {
       options.autoplay = true;
     } else if (a.rfind("--", 0) == 0) {
@@ -74,6 +78,7 @@ bool prepareHeadlessPlatform(HeadlessPlatform& platform, const HeadlessShellOpti
     platform.setInputScript(std::move(script));
   }
   platform.setFrameLimit(options.frames);
+  platform.recordAudio(!options.audioOut.empty());
   platform.setAutoplay(options.autoplay, options.autoplayMs);
   return true;
 }
@@ -87,6 +92,10 @@ int finishHeadlessRun(HeadlessPlatform& platform, const Application& app,
   std::string error;
   if (!options.screenshot.empty() && !platform.writeScreenshot(options.screenshot, &error)) {
     std::fprintf(stderr, "mirelune: cannot write the screenshot: %s\n", error.c_str());
+    status = 1;
+  }
+  if (!options.audioOut.empty() && !platform.writeAudio(options.audioOut)) {
+    std::fprintf(stderr, "mirelune: cannot write the sound output %s\n", options.audioOut.c_str());
     status = 1;
   }
   return status;

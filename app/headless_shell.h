@@ -1,6 +1,6 @@
 // The shell's part of a headless run, for the --headless runner: the options that
 // belong to the window side (game folder, debug word, --steps, --frames, --input,
-// --autoplay, --screenshot), the preparation of the headless platform, and the end of
+// --autoplay, --screenshot, --audio-out), the preparation of the headless platform, and the end of
 // the run (screenshot, exit status). The runner keeps its own options (--seed,
 // --dump-state, --choose) and calls these around Application::run().
 #pragma once
@@ -22,6 +22,7 @@ struct HeadlessShellOptions {
   bool autoplay = false;       // --autoplay
   std::uint32_t autoplayMs = 100;
   std::string screenshot;      // --screenshot FILE.png
+  std::string audioOut;        // --audio-out FILE.wav
 };
 
 // Takes the options above out of argv (argv[0] and "--headless" are skipped); every

@@ -14,6 +14,7 @@ namespace ml {
 
 class Runtime;
 class ScriptContext;
+class SoundChannel;
 struct BacklogEntry;
 struct GameState;
 
@@ -35,8 +36,11 @@ class SoundService {
   virtual void playPageVoice(ScriptContext& sc, bool fromBacklog, const BacklogEntry* entry, bool forced) = 0;
   // Whether the voice channel is still playing (auto mode waits for it).
   virtual bool voicePlaying() = 0;
-  // The end of a jump: the recorded music and looping effect start again.
+  // The end of a jump or a loaded game: the recorded music and looping effect start
+  // again.
   virtual void restartRecordedSounds(ScriptContext& sc) = 0;
+  // Channel 0-4 for the sound commands and the interface sounds; null without sound.
+  virtual SoundChannel* channel(int index) { (void)index; return nullptr; }
 };
 
 class NullSoundService final : public SoundService {

@@ -3,6 +3,7 @@
 // clock, scripted input, no window), used by tests, the --headless runner and fuzzers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -74,9 +75,30 @@ class Clock {
   virtual std::int64_t unixTime() = 0;
 };
 
+// What the audio device plays: 44100 Hz, 16-bit stereo frames. The device calls it
+// with its lock held (on the audio thread in a real run, on the virtual clock in a
+// headless one); it must not allocate or block.
+class AudioSource {
+ public:
+  static constexpr int kRate = 44100;
+  virtual ~AudioSource() = default;
+  // Mixes frames into out (interleaved left, right).
+  virtual void mix(std::int16_t* out, std::size_t frames) = 0;
+  // Moves on by frames without producing output (nobody listens).
+  virtual void skip(std::size_t frames) { (void)frames; }
+};
+
 class Platform : public Clock {
  public:
   ~Platform() override = default;
+
+  // The one audio output. openAudio starts pulling from the source; false when there
+  // is no device (the game goes on silent). lockAudio keeps the source from being
+  // called until unlockAudio.
+  virtual bool openAudio(AudioSource* source) { (void)source; return false; }
+  virtual void closeAudio() {}
+  virtual void lockAudio() {}
+  virtual void unlockAudio() {}
 
   virtual void setInputSink(InputSink* sink) = 0;
   // Processes pending window messages: input goes to the sink, menus and dialogs run.

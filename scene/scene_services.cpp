@@ -6,6 +6,7 @@
 #include "scene/message_window.h"
 #include "scene/page_display.h"
 #include "scene/picture_layers.h"
+#include "scene/sound_service.h"
 
 namespace ml {
 
@@ -25,6 +26,8 @@ void SceneServices::applyFontChange() { applyMessageFontChange(rt_); }
 
 void installScene(Runtime& rt) {
   rt.installScenePort(std::make_unique<SceneServices>(rt));
+  // Silent until the application opens the device, so tests stay deterministic.
+  rt.installSound(std::make_unique<GameSound>(rt));
   rt.story.commands = commandTable();
 }
 

@@ -1,9 +1,12 @@
 #include "platform/headless/headless_platform.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "platform/headless/png_writer.h"
+#include "platform/posix/file_handle.h"
 #include "platform/present_frame.h"
 #include "platform/reporter.h"
 #include "platform/text_encoding.h"
@@ -173,7 +176,7 @@ void HeadlessPlatform::present(const PresentRequest& request) {
   // its end state) must not replace frame N, which the screenshot is meant to show.
   const bool pastLimit = frameLimitReached();
   ++frames_;
-  now_ += frameMs_;
+  advanceClock(frameMs_);
   if (!pastLimit) renderPresent(request, lastFrame_);
 }
 
@@ -240,6 +243,73 @@ void HeadlessPlatform::emit(std::string line) {
     std::fputc('\n', stderr);
   }
   reports_.push_back(std::move(line));
+}
+
+}  // namespace ml
+
+namespace ml {
+
+void HeadlessPlatform::advanceClock(std::uint32_t ms) {
+  now_ += ms;
+  pullAudio();
+}
+
+bool HeadlessPlatform::openAudio(AudioSource* source) {
+  audio_ = source;
+  audioStartMs_ = now_;
+  audioFrames_ = 0;
+  audioScratch_.assign(2 * 4096, 0);
+  return source != nullptr;
+}
+
+void HeadlessPlatform::closeAudio() {
+  pullAudio();
+  audio_ = nullptr;
+}
+
+void HeadlessPlatform::pullAudio() {
+  if (audio_ == nullptr) return;
+  // Frames due by now, counted from the opening so rounding never accumulates.
+  const std::uint64_t due = (static_cast<std::uint64_t>(now_) - audioStartMs_) *
+                            AudioSource::kRate / 1000;
+  while (audioFrames_ < due) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(due - audioFrames_, 4096));
+    if (recordAudio_) {
+      audio_->mix(audioScratch_.data(), n);
+      recorded_.insert(recorded_.end(), audioScratch_.begin(), audioScratch_.begin() + 2 * n);
+    } else {
+      audio_->skip(n);
+    }
+    audioFrames_ += n;
+  }
+}
+
+bool HeadlessPlatform::writeAudio(const std::string& path) const {
+  const std::uint32_t dataBytes = static_cast<std::uint32_t>(std::min<std::size_t>(
+      recorded_.size() * 2, 0xFFFFFFF0u - 36));
+  std::vector<std::uint8_t> out(44 + dataBytes);
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  auto put16 = [&](std::size_t at, std::uint16_t v) {
+    out[at] = static_cast<std::uint8_t>(v);
+    out[at + 1] = static_cast<std::uint8_t>(v >> 8);
+  };
+  std::memcpy(out.data(), "RIFF", 4);
+  put32(4, 36 + dataBytes);
+  std::memcpy(out.data() + 8, "WAVEfmt ", 8);
+  put32(16, 16);
+  put16(20, 1);
+  put16(22, 2);
+  put32(24, AudioSource::kRate);
+  put32(28, AudioSource::kRate * 4);
+  put16(32, 4);
+  put16(34, 16);
+  std::memcpy(out.data() + 36, "data", 4);
+  put32(40, dataBytes);
+  for (std::size_t i = 0; i < dataBytes / 2; ++i)
+    put16(44 + 2 * i, static_cast<std::uint16_t>(recorded_[i]));
+  return writeWholeFile(path, out.data(), out.size());
 }
 
 }  // namespace ml

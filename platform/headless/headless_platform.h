@@ -23,10 +23,21 @@ class HeadlessPlatform : public Platform, public Reporter {
 
   // Clock: virtual milliseconds.
   std::uint32_t ticks() override { return now_; }
-  void sleep(std::uint32_t ms) override { now_ += ms; }
+  void sleep(std::uint32_t ms) override { advanceClock(ms); }
   std::int64_t unixTime() override { return epoch_ + now_ / 1000; }
   void setEpoch(std::int64_t seconds) { epoch_ = seconds; }
-  void advance(std::uint32_t ms) { now_ += ms; }
+  void advance(std::uint32_t ms) { advanceClock(ms); }
+
+  // Audio on the virtual clock: 44100 frames per virtual second are pulled from the
+  // source as the clock moves; recorded when asked (--audio-out).
+  bool openAudio(AudioSource* source) override;
+  void closeAudio() override;
+  void recordAudio(bool on) { recordAudio_ = on; }
+  // Interleaved stereo frames produced so far (while recording).
+  const std::vector<std::int16_t>& recordedAudio() const { return recorded_; }
+  std::uint64_t audioFramesProduced() const { return audioFrames_; }
+  // The recording as a 16-bit stereo PCM WAVE file.
+  bool writeAudio(const std::string& path) const;
 
   void setInputSink(InputSink* sink) override { sink_ = sink; }
   void processMessages() override;
@@ -44,7 +55,7 @@ class HeadlessPlatform : public Platform, public Reporter {
   void setScreenMode(bool windowed) override { windowed_ = windowed; ++screenModeChanges_; }
   DesktopMode desktopMode() override { return desktop_; }
   std::vector<int> refreshRates() override { return refreshRates_; }
-  void waitForMessages(std::uint32_t ms) override { now_ += ms; }
+  void waitForMessages(std::uint32_t ms) override { advanceClock(ms); }
   void showDebugForm(DebugFormData& form) override;
   bool chooseFont(FontChoice& choice) override;
   void acceptDroppedFiles(bool accept) override { acceptDrops_ = accept; }
@@ -108,12 +119,20 @@ class HeadlessPlatform : public Platform, public Reporter {
   int mouseY() const { return mouseY_; }
 
  private:
+  void advanceClock(std::uint32_t ms);
+  void pullAudio();
   void emit(std::string line);
   void runInputScript();
   // Runs one command; false when it must wait.
   bool runCommand(const InputCommand& c);
 
   std::uint32_t now_ = 0;
+  AudioSource* audio_ = nullptr;
+  bool recordAudio_ = false;
+  std::uint64_t audioFrames_ = 0;
+  std::uint64_t audioStartMs_ = 0;
+  std::vector<std::int16_t> audioScratch_;
+  std::vector<std::int16_t> recorded_;
   std::int64_t epoch_ = 0;
   std::uint32_t frameMs_ = 10;
   std::uint64_t frames_ = 0;

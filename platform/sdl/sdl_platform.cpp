@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <imgui.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "platform/text_encoding.h"
@@ -70,11 +71,64 @@ SDL_Rect scaled(const Rect& r, const Rect& area) {
 SdlPlatform::SdlPlatform() = default;
 
 SdlPlatform::~SdlPlatform() {
+  closeAudio();
   ui_.shutdown();
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
   if (videoReady_) SDL_Quit();
+}
+
+bool SdlPlatform::openAudio(AudioSource* source) {
+  if (audioDevice_ != 0) return true;
+  auto silent = [this](const char* why) {
+    if (!audioReported_)
+      std::fprintf(stderr, "mirelune: no sound device (%s): the game goes on without sound\n", why);
+    audioReported_ = true;
+    return false;
+  };
+  if (source == nullptr) return false;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return silent(SDL_GetError());
+  SDL_AudioSpec want{};
+  want.freq = AudioSource::kRate;
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = 1024;
+  want.callback = &SdlPlatform::audioCallback;
+  want.userdata = this;
+  // No changes allowed: SDL converts for a device that wants another format.
+  audioSource_ = source;
+  audioDevice_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+  if (audioDevice_ == 0) {
+    audioSource_ = nullptr;
+    const std::string why = SDL_GetError();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return silent(why.c_str());
+  }
+  SDL_PauseAudioDevice(audioDevice_, 0);
+  return true;
+}
+
+void SdlPlatform::closeAudio() {
+  if (audioDevice_ == 0) return;
+  SDL_CloseAudioDevice(audioDevice_);
+  audioDevice_ = 0;
+  audioSource_ = nullptr;
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SdlPlatform::lockAudio() {
+  if (audioDevice_ != 0) SDL_LockAudioDevice(audioDevice_);
+}
+
+void SdlPlatform::unlockAudio() {
+  if (audioDevice_ != 0) SDL_UnlockAudioDevice(audioDevice_);
+}
+
+void SdlPlatform::audioCallback(void* self, std::uint8_t* stream, int bytes) {
+  // SDL holds the device lock around this call.
+  auto* p = static_cast<SdlPlatform*>(self);
+  p->audioSource_->mix(reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(bytes) / 4);
 }
 
 bool SdlPlatform::initVideo(std::string& error) {

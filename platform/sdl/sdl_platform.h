@@ -59,7 +59,15 @@ class SdlPlatform : public Platform {
   bool chooseFont(FontChoice& choice) override;
   void acceptDroppedFiles(bool accept) override;
 
+  // One device at 44100 Hz, 16-bit stereo; its callback pulls from the source with
+  // the device lock held. No device: false, said once on standard error.
+  bool openAudio(AudioSource* source) override;
+  void closeAudio() override;
+  void lockAudio() override;
+  void unlockAudio() override;
+
  private:
+  static void audioCallback(void* self, std::uint8_t* stream, int bytes);
   // What a pass of event handling may do with input.
   enum class Pump { Game, Modal };
   void pumpEvents(Pump mode);
@@ -104,6 +112,9 @@ class SdlPlatform : public Platform {
   // Files of one drop, handed on together when the drop is complete.
   bool acceptDrops_ = false;
   std::vector<std::string> drops_;
+  std::uint32_t audioDevice_ = 0;
+  AudioSource* audioSource_ = nullptr;
+  bool audioReported_ = false;
 };
 
 }  // namespace ml

@@ -6,6 +6,7 @@
 #include "scene/command_table.h"
 #include "engine_fixture.h"
 #include "tools/common/psd_writer.h"
+#include "tools/common/wave_writer.h"
 
 namespace ml::test {
 namespace {
@@ -153,6 +154,11 @@ TEST_F(InterpreterTest, CommandsConsumeExactlyTheirArguments) {
   for (const char* name : {"cg/_WindowF.psd", "cg/p.psd", "cg/a.psd", "cg/b.psd", "cg/c.psd", "cg/e.psd",
                            "cg/m.psd", "cg/s.psd", "cg/t.psd", "cg/u.psd"})
     writeFile(name, std::string(picture.begin(), picture.end()));
+  // The music and effect commands look for their files too.
+  tools::AudioBuffer tone;
+  tone.samples.assign(441, 0.25f);
+  const std::vector<std::uint8_t> wave = tools::writePcmWave(tone);
+  for (const char* name : {"wav/m.wav", "wav/s.wav"}) writeFile(name, std::string(wave.begin(), wave.end()));
   for (const char* line : lines) {
     reporter.entries.clear();
     state().flags[200] = 0;
