@@ -188,3 +188,32 @@ TEST_F(ChoiceTest, TheWindowParametersPlaceTheChoicesAndTheCentringSwitchIsRecor
 
 }  // namespace
 }  // namespace ml::test
+
+namespace ml::test {
+namespace {
+
+TEST_F(ChoiceTest, UpAndDownMoveTheHoveredChoiceAroundTheEndsAndDecideTakesIt) {
+  struct Case {
+    std::vector<std::uint32_t> keys;
+    int answer;
+  };
+  // From nothing hovered: Down reaches the first, Up the last; both wrap at the ends.
+  const Case cases[] = {{{InputDown}, 1}, {{InputUp}, 3}, {{InputDown, InputUp}, 3},
+                        {{InputUp, InputDown}, 1}, {{InputUp, InputUp}, 2}, {{InputDown, InputDown, InputDown, InputDown}, 1}};
+  for (const Case& c : cases) {
+    std::size_t next = 0;
+    int passes = 0;
+    onPoll = [&] {
+      if (!sc().waitingForClick || ++passes % 2) return;
+      rt->story.input.press(next < c.keys.size() ? c.keys[next] : InputDecide);
+      ++next;
+    };
+    load(windowLine() + "def_sel 一\r\ndef_sel 二\r\ndef_sel 三\r\nselect2 1\r\n");
+    rt->story.input.mouseX = rt->story.input.mouseY = 0;
+    run(10);
+    EXPECT_EQ(s(), c.answer) << next;
+  }
+}
+
+}  // namespace
+}  // namespace ml::test
