@@ -1,5 +1,4 @@
-// Handlers of the interpreter's own command words: control flow, defines, choices and
-// saves. The command table refers to them by name.
+// Handlers of the interpreter's own command words: control flow, defines and saves. The command table refers to them by name.
 #pragma once
 
 #include "engine/command_table.h"
@@ -27,13 +26,6 @@ ML_COMMAND(cmdRandom);
 ML_COMMAND(cmdParamCalc);
 ML_COMMAND(cmdSetFf);
 ML_COMMAND(cmdMacro);
-
-// Choices.
-ML_COMMAND(cmdWindowSel);
-ML_COMMAND(cmdDefSel);
-ML_COMMAND(cmdDefSelmes);  // a: 1 prompt, 2 speaker line
-ML_COMMAND(cmdSelect);     // a: 1 select (shuffles), 0 select2
-ML_COMMAND(cmdSelectCenter);  // a: value of F2045
 
 // Saves.
 ML_COMMAND(cmdFlagUpdate);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "media/gfx/layer_slots.h"
 #include "media/gfx/surface.h"
@@ -20,6 +21,9 @@ struct MessageWindowState {
   // nothing.
   bool hidden = false;
   std::array<bool, kWindowLastSlot - kWindowFirstSlot + 1> windowVisible{};
+  // The choice prompt and its speaker line (def_selmes, def_selmes2), Shift-JIS.
+  std::string choicePrompt;
+  std::string choicePromptSpeaker;
   // The choice slots hidden by the player together with the window.
   bool choicesHidden = false;
   std::array<bool, kChoiceLastSlot - kChoiceFirstSlot + 1> choiceVisible{};

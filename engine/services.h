@@ -62,12 +62,15 @@ class SaveService {
   virtual void updateSystemSave() = 0;
   // The debug menu's rolling save of the last four pages.
   virtual void debugAutoSave(ScriptContext& sc) = 0;
+  // The save a return to the last choice loads, written as a choice is made.
+  virtual void saveLastChoice(ScriptContext& sc) = 0;
 };
 
 class NullSaveService final : public SaveService {
  public:
   void updateSystemSave() override {}
   void debugAutoSave(ScriptContext&) override {}
+  void saveLastChoice(ScriptContext&) override {}
 };
 
 // The backlog ring of pages and choices.

@@ -7,6 +7,13 @@
 
 namespace ml {
 
+// Choices.
+ML_COMMAND(cmdWindowSel);
+ML_COMMAND(cmdDefSel);
+ML_COMMAND(cmdDefSelmes);     // a: 1 prompt, 2 speaker line
+ML_COMMAND(cmdSelect);        // a: 1 select (shuffles), 0 select2
+ML_COMMAND(cmdSelectCenter);  // a: value of F2045
+
 // Message window and text.
 ML_COMMAND(cmdMsg2);
 ML_COMMAND(cmdWindow);

@@ -65,7 +65,8 @@ help=$("$GAME_BIN" --headless --help 2>&1 || true)
 runs=()
 if grep -q -- '--autoplay' <<<"$help"; then
   if grep -q -- '--choose' <<<"$help"; then
-    runs+=("--autoplay --choose first --seed 1" "--autoplay --choose last --seed 1")
+    runs+=("--autoplay --choose first --seed 1" "--autoplay --choose last --seed 1"
+           "--autoplay --choose random --seed 7")
   else
     runs+=("--autoplay --seed 1")
   fi
