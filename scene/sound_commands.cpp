@@ -24,7 +24,8 @@ constexpr std::uint32_t kBytesPerSecond = 176400;
 template <std::size_t N>
 void storeName(char (&field)[N], std::string_view name) {
   const size_t n = std::min(name.size(), N - 1);
-  std::memcpy(field, name.data(), n);
+  // An empty view may carry no pointer at all, which memcpy must not be given.
+  if (n > 0) std::memcpy(field, name.data(), n);
   std::memset(field + n, 0, N - n);
 }
 
