@@ -100,7 +100,7 @@ std::uint8_t cmdBgWithSprites(ScriptContext& sc, const CommandRow& row) {
   if (background == recordedName(state, 0)) transition = "FADE_NONE";
   if (parseTransition(transition) == Transition::None) {
     forgetSprites(sc);
-    for (int slot : {kSpriteSlot1, kSpriteSlot2, kSpriteSlot3}) releaseLayer(sc.rt.scene.layers, slot);
+    for (int slot : {kSpriteSlot1, kSpriteSlot2, kSpriteSlot3}) sc.rt.scene.layers.clear(slot);
   }
   if (!preFade(sc, true, transition)) return 0;
   if (sprites.empty()) return result(placePicture(sc, kBackgroundSlot, background, transition, 0, 0));

@@ -129,7 +129,7 @@ std::uint8_t cmdEffect(ScriptContext& sc, const CommandRow& row) {
 
   rt.scene.layers[kBackgroundSlot].swapContents(rt.scene.layers[kWipeSlot]);
   rt.scene.layers[kBackgroundSlot].setVisible(true);
-  for (int slot : {kSpriteSlot1, kSpriteSlot2, kSpriteSlot3}) releaseLayer(rt.scene.layers, slot);
+  for (int slot : {kSpriteSlot1, kSpriteSlot2, kSpriteSlot3}) rt.scene.layers.clear(slot);
   backgroundEffectHook(0);
   return 1;
 }

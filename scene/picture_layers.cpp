@@ -54,10 +54,6 @@ void recordPlacement(GameState& state, int sceneSlot, std::string_view name, int
 
 // --- pictures ---------------------------------------------------------------------
 
-void releaseLayer(LayerTable& layers, int slot) {
-  layers.clear(slot);
-}
-
 bool makePlaceholderPicture(FontLibrary& fonts, Sprite& sprite, std::string_view name) {
   if (!sprite.makeBox(BackBuffer::kWidth, BackBuffer::kHeight, 1)) return false;
   Surface& surface = *sprite.surface();
@@ -102,10 +98,10 @@ bool placePicture(ScriptContext& sc, int slot, std::string_view name, std::strin
 
   if (name.empty()) {
     if (t == Transition::None) {
-      releaseLayer(rt.scene.layers, slot);
+      rt.scene.layers.clear(slot);
       return redraw(sc);
     }
-    if (t == Transition::Set) releaseLayer(rt.scene.layers, slot);
+    if (t == Transition::Set) rt.scene.layers.clear(slot);
     if (t == Transition::Cross) return runTransition(sc, Transition::Out, "FADE_OUT", slot, -1, -1, -1);
     return true;
   }
@@ -120,7 +116,7 @@ bool placePicture(ScriptContext& sc, int slot, std::string_view name, std::strin
   Sprite& layer = rt.scene.layers[slot];
   if (!loadScenePicture(sc, layer, name)) {
     // Nothing to cross-fade to: the old picture must not linger above the new scene.
-    if (crossing) releaseLayer(rt.scene.layers, partner);
+    if (crossing) rt.scene.layers.clear(partner);
     return true;
   }
   if (isSpriteColourSlot(slot)) applySpriteColour(sc, slot);
@@ -233,7 +229,7 @@ bool crossFadeSprites(ScriptContext& sc, const SpriteChanges& changes) {
   } while (v <= 255);
 
   for (int slot : kSpriteSlots) {
-    releaseLayer(rt.scene.layers, slot + 1);
+    rt.scene.layers.clear(slot + 1);
     rt.scene.layers[slot].setAlpha(255);
     rt.scene.layers[slot].setVisible(true);
   }
@@ -244,7 +240,7 @@ void restoreSceneLayers(ScriptContext& sc, const GameState& recorded) {
   Runtime& rt = sc.rt;
   for (int k = 0; k < kSceneSlotCount; ++k) {
     const int slot = layerFromSceneSlot(k);
-    releaseLayer(rt.scene.layers, slot);
+    rt.scene.layers.clear(slot);
     const std::string name = recordedName(recorded, k);
     if (name.empty()) continue;
     Sprite& layer = rt.scene.layers[slot];

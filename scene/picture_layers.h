@@ -14,7 +14,6 @@ class Runtime;
 class ScriptContext;
 class Sprite;
 struct GameState;
-class LayerTable;
 class FontLibrary;
 
 // --- the scene record of the game state ---------------------------------------------
@@ -26,9 +25,6 @@ std::string recordedName(const GameState& state, int sceneSlot);
 void recordPlacement(GameState& state, int sceneSlot, std::string_view name, int x, int y);
 
 // --- pictures ---------------------------------------------------------------------
-// Frees a layer slot's picture (levels stay as they were, as with any release).
-void releaseLayer(LayerTable& layers, int slot);
-
 // Finds "cg\<name>.bmp", else "cg\<name>.psd", and loads it into the sprite. A missing
 // picture becomes a placeholder when MakePlaceholderPictures is on; otherwise it is
 // reported as "ファイルが存在しない" (unless quiet) and the sprite is left empty. False

@@ -97,7 +97,7 @@ std::uint8_t cmdFadeAll(ScriptContext& sc, const CommandRow& row) {
           ok = showFadeFrame(sc);
         }
       }
-      releaseLayer(rt.scene.layers, kScreenCopySlot);
+      rt.scene.layers.clear(kScreenCopySlot);
       return ok ? 1 : 0;
     }
     default:

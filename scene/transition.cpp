@@ -39,7 +39,7 @@ void setLevel(Sprite& s, bool alpha, int v) {
 }
 
 void releaseAndForget(ScriptContext& sc, int slot) {
-  releaseLayer(sc.rt.scene.layers, slot);
+  sc.rt.scene.layers.clear(slot);
   clearRecordedName(*sc.state, sceneSlotFromLayer(slot));
 }
 
@@ -137,7 +137,7 @@ bool crossFade(ScriptContext& sc, const SlotSet& slots, int s1, int s2, int s3, 
   } while (v < 256);
   for (int s : slots) rt.scene.layers[s].setAlpha(255);
   if (incoming) incoming->setAlphaFlag(hadAlpha);
-  if (outgoing) releaseLayer(rt.scene.layers, s1 + 1);
+  if (outgoing) rt.scene.layers.clear(s1 + 1);
   if (!poll(sc)) return false;
   return redraw(sc);
 }
