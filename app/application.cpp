@@ -82,7 +82,7 @@ Application::~Application() {
   platform_.setMenuBar(nullptr);
 }
 
-std::string Application::gamePath(std::string_view name) const { return rt_.media.folder.resolve(name); }
+std::string Application::gamePath(std::string_view name) const { return rt_.media.saveFolder.resolve(name); }
 
 std::string Application::settingsPath() const { return gamePath(kSettingsFileName); }
 

@@ -167,13 +167,13 @@ void Menus::skipModeChanged(bool on) {
 
 bool Menus::saveFileReadable(std::string_view name) {
   FileHandle f;
-  return app_.runtime().media.folder.open(name, f);
+  return app_.runtime().media.saveFolder.open(name, f);
 }
 
 void Menus::setQuickCaption(std::string_view mainName, std::string_view popupName,
                             std::string_view captionUtf8, std::string_view file) {
   FileHandle f;
-  bool exists = app_.runtime().media.folder.open(file, f);
+  bool exists = app_.runtime().media.saveFolder.open(file, f);
   MenuItem& m = item(mainName);
   MenuItem& c = item(popupName);
   if (exists) {

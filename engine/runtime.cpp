@@ -5,7 +5,8 @@
 namespace ml {
 
 MediaServices::MediaServices(Reporter& reporter, std::string gameDir)
-    : folder(std::move(gameDir)),
+    : folder(gameDir),
+      saveFolder(std::move(gameDir)),
       context{reporter, folder, pictureArchive, settings, &textRules},
       pixels(&pixelOpsFromEnvironment()) {}
 
@@ -25,6 +26,7 @@ Runtime::Runtime(Platform& platform_, Reporter& reporter_, std::string gameDir)
       sound_(std::make_unique<NullSoundService>()),
       saves_(std::make_unique<NullSaveService>()),
       backlog_(std::make_unique<NullBacklogService>()),
+      screens_(std::make_unique<SystemScreens>()),
       mediaControl_(std::make_unique<NullMediaControl>()) {
   scene.fontName = media.settings.font.name;
   story.script = std::make_unique<ScriptContext>(*this);
@@ -41,6 +43,7 @@ void Runtime::installScenePort(std::unique_ptr<ScenePort> port) { install<SceneP
 void Runtime::installSound(std::unique_ptr<SoundService> s) { install<SoundService, NullSoundService>(sound_, std::move(s)); }
 void Runtime::installSaves(std::unique_ptr<SaveService> s) { install<SaveService, NullSaveService>(saves_, std::move(s)); }
 void Runtime::installBacklog(std::unique_ptr<BacklogService> b) { install<BacklogService, NullBacklogService>(backlog_, std::move(b)); }
+void Runtime::installScreens(std::unique_ptr<SystemScreens> s) { install<SystemScreens, SystemScreens>(screens_, std::move(s)); }
 void Runtime::installMediaControl(std::unique_ptr<MediaControl> c) {
   install<MediaControl, NullMediaControl>(mediaControl_, std::move(c));
 }

@@ -43,6 +43,9 @@ struct MediaServices {
   MediaServices& operator=(const MediaServices&) = delete;
 
   GameFolder folder;
+  // Where the player's files go: saves, thumbnails, settings, read marks. The game
+  // folder itself unless the program chose another place.
+  GameFolder saveFolder;
   Settings settings;
   DataArchive scriptArchive;
   DataArchive pictureArchive;
@@ -141,12 +144,14 @@ class Runtime {
   SoundService& sound() { return *sound_; }
   SaveService& saves() { return *saves_; }
   BacklogService& backlog() { return *backlog_; }
+  SystemScreens& screens() { return *screens_; }
   DialogService& dialogs() { return *dialogs_; }
   MediaControl& mediaControl() { return *mediaControl_; }
   void installScenePort(std::unique_ptr<ScenePort> port);
   void installSound(std::unique_ptr<SoundService> sound);
   void installSaves(std::unique_ptr<SaveService> saves);
   void installBacklog(std::unique_ptr<BacklogService> backlog);
+  void installScreens(std::unique_ptr<SystemScreens> screens);
   // The dialogs belong to the window that shows them: the runtime does not own them.
   void setDialogs(DialogService* dialogs) { dialogs_ = dialogs ? dialogs : &nullDialogs_; }
   void installMediaControl(std::unique_ptr<MediaControl> control);
@@ -165,6 +170,7 @@ class Runtime {
   std::unique_ptr<SoundService> sound_;
   std::unique_ptr<SaveService> saves_;
   std::unique_ptr<BacklogService> backlog_;
+  std::unique_ptr<SystemScreens> screens_;
   DialogService* dialogs_ = &nullDialogs_;
   std::unique_ptr<MediaControl> mediaControl_;
 };

@@ -58,6 +58,16 @@ class NullSoundService final : public SoundService {
 class SaveService {
  public:
   virtual ~SaveService() = default;
+  // Writes the game state to "Save%03d.dat"; false (reported) when it was not written.
+  virtual bool saveGame(int slot) { (void)slot; return false; }
+  // Reads a save into the game state and resumes the game there; false (reported, the
+  // game untouched) when the save is missing or damaged.
+  virtual bool loadGame(ScriptContext& sc, int slot, bool withRecall) {
+    (void)sc; (void)slot; (void)withRecall;
+    return false;
+  }
+  // The title menu reads the system flags of earlier play-throughs.
+  virtual void readSystemSave() {}
   // Merges the system flags into the system save.
   virtual void updateSystemSave() = 0;
   // The debug menu's rolling save of the last four pages.
@@ -86,6 +96,27 @@ class NullBacklogService final : public BacklogService {
   void addEntry(ScriptContext&, const char*) override {}
 };
 
+// The screens drawn with the game's own pictures: each runs its own loop on the
+// interpreter's poll and answers as its waiting caller expects.
+class SystemScreens {
+ public:
+  virtual ~SystemScreens() = default;
+  // The save/load screen; true when a game was loaded.
+  virtual bool runSaveScreen(ScriptContext& sc, bool loadMode) { (void)sc; (void)loadMode; return false; }
+  // The backlog window; true when the player continued from an earlier page.
+  virtual bool runBacklog(ScriptContext& sc) { (void)sc; return false; }
+  // The title menu; false when the program is closing.
+  virtual bool runTitleMenu(ScriptContext& sc) { (void)sc; return true; }
+  // The in-game option screen; true when it ended with a title return or quitting.
+  virtual bool runOptionScreen(ScriptContext& sc) { (void)sc; return false; }
+  // The extras (gallery, recollection, music room); true back to the title menu.
+  virtual bool runExtras(ScriptContext& sc) { (void)sc; return true; }
+  // Replays one scene on a copy of the game state; the real game is left as it was.
+  virtual void playRecollection(ScriptContext& sc, std::string_view script, int startValue) {
+    (void)sc; (void)script; (void)startValue;
+  }
+};
+
 // The dialogs that menu items and keys open (the option dialog, the flag viewer, the
 // jump dialog, the keyboard help, the unread search, the drive dialog).
 class DialogService {
@@ -103,6 +134,10 @@ class DialogService {
   virtual std::vector<std::string> findUnread() = 0;
   // The drive dialog when "wav.dat" is missing: the chosen disc's root folder.
   virtual std::optional<std::string> chooseDrive() = 0;
+  // Modal: the save comment (Shift-JIS), proposed in text; true on OK.
+  virtual bool showComment(std::string& text) { (void)text; return false; }
+  // Modal: the player's names (Shift-JIS); true on OK.
+  virtual bool showName(std::string& family, std::string& given) { (void)family; (void)given; return false; }
 };
 
 class NullDialogService : public DialogService {

@@ -333,7 +333,7 @@ void showWindowButtons(ScriptContext& sc) {
     loadButton(kButtonPrevChoice, "cg\\_iPrevSel.psd");
     // Shown only while there is a last choice to return to (its menu item is then
     // enabled: the save of the last choice exists).
-    if (rt.media.folder.exists("Save900.dat")) {
+    if (rt.media.saveFolder.exists("Save900.dat")) {
       setButtonState(rt.scene, kButtonPrevChoice, 0);
     } else {
       slot(rt, kButtonSlotBase + kButtonPrevChoice).setVisible(false);
