@@ -68,6 +68,12 @@ class SaveService {
   }
   // The title menu reads the system flags of earlier play-throughs.
   virtual void readSystemSave() {}
+  // The deferred requests of the window buttons, keys and menus, carried out where the
+  // waits allow; each answers the result code its waiting loop expects (1 when a game
+  // was loaded, else 0).
+  virtual int quickSave(ScriptContext& sc) { (void)sc; return 0; }
+  virtual int quickLoad(ScriptContext& sc) { (void)sc; return 0; }
+  virtual int returnToLastChoice(ScriptContext& sc) { (void)sc; return 0; }
   // Merges the system flags into the system save.
   virtual void updateSystemSave() = 0;
   // The debug menu's rolling save of the last four pages.

@@ -3,6 +3,7 @@
 #include "engine/runtime.h"
 #include "scene/command_table.h"
 #include "scene/compose_scene.h"
+#include "scene/game_screens.h"
 #include "scene/message_window.h"
 #include "scene/page_display.h"
 #include "scene/picture_layers.h"
@@ -28,6 +29,7 @@ void installScene(Runtime& rt) {
   rt.installScenePort(std::make_unique<SceneServices>(rt));
   // Silent until the application opens the device, so tests stay deterministic.
   rt.installSound(std::make_unique<GameSound>(rt));
+  rt.installScreens(std::make_unique<GameScreens>(rt));
   rt.story.commands = commandTable();
 }
 

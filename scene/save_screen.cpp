@@ -1,0 +1,7 @@
+#include "scene/save_screen.h"
+
+namespace ml {
+
+bool runSaveScreen(Runtime&, ScriptContext&, bool) { return false; }
+
+}  // namespace ml
