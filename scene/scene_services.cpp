@@ -3,6 +3,7 @@
 #include "engine/runtime.h"
 #include "scene/command_table.h"
 #include "scene/compose_scene.h"
+#include "scene/game_saves.h"
 #include "scene/game_screens.h"
 #include "scene/message_window.h"
 #include "scene/page_display.h"
@@ -30,6 +31,7 @@ void installScene(Runtime& rt) {
   // Silent until the application opens the device, so tests stay deterministic.
   rt.installSound(std::make_unique<GameSound>(rt));
   rt.installScreens(std::make_unique<GameScreens>(rt));
+  rt.installSaves(std::make_unique<GameSaves>(rt));
   rt.story.commands = commandTable();
 }
 
