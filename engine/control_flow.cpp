@@ -103,6 +103,9 @@ std::uint8_t cmdTitle(ScriptContext& sc, const CommandRow&) {
   state.flags[2037] = state.flags[2038] = state.flags[2039] = 0;
   state.readTrackingOff() = 0;
   if (!sc.load("scr\\open.scr", state, true)) return 0;
+  // The running script is recorded, so that a game saved from here resumes in it.
+  std::memset(state.scriptName, 0, sizeof state.scriptName);
+  std::memcpy(state.scriptName, "open", 4);
   rt.scene.layers.clearAll();
   rt.sound().stopAllChannels();
   return 1;
