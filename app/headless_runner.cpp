@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -142,15 +143,20 @@ int runHeadless(int argc, char** argv) {
   int status = finishHeadlessRun(platform, app, shell);
 
   if (!runner.dumpState.empty()) {
-    GameState& state = rt.story.state;
-    state.checksum = state.computeChecksum();
     std::string error;
-    if (!writeFileSafely(runner.dumpState, state.bytes(), sizeof(GameState), &error)) {
+    if (!writeStateDump(rt.story.state, runner.dumpState, error)) {
       std::fprintf(stderr, "mirelune: cannot write the state: %s\n", error.c_str());
       status = 1;
     }
   }
   return status;
+}
+
+bool writeStateDump(const GameState& state, const std::string& path, std::string& error) {
+  auto dump = std::make_unique<GameState>();
+  dump->copyFrom(state);
+  dump->checksum = dump->computeChecksum();
+  return writeFileSafely(path, dump->bytes(), sizeof(GameState), &error);
 }
 
 }  // namespace ml
