@@ -3,13 +3,16 @@
 // that reach its deeper paths. Run from the source root: fuzz_seeds [SOURCE_ROOT].
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/settings_file.h"
+#include "engine/game_state.h"
 #include "media/formats/read_status.h"
 #include "platform/text_encoding.h"
 
@@ -130,6 +133,33 @@ void sjisSeeds() {
 
 }  // namespace
 
+// A save of the fuzz target's "story" script, with a scene, music and a backlog page.
+void saveSeeds() {
+  auto s = std::make_unique<ml::GameState>();
+  s->resetToInitial();
+  std::strcpy(s->scriptName, "story");
+  std::strcpy(s->pictureNames[0], "bg01");
+  std::strcpy(s->pictureNames[1], "chr");
+  s->layerX[1] = 300;
+  s->layerFade[0] = s->layerAlpha[0] = s->layerFade[1] = s->layerAlpha[1] = 255;
+  std::strcpy(s->bgmName, "music");
+  std::strcpy(s->voiceName, "v002");
+  s->voiceIndex = 1;
+  std::strcpy(s->windowPicture, "win");
+  s->windowY = 450;
+  s->textOffsetX = s->textOffsetY = 20;
+  s->windowColumns = 20;
+  s->windowRows = 4;
+  s->backlogWriteIndex = 1;
+  s->backlogCount = 1;
+  std::strcpy(s->backlog[0].text, ml::utf8ToSjis("「こんばんは」").c_str());
+  std::strcpy(s->namePlatePicture, "NULL");
+  s->flags[1100] = 1;
+  s->checksum = s->computeChecksum();
+  seed("save", "story.dat", std::string(reinterpret_cast<const char*>(s->bytes()), sizeof(ml::GameState)));
+  seed("save", "short.dat", std::string(reinterpret_cast<const char*>(s->bytes()), 4096));
+}
+
 int main(int argc, char** argv) {
   if (argc > 1) gRoot = argv[1];
   settingsSeeds();
@@ -139,6 +169,7 @@ int main(int argc, char** argv) {
   gameFolderSeeds();
   sjisSeeds();
   hugePictureSeeds();
+  saveSeeds();
   std::puts("seeds written");
   return 0;
 }
