@@ -5,10 +5,7 @@
 // fields have passed.
 #pragma once
 
-#include <cstdint>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "engine/services.h"
 
@@ -34,12 +31,8 @@ class GameSaves final : public SaveService {
   enum class ReadResult { Ok, Missing, Damaged, OldVersion };
   // The file of a slot checked and copied into out (untouched unless Ok).
   ReadResult readSave(int slot, GameState& out);
-  // The raw bytes of a file of the player's folder, when it is no larger than a save.
-  bool readBytes(const std::string& name, std::vector<std::uint8_t>& bytes, bool& tooLarge);
   // Writes a record through the safe path; false with the reason.
   bool writeRecord(const std::string& name, const GameState& record, std::string& error);
-  // The loaded game brought back on screen and in the speakers.
-  void resumeLoadedGame(ScriptContext& sc, bool withRecall);
 
   Runtime& rt_;
   int autoSaveNext_ = 0;  // the ring 57-60 turns from program start
