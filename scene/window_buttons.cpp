@@ -1,22 +1,33 @@
 #include "scene/window_buttons.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "engine/runtime.h"
 #include "engine/script_context.h"
+#include "platform/posix/file_handle.h"
 #include "scene/compose_scene.h"
 #include "scene/message_window.h"
 
 namespace ml {
 
+namespace {
+
+bool saveReadable(ScriptContext& sc, std::string_view name) {
+  FileHandle file;
+  return sc.rt.media.saveFolder.open(name, file);
+}
+
+}  // namespace
+
 void requestNextChoice(ScriptContext& sc) { sc.fastForward = true; }
 
 void requestLastChoice(ScriptContext& sc) {
-  if (sc.rt.media.saveFolder.exists("Save900.dat")) sc.prevChoicePending = true;
+  if (saveReadable(sc, "Save900.dat")) sc.prevChoicePending = true;
 }
 
 void requestQuickLoad(ScriptContext& sc) {
-  if (sc.rt.media.saveFolder.exists("Save800.dat")) sc.quickLoadPending = true;
+  if (saveReadable(sc, "Save800.dat")) sc.quickLoadPending = true;
 }
 
 void requestQuickSave(ScriptContext& sc) { sc.quickSavePending = true; }
