@@ -11,15 +11,13 @@ namespace ml {
 
 const std::array<GuideVoiceRow, kGuideVoiceRows>& guideVoiceRows() {
   // The demo's three speakers; the other rows are there for a game's own.
-  static const std::string names[kGuideVoiceRows] = {SJ("葵"), SJ("凛"), SJ("颯"),
-                                                     SJ("案内 4"), SJ("案内 5"), SJ("案内 6")};
   static const std::array<GuideVoiceRow, kGuideVoiceRows> rows = {{
-      {names[0].c_str(), "gv_aoi"},
-      {names[1].c_str(), "gv_rin"},
-      {names[2].c_str(), "gv_sou"},
-      {names[3].c_str(), "gv_04"},
-      {names[4].c_str(), "gv_05"},
-      {names[5].c_str(), "gv_06"},
+      {SJ("葵").c_str(), "gv_aoi"},
+      {SJ("凛").c_str(), "gv_rin"},
+      {SJ("颯").c_str(), "gv_sou"},
+      {SJ("案内 4").c_str(), "gv_04"},
+      {SJ("案内 5").c_str(), "gv_05"},
+      {SJ("案内 6").c_str(), "gv_06"},
   }};
   return rows;
 }
