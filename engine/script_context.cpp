@@ -7,7 +7,8 @@
 namespace ml {
 
 ScriptContext::ScriptContext(Runtime& rt_) : rt(rt_), state(&rt_.story.state) {
-  // No page buffer until a window command makes one: text before it is an error.
+  messageText = std::make_unique<char[]>(kMessageCapacity);
+  messageText[0] = 0;
   rt.story.switches.messageWindowActive = false;
   rt.story.switches.backlogOpen = false;
   rt.story.switches.saveScreenOpen = false;
