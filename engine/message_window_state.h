@@ -31,6 +31,17 @@ struct MessageWindowState {
   // Buttons 1-9 (index 0 unused): -1 disabled, 0 normal, 1 under the pointer,
   // 2 selected.
   std::array<int, kButtonCount + 1> buttonState{};
+  // The button the pointer was last seen on (0: none), so that each move onto a button
+  // speaks its guide voice once.
+  int lastButton = 0;
+
+  // Dragging the window by its board: where the press was, where the pointer was last,
+  // and where the window stood at the press (a press that hardly moved is a click and
+  // puts the window back).
+  bool dragging = false;
+  int dragPressX = 0, dragPressY = 0;
+  int dragLastX = 0, dragLastY = 0;
+  int dragWindowX = 0, dragWindowY = 0;
 
   // Scratch frame of partial repaints (kept so it is not made anew every 33 ms).
   std::unique_ptr<Surface> repaintScratch;

@@ -7,11 +7,21 @@
 #include "platform/text_encoding.h"
 
 namespace ml {
+namespace {
+
+// The game state records a message window once a window command (or a loaded game, or
+// the recollection's copy of the game) gave it one; before that a page has nowhere to go.
+bool windowRecorded(const GameState& st) {
+  return st.windowPicture[0] != 0 || st.windowX != 0 || st.windowY != 0 || st.windowColumns != 0 ||
+         st.windowRows != 0;
+}
+
+}  // namespace
 
 std::uint8_t ScriptContext::executeTextLine() {
   const std::size_t length = std::strlen(word);
   skipWord();
-  if (!messageText) {
+  if (!messageText || !windowRecorded(*state)) {
     scriptError(SJ("window が定義されていません"), "");
     return 0;
   }

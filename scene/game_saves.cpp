@@ -12,7 +12,7 @@
 #include "platform/posix/safe_file.h"
 #include "platform/sjis.h"
 #include "platform/text_encoding.h"
-#include "scene/guide_voices.h"
+#include "engine/guide_voices.h"
 #include "scene/message_window.h"
 #include "scene/picture_layers.h"
 

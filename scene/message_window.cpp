@@ -326,7 +326,16 @@ void showWindowButtons(ScriptContext& sc) {
     if (loadAt(rt, kButtonSlotBase + button, path, x, y)) s.setAnimating(false);
     setButtonState(rt.scene, button, 0);
   };
+  // The load, save and hide buttons are the game's own choice: their pictures are used
+  // when the game has them, and their keys work either way.
+  auto loadOptionalButton = [&](int button, const char* path, bool usable) {
+    if (usable && sc.fileExists(path, true)) loadButton(button, path);
+    else slot(rt, kButtonSlotBase + button).release();
+    rt.scene.messageWindow.buttonState[std::size_t(button)] = usable ? 0 : -1;
+  };
   loadButton(kButtonLog, "cg\\_iLog.psd");
+  loadOptionalButton(kButtonLoad, "cg\\_iLoad.psd", sc.mainGame);
+  loadOptionalButton(kButtonSave, "cg\\_iSave.psd", sc.mainGame);
   loadButton(kButtonSkip, "cg\\_iSkip.psd");
   loadButton(kButtonAuto, "cg\\_iAuto.psd");
   if (sc.mainGame) {
@@ -340,12 +349,24 @@ void showWindowButtons(ScriptContext& sc) {
       setButtonState(rt.scene, kButtonPrevChoice, -1);
     }
     loadButton(kButtonNextChoice, "cg\\_iNextSel.psd");
+  } else {
+    slot(rt, kButtonSlotBase + kButtonPrevChoice).release();
+    slot(rt, kButtonSlotBase + kButtonNextChoice).release();
+    rt.scene.messageWindow.buttonState[kButtonPrevChoice] = -1;
+    rt.scene.messageWindow.buttonState[kButtonNextChoice] = -1;
   }
   loadButton(kButtonOption, "cg\\_iOption.psd");
-  // The load, save and hide buttons have no pictures of their own; they answer to keys.
-  rt.scene.messageWindow.buttonState[kButtonLoad] = 0;
-  rt.scene.messageWindow.buttonState[kButtonSave] = 0;
-  rt.scene.messageWindow.buttonState[kButtonHide] = 0;
+  loadOptionalButton(kButtonHide, "cg\\_iHide.psd", true);
+  // The caption of the button under the pointer (frame m - 1), above the start of the
+  // bar; shown by the button pass.
+  Sprite& caption = slot(rt, kButtonCaptionSlot);
+  if (sc.fileExists("cg\\_iGuide.psd", true) && caption.loadPicture("cg\\_iGuide.psd", rt.platform.ticks())) {
+    caption.setAnimating(false);
+    caption.setPosition(x, at(y, -2LL - caption.height()));
+    caption.setVisible(false);
+  } else {
+    caption.release();
+  }
   loadAt(rt, kWindowFrameSlot, "cg\\_WindowF.psd", st.windowX, st.windowY);
   applyWindowSettings(rt);
 }

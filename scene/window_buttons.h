@@ -1,5 +1,5 @@
 // The message window's buttons and the player requests they raise during a page wait
-// or a choice, and hiding the window at the player's request.
+// or a choice, dragging the window, and hiding it at the player's request.
 #pragma once
 
 namespace ml {
@@ -19,8 +19,24 @@ enum WindowButtonResult : int {
 // One pass: pointer, clicks, keys and pending requests into an action and a result.
 int handleWindowButtons(ScriptContext& sc, bool inChoice);
 
+// The deferred requests (next choice, last choice, quick load, quick save), carried
+// out at most one per call: kButtonsNothing, kButtonsGameLoaded or kButtonsAdvance.
+int processRequests(ScriptContext& sc);
+
+// Requests raised by buttons, keys and menus; they wait in the script context for the
+// next button pass. A request whose save file is missing is dropped here.
+void requestNextChoice(ScriptContext& sc);
+void requestLastChoice(ScriptContext& sc);
+void requestQuickLoad(ScriptContext& sc);
+void requestQuickSave(ScriptContext& sc);
+void requestHideWindow(ScriptContext& sc);
+
 // The player hides the message window (and the choices with it) or shows it again.
 void hideMessageWindow(ScriptContext& sc);
 void restoreMessageWindow(ScriptContext& sc);
+
+// Moves the whole window (its slots, the key-wait icon, the recorded window and name
+// plate positions) by (dx, dy).
+void moveMessageWindow(ScriptContext& sc, int dx, int dy);
 
 }  // namespace ml

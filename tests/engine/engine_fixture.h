@@ -35,6 +35,9 @@ class EngineTest : public ::testing::Test {
     installScene(*rt);
     // Start-up makes the frame every presentation composes into.
     ASSERT_TRUE(rt->scene.backBuffer.create());
+    // The window a window command records: these tests show pages without one.
+    rt->story.state.windowColumns = 20;
+    rt->story.state.windowRows = 4;
   }
   void TearDown() override {
     rt.reset();

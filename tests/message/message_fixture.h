@@ -38,6 +38,12 @@ class RuntimeInput : public InputSink {
     rt_.story.input.mouseY = y;
   }
   void mouseButton(MouseButton b, bool down) override {
+    // A right click is a cancel (no popup menu here).
+    if (b == MouseButton::Right) {
+      if (!down) rt_.story.input.press(InputCancel);
+      rt_.story.input.release(InputCancel);
+      return;
+    }
     if (b != MouseButton::Left) return;
     if (down)
       rt_.story.input.press(InputDecide);
@@ -56,6 +62,9 @@ class RuntimeInput : public InputSink {
       case Key::Escape: return InputCancel;
       case Key::PageUp: return InputLogBack;
       case Key::PageDown: return InputLogForward;
+      case Key::Home: return InputVoice;
+      case Key::F1: return InputLoadScreen;
+      case Key::F2: return InputSaveScreen;
       default: return 0;
     }
   }

@@ -121,6 +121,9 @@ class SoundTest : public ::testing::Test {
     installScene(*rt);
     ASSERT_TRUE(rt->scene.backBuffer.create());
     ASSERT_TRUE(rt->sound().openDevice());
+    // The window a window command records: these tests show pages without one.
+    rt->story.state.windowColumns = 20;
+    rt->story.state.windowRows = 4;
   }
   void TearDown() override {
     rt.reset();

@@ -76,6 +76,9 @@ if grep -q -- '--autoplay' <<<"$help"; then
   if grep -q -- '--input' <<<"$help"; then
     printf 'wait 2000\nkey down\nkey enter\n' >"$work/title.input"
     for i in "${!runs[@]}"; do runs[$i]="${runs[$i]} --input $work/title.input"; done
+    # One run played by hand: every window button, the keys, hiding, dragging, the
+    # jump to the next choice and both choices, to the end of the story.
+    runs+=("--seed 1 --input tests/stages/demo_buttons.input")
   fi
 elif grep -q -- '--frames' <<<"$help"; then
   # Nobody turns the pages: the run stops at the first page after 400 frames.

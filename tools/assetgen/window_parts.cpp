@@ -97,6 +97,24 @@ std::vector<RgbaImage> guideFrames(const TextPainter& text, const BarButton* but
   return frames;
 }
 
+// The window's button captions share one bar-wide canvas, as the buttons do: frame
+// m - 1 holds the caption of button m just above it (the engine places the caption
+// picture once, right above the start of the bar).
+std::vector<RgbaImage> windowCaptionFrames(const TextPainter& text, const BarButton* buttons, int count) {
+  std::vector<RgbaImage> frames;
+  for (int k = 0; k < count; ++k) {
+    Canvas c(kBarW, 28);
+    const float half = 78, centre = 8.0f + 64 * k + 29;
+    const float x0 = std::fmin(std::fmax(centre - half, 2.0f), kBarW - 2 - 2 * half);
+    const Shape box = Shape::rect(x0, 2, x0 + 2 * half, 26, 12);
+    c.draw(box, rgb(8, 12, 30, 0.85f));
+    c.draw(box - Shape::rect(x0 + 1.2f, 3.2f, x0 + 2 * half - 1.2f, 24.8f, 11), withAlpha(kSilver, 0.7f));
+    label(c, text, buttons[k].guide, x0 + half, 6, 15, kText, true);
+    frames.push_back(c.toImage());
+  }
+  return frames;
+}
+
 // The key-wait mark: a small crescent that rises and brightens; played back and forth.
 std::vector<RgbaImage> retFrames() {
   std::vector<RgbaImage> frames;
@@ -153,8 +171,8 @@ void makeWindowParts(GenContext& ctx) {
   for (int k = 0; k < 9; ++k)
     s.framesPsd(kWindowButtons[k].file, barButton(text, k, kWindowButtons[k].caption), k % 2 ? PsdCompression::Raw : PsdCompression::Rle,
                 std::string(kWindowButtons[k].note) + "; 600x24 bar canvas, states normal/highlighted/selected");
-  s.framesPsd("_iGuide.psd", guideFrames(text, kWindowButtons, 9), PsdCompression::Rle,
-              "window button captions, frame m-1 for button m");
+  s.framesPsd("_iGuide.psd", windowCaptionFrames(text, kWindowButtons, 9), PsdCompression::Rle,
+              "window button captions, 600x28 bar canvas, frame m-1 holds button m's caption above it");
 
   // Backlog: an opaque, warmer window in the same place, with its own plate.
   Canvas log(kWinW, kWinH);
