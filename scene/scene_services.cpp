@@ -1,6 +1,7 @@
 #include "scene/scene_services.h"
 
 #include "engine/runtime.h"
+#include "scene/backlog.h"
 #include "scene/command_table.h"
 #include "scene/compose_scene.h"
 #include "scene/game_screens.h"
@@ -30,6 +31,7 @@ void installScene(Runtime& rt) {
   // Silent until the application opens the device, so tests stay deterministic.
   rt.installSound(std::make_unique<GameSound>(rt));
   rt.installScreens(std::make_unique<GameScreens>(rt));
+  rt.installBacklog(std::make_unique<GameBacklog>(rt));
   rt.story.commands = commandTable();
 }
 

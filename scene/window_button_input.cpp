@@ -39,6 +39,11 @@ int handleWindowButtons(ScriptContext& sc, bool inChoice) {
     return kButtonsNothing;
   }
   if (in.isPressed(InputDecide)) return kButtonsAdvance;
+  // The backlog: the wheel turned away from the player, or Page Up.
+  if (in.isPressed(InputLogBack)) {
+    in.consumePresses();
+    return rt.screens().runBacklog(sc) ? kButtonsRewound : kButtonsScreenChanged;
+  }
   if (in.isPressed(InputLogForward)) {
     in.consumePresses();
     return kButtonsAdvance;
