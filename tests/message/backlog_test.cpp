@@ -336,5 +336,36 @@ TEST_F(BacklogTest, ContinueFromHereRewindsTheGameToThatPage) {
   EXPECT_TRUE(messages().empty()) << ::testing::PrintToString(messages());
 }
 
+
+// Leaving a choice for an earlier page answers nothing: S stays, no last-choice save is
+// written and the choices leave the screen.
+TEST_F(BacklogTest, ContinuingFromInsideAChoiceLeavesItUnanswered) {
+  struct Saves : SaveService {
+    int lastChoiceSaves = 0;
+    void updateSystemSave() override {}
+    void debugAutoSave(ScriptContext&) override {}
+    void saveLastChoice(ScriptContext&) override { ++lastChoiceSaves; }
+  };
+  auto saves = std::make_unique<Saves>();
+  Saves* recorded = saves.get();
+  rt->installSaves(std::move(saves));
+  layered("_WinSelS", 300, 30, 0, 0, 300, 30, 80, 80, 0);
+  bool inChoice = false;
+  onPoll = [&] { inChoice = inChoice || layer(180).isText(); };
+  setInput("wait 100\nclick\nwait 100\nclick\nwait 100\nwheel 1\nwait 100\nwheel 1\nwait 100\n" + clickButton(1) +
+           "wait 100\nmove 700 100\n");
+  load(windows() + "vo v01\r\n一頁\r\nvo v02\r\n二頁\r\nwindow_sel 1 0 0 0 0 0 0 0 0 0 0 NULL 0 0\r\n"
+       "def_sel 行く\r\ndef_sel 帰る\r\nselect2 1\r\nT=S\r\n");
+  for (int i = 0; i < 100 && !(inChoice && state().backlogCount == 0); ++i) step();
+  ASSERT_TRUE(inChoice);
+  EXPECT_EQ(state().backlogCount, 0);
+  EXPECT_EQ(state().var('S'), 0);
+  EXPECT_EQ(recorded->lastChoiceSaves, 0);
+  for (int i = 130; i <= 189; ++i) EXPECT_TRUE(layer(i).empty()) << i;
+  const std::string script(sc().text.begin(), sc().text.end());
+  EXPECT_EQ(sc().pos, static_cast<std::int32_t>(script.find("vo v01")));
+  EXPECT_TRUE(messages().empty()) << ::testing::PrintToString(messages());
+}
+
 }  // namespace
 }  // namespace ml::test
