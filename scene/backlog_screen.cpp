@@ -362,8 +362,15 @@ bool runBacklog(Runtime& rt, ScriptContext& sc) {
   if (settings.skip2.cancel) setSkipMode(rt, false);
 
   // The scene as it stands, for closing: the newest entry may be older than what the
-  // page on screen shows.
+  // page on screen shows, and its pictures keep their animation and colour only if
+  // they are put back as they were rather than loaded again.
   const SceneRecord current = recordOf(st);
+  std::vector<Sprite> liveScene;
+  liveScene.reserve(kSceneSlotCount);
+  for (int k = 0; k < kSceneSlotCount; ++k) {
+    liveScene.emplace_back(rt.media.context, layerFromSceneSlot(k));
+    liveScene.back().swapContents(slot(rt, layerFromSceneSlot(k)));
+  }
 
   buildScreen(sc);
   showEntry(sc, 1, true);
@@ -482,7 +489,16 @@ bool runBacklog(Runtime& rt, ScriptContext& sc) {
   } else {
     // Back to the page on screen: its scene and music as they were when the backlog
     // opened, and its voice as Log/Voice asks.
-    showScene(sc, current, true);
+    for (int k = 0; k < kSceneSlotCount; ++k) {
+      slot(rt, layerFromSceneSlot(k)).swapContents(liveScene[std::size_t(k)]);
+      recordName(st, k, current.names[std::size_t(k)]);
+      st.layerX[k] = current.x[std::size_t(k)];
+      st.layerY[k] = current.y[std::size_t(k)];
+      st.layerFade[k] = current.fade[std::size_t(k)];
+      st.layerAlpha[k] = current.alpha[std::size_t(k)];
+    }
+    st.flags[2043] = current.backgroundEffect;
+    st.flags[2034] = current.darkening;
     playSounds(rt, current);
     if (settings.log.voice) rt.sound().playPageVoice(sc, true, &backlogEntry(st, 1), true);
     giveBack(rt, kChoiceFirstSlot, choiceVisible);

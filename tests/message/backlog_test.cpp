@@ -263,8 +263,15 @@ TEST_F(BacklogTest, PagingStopsAtBothEndsAndClosingRestoresTheWindow) {
   // buttons it settled on.
   std::vector<std::string> counters;
   std::map<std::string, std::string> buttons;
+  // The background on screen when the window opened.
+  const Surface* background = nullptr;
+  bool opened = false;
   onPoll = [&] {
-    if (!rt->story.switches.backlogOpen) return;
+    if (!rt->story.switches.backlogOpen) {
+      if (!opened && state().backlogCount == 3) background = layer(0).surface();
+      return;
+    }
+    opened = true;
     const std::string counter = sjisToUtf8(layer(129).text());
     if (counters.empty() || counters.back() != counter) counters.push_back(counter);
     std::string b = layer(101).visible() ? "V" : "-";
@@ -287,7 +294,10 @@ TEST_F(BacklogTest, PagingStopsAtBothEndsAndClosingRestoresTheWindow) {
   EXPECT_EQ(v->replays[0], std::make_pair(std::string("v01"), true));
   EXPECT_FALSE(rt->story.switches.backlogOpen);
   for (int i = 80; i <= 129; ++i) EXPECT_TRUE(layer(i).empty()) << i;
-  EXPECT_EQ(layer(0).fade(), 255);  // the scene is no longer darkened
+  // The scene is put back as it was (not loaded again), no longer darkened.
+  ASSERT_NE(background, nullptr);
+  EXPECT_EQ(layer(0).surface(), background);
+  EXPECT_EQ(layer(0).fade(), 255);
   EXPECT_TRUE(messages().empty()) << ::testing::PrintToString(messages());
 }
 
