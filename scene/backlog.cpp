@@ -81,6 +81,11 @@ std::string replaceNamePlaceholders(std::string_view text, const TextRules& name
   return out;
 }
 
+bool isChoiceLine(const BacklogEntry& e) {
+  const std::string prefix = SJ("選択肢【");
+  return entryField(e.text).substr(0, prefix.size()) == prefix;
+}
+
 void dropNewestEntries(GameState& state, int n) {
   validateBacklogRing(state);
   n = std::clamp(n, 0, state.backlogCount);
@@ -98,11 +103,15 @@ void GameBacklog::addEntry(ScriptContext& sc, const char* choiceText) {
   if (state.backlogCount > 0 && state.readTrackingOff() == 0 && !choice) {
     const BacklogEntry& newest = backlogEntry(state, 1);
     if (newest.voiceNumber == state.voiceIndex &&
-        entryField(newest.scriptName) == sjis::cutAtBoundary(stateField(state.scriptName), sizeof newest.scriptName - 1))
+        entryField(newest.scriptName) == sjis::cutAtBoundary(stateField(state.scriptName), sizeof newest.scriptName - 1)) {
+      lastPageAdded_ = false;
       return;
+    }
   }
-  // The answer takes the place of the choice's prompt.
-  if (choice && state.backlogCount > 0) dropNewestEntries(state, 1);
+  // The answer takes the place of the choice's prompt. A prompt kept out as the same
+  // page again has no entry to give up: the page before it stays.
+  if (choice && state.backlogCount > 0 && lastPageAdded_) dropNewestEntries(state, 1);
+  lastPageAdded_ = !choice;
 
   BacklogEntry& e = state.backlog[state.backlogWriteIndex];
   const TextRules& names = rt_.media.textRules;

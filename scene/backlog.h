@@ -36,6 +36,9 @@ std::string replaceNamePlaceholders(std::string_view text, const TextRules& name
 // Takes the n newest entries off the ring (continuing from the n-th newest page).
 void dropNewestEntries(GameState& state, int n);
 
+// Whether an entry is the line of a choice made ("選択肢【...】").
+bool isChoiceLine(const BacklogEntry& e);
+
 class GameBacklog final : public BacklogService {
  public:
   explicit GameBacklog(Runtime& rt) : rt_(rt) {}
@@ -43,6 +46,9 @@ class GameBacklog final : public BacklogService {
 
  private:
   Runtime& rt_;
+  // Whether the last page (a choice's prompt, before its answer) made an entry of its
+  // own: the answer takes that entry's place, never that of the page before it.
+  bool lastPageAdded_ = false;
 };
 
 }  // namespace ml

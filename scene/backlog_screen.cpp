@@ -307,6 +307,14 @@ bool continueFrom(ScriptContext& sc, int n) {
   Runtime& rt = sc.rt;
   GameState& st = *sc.state;
   const BacklogEntry e = backlogEntry(st, n);
+  // A choice resumes at the page it followed; that page, when it is still in the ring
+  // with the same voice command, is what the player reads again.
+  BacklogEntry page = e;
+  if (isChoiceLine(e) && n < st.backlogCount) {
+    const BacklogEntry& before = backlogEntry(st, n + 1);
+    if (before.voiceNumber == e.voiceNumber && entryField(before.scriptName) == entryField(e.scriptName))
+      page = before;
+  }
   const std::string path = "scr\\" + std::string(entryField(e.scriptName)) + ".scr";
   if (!sc.fileExists(path, false)) return false;
 
@@ -332,14 +340,14 @@ bool continueFrom(ScriptContext& sc, int n) {
   // The page is shown again as it was: a page whose voice command follows its text
   // would otherwise come back empty. A text line after the voice command starts the
   // page afresh.
-  const std::string_view text = entryField(e.text);
-  if (sc.messageText && text.substr(0, SJ("選択肢【").size()) != SJ("選択肢【")) {
+  const std::string_view text = isChoiceLine(page) ? std::string_view() : entryField(page.text);
+  if (sc.messageText) {
     const std::string_view cut = sjis::cutAtBoundary(text, ScriptContext::kMessageCapacity - 1);
-    std::memcpy(sc.messageText.get(), cut.data(), cut.size());
+    if (!cut.empty()) std::memcpy(sc.messageText.get(), cut.data(), cut.size());
     sc.messageText[cut.size()] = 0;
   }
   sc.newPage = true;
-  const std::string_view speaker = entryField(e.speakerName);
+  const std::string_view speaker = entryField(page.speakerName);
   if (speaker.empty())
     sc.speakerName.reset();
   else

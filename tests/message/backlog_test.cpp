@@ -236,6 +236,17 @@ TEST_F(BacklogTest, AChoiceLineTakesThePlaceOfItsPrompt) {
   EXPECT_EQ(text(entry(1).speakerName), "");
   EXPECT_EQ(entry(1).voiceNumber, 1);
   EXPECT_EQ(text(entry(2).text), "一頁\n");
+
+  // A prompt that shares the last page's voice command is that page again: the answer
+  // comes after the page instead of taking its place.
+  setInput("wait 100\nclick\n");
+  load(windows() + "vo v01\r\n一頁\r\nwindow_sel 1 0 0 0 0 0 0 0 0 0 0 NULL 0 0\r\n"
+       "def_selmes どうする？\r\ndef_sel 帰る\r\nselect2 1\r\n", "second");
+  std::strcpy(state().scriptName, "second");
+  run();
+  ASSERT_EQ(state().backlogCount, 4);
+  EXPECT_EQ(text(entry(1).text), "選択肢【帰る】");
+  EXPECT_EQ(text(entry(2).text), "一頁\n");
 }
 
 // Paging stops at the oldest and the newest page; the voice button replays the page's
