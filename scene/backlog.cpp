@@ -102,8 +102,8 @@ void GameBacklog::addEntry(ScriptContext& sc, const char* choiceText) {
   // The same voiced page shown again (after a load, say) is kept once.
   if (state.backlogCount > 0 && state.readTrackingOff() == 0 && !choice) {
     const BacklogEntry& newest = backlogEntry(state, 1);
-    if (newest.voiceNumber == state.voiceIndex &&
-        entryField(newest.scriptName) == sjis::cutAtBoundary(stateField(state.scriptName), sizeof newest.scriptName - 1)) {
+    const std::string_view script = sjis::cutAtBoundary(stateField(state.scriptName), sizeof newest.scriptName - 1);
+    if (newest.voiceNumber == state.voiceIndex && entryField(newest.scriptName) == script) {
       lastPageAdded_ = false;
       return;
     }

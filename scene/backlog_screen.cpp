@@ -128,7 +128,8 @@ void showScene(ScriptContext& sc, const SceneRecord& r, bool withDarkening) {
     if (k >= 1 && surface != nullptr && (r.tint[0] != 0 || r.tint[1] != 0 || r.tint[2] != 0)) {
       const std::size_t count = std::size_t(surface->width()) * surface->height();
       for (int f = 0; f < surface->frameCount(); ++f)
-        if (std::uint32_t* p = surface->pixels(f)) rt.media.pixels->scaleRgbPercent(p, count, r.tint[0], r.tint[1], r.tint[2]);
+        if (std::uint32_t* p = surface->pixels(f))
+          rt.media.pixels->scaleRgbPercent(p, count, r.tint[0], r.tint[1], r.tint[2]);
     }
     layer.setHoldLastFrame(true);
     layer.setPosition(at(r.x[k]), at(r.y[k]));
@@ -196,7 +197,8 @@ void showEntry(ScriptContext& sc, int n, bool restoreAll) {
     const long long columns = std::clamp(st.namePlateColumns, -1000, 1000);
     name.setText(speaker, rt.scene.messageFonts.normal, kWhiteText, 24, static_cast<int>(columns + 1),
                  st.namePlateRows, true);
-    name.setPosition(at(st.namePlateX, st.namePlateTextOffsetX, columns * 12 - 6LL * static_cast<long long>(speaker.size())),
+    const long long length = static_cast<long long>(speaker.size());
+    name.setPosition(at(st.namePlateX, st.namePlateTextOffsetX, columns * 12 - 6 * length),
                      at(st.namePlateY, st.namePlateTextOffsetY));
   } else {
     slot(rt, kLogPlateSlot).setVisible(false);

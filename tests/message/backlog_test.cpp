@@ -109,22 +109,19 @@ TEST_F(BacklogTest, AnEntryHoldsThePageAndTheStoryStateAtItsFixedPlaces) {
     std::memcpy(&v, raw + at, 4);
     return v;
   };
+  auto str = [&](int at, int size) { return text(reinterpret_cast<const char*>(raw + at), std::size_t(size)); };
   EXPECT_EQ(i32(0), 7);
-  EXPECT_EQ(text(reinterpret_cast<const char*>(raw + 4), 32), "凛");
-  EXPECT_EQ(text(reinterpret_cast<const char*>(raw + 36), 512), "こんにちは\n");
   EXPECT_EQ(i32(548), 0x01020304);
   EXPECT_EQ(raw[548 + 24], 77);
   EXPECT_EQ(raw[548 + 28], 0);  // H is not part of the snapshot
   EXPECT_EQ(raw[652 + 5], 1);
   EXPECT_EQ(raw[2695], 2);  // background-effect mode at its place in the flag copy
-  EXPECT_EQ(text(reinterpret_cast<const char*>(raw + 2700), 32), "bgA");
-  EXPECT_EQ(text(reinterpret_cast<const char*>(raw + 2700 + 64), 32), "rin01");
   EXPECT_EQ(i32(2860 + 8), -120);
   EXPECT_EQ(i32(2860 + 40 + 8), 200);
-  EXPECT_EQ(text(reinterpret_cast<const char*>(raw + 2940), 32), "test");
-  EXPECT_EQ(text(reinterpret_cast<const char*>(raw + 2972), 32), "m1");
-  EXPECT_EQ(text(reinterpret_cast<const char*>(raw + 3004), 32), "wave");
-  EXPECT_EQ(text(reinterpret_cast<const char*>(raw + 3036), 32), "rin001");
+  const std::vector<std::pair<int, std::string>> strings = {
+      {4, "凛"}, {2700, "bgA"}, {2764, "rin01"}, {2940, "test"}, {2972, "m1"}, {3004, "wave"}, {3036, "rin001"}};
+  for (const auto& [at, want] : strings) EXPECT_EQ(str(at, 32), want) << at;
+  EXPECT_EQ(str(36, 512), "こんにちは\n");
 }
 
 TEST_F(BacklogTest, APageShownAgainIsKeptOnceUnlessReadTrackingIsOff) {
