@@ -355,6 +355,30 @@ TEST_F(BacklogTest, ContinueFromHereRewindsTheGameToThatPage) {
 }
 
 
+// Holding the older button pages once, then on after Key/Repeat x 250 ms.
+TEST_F(BacklogTest, AHeldButtonRepeatsAfterTheRepeatDelay) {
+  for (int i = 0; i < 40; ++i) addPage(i, "頁");
+  rt->media.settings.key.repeat = 2;
+  rt->media.settings.log.exit = false;
+  std::vector<std::pair<std::uint32_t, std::string>> changes;
+  onPoll = [&] {
+    const std::string counter = sjisToUtf8(layer(129).text());
+    if (rt->story.switches.backlogOpen && (changes.empty() || changes.back().second != counter))
+      changes.emplace_back(platform.ticks(), counter);
+  };
+  // The window at (0, 0): the older button's picture part lies at (268..298, 39..69).
+  setInput("wait 100\nmove 283 54\nwait 50\npress left\nwait 1000\nrelease left\nwait 200\nkey escape\n");
+  EXPECT_FALSE(rt->screens().runBacklog(sc()));
+  ASSERT_GE(changes.size(), 4u);
+  EXPECT_EQ(changes[0].second, "  1/40");
+  EXPECT_EQ(changes[1].second, "  2/40");
+  EXPECT_GE(changes[2].first - changes[1].first, 500u);
+  const int last = std::stoi(changes.back().second);
+  EXPECT_GT(last, 5);
+  EXPECT_LT(last, 40);
+  EXPECT_FALSE(rt->story.switches.backlogOpen);
+}
+
 // Leaving a choice for an earlier page answers nothing: S stays, no last-choice save is
 // written and the choices leave the screen.
 TEST_F(BacklogTest, ContinuingFromInsideAChoiceLeavesItUnanswered) {
