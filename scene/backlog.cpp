@@ -41,19 +41,6 @@ std::string backlogSpeaker(const ScriptContext& sc, const TextRules& names) {
 
 }  // namespace
 
-bool validateBacklogRing(GameState& state) {
-  const bool valid = state.backlogWriteIndex >= 0 && state.backlogWriteIndex < kRing && state.backlogCount >= 0 &&
-                     state.backlogCount <= kRing;
-  if (!valid) {
-    state.backlogWriteIndex = 0;
-    state.backlogCount = 0;
-    state.backlogWrapped = 0;
-  }
-  // A full ring is the only one that can have wrapped.
-  if (state.backlogCount < kRing) state.backlogWrapped = 0;
-  return valid;
-}
-
 BacklogEntry& backlogEntry(GameState& state, int n) {
   const int index = ((state.backlogWriteIndex - n) % kRing + kRing) % kRing;
   return state.backlog[index];
@@ -87,7 +74,7 @@ bool isChoiceLine(const BacklogEntry& e) {
 }
 
 void dropNewestEntries(GameState& state, int n) {
-  validateBacklogRing(state);
+  state.validateBacklogRing();
   n = std::clamp(n, 0, state.backlogCount);
   state.backlogWrapped = 0;
   state.backlogWriteIndex = ((state.backlogWriteIndex - n) % kRing + kRing) % kRing;
@@ -96,7 +83,7 @@ void dropNewestEntries(GameState& state, int n) {
 
 void GameBacklog::addEntry(ScriptContext& sc, const char* choiceText) {
   GameState& state = *sc.state;
-  validateBacklogRing(state);
+  state.validateBacklogRing();
   const bool choice = choiceText != nullptr && choiceText[0] != 0;
 
   // The same voiced page shown again (after a load, say) is kept once.

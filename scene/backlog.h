@@ -15,10 +15,6 @@ struct BacklogEntry;
 struct GameState;
 struct TextRules;
 
-// A ring read from a save may hold anything: a write index outside 0-255 or a count
-// outside 0-256 makes it an empty backlog. True when the ring was usable as it was.
-bool validateBacklogRing(GameState& state);
-
 // The n-th newest entry (1 = newest); the caller keeps n within 1..count.
 BacklogEntry& backlogEntry(GameState& state, int n);
 

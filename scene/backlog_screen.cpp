@@ -366,7 +366,7 @@ bool runBacklog(Runtime& rt, ScriptContext& sc) {
   GameState& st = *sc.state;
   const Settings& settings = rt.media.settings;
   InputState& in = rt.story.input;
-  validateBacklogRing(st);
+  st.validateBacklogRing();
   if (st.backlogCount <= 0) return false;
   if (settings.skip.cancel) setAutoMode(rt, false);
   if (settings.skip2.cancel) setSkipMode(rt, false);

@@ -201,7 +201,7 @@ TEST_P(BacklogCorruptTest, OutOfRangeRingsAreEmpty) {
   state().backlogWriteIndex = c.writeIndex;
   state().backlogCount = c.count;
   state().backlogWrapped = 1;
-  EXPECT_EQ(validateBacklogRing(state()), c.usable);
+  EXPECT_EQ(state().validateBacklogRing(), c.usable);
   if (!c.usable) {
     EXPECT_EQ(state().backlogCount, 0);
     // Nothing to browse: the window does not open.
