@@ -37,4 +37,17 @@ std::uint32_t GameState::computeChecksum() const {
   return sum;
 }
 
+bool GameState::validateBacklogRing() {
+  const bool valid = backlogWriteIndex >= 0 && backlogWriteIndex < kBacklogEntries && backlogCount >= 0 &&
+                     backlogCount <= kBacklogEntries;
+  if (!valid) {
+    backlogWriteIndex = 0;
+    backlogCount = 0;
+    backlogWrapped = 0;
+  }
+  // A full ring is the only one that can have wrapped.
+  if (backlogCount < kBacklogEntries) backlogWrapped = 0;
+  return valid;
+}
+
 }  // namespace ml

@@ -94,6 +94,9 @@ struct GameState {
   void resetForNewGame();
   // Sum of the bytes from offset 4 to the end, wrapping.
   std::uint32_t computeChecksum() const;
+  // A backlog ring read from a save may hold anything: a write index outside 0-255 or
+  // a count outside 0-256 makes it an empty backlog. True when it was usable as it was.
+  bool validateBacklogRing();
   // The recollection player works on a byte copy of the whole record.
   void copyFrom(const GameState& other) { std::memcpy(this, &other, sizeof *this); }
 

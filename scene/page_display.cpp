@@ -223,6 +223,7 @@ bool showPage(ScriptContext& sc, bool skippable) {
 bool waitPage(ScriptContext& sc, bool skippable) {
   if (!showPage(sc, skippable)) return false;
   Runtime& rt = sc.rt;
+  bool rewound = false;
   if (!sc.fastForward) {
     const long long autoDelay = static_cast<long long>(rt.media.settings.skip.wait) * 19 + 100;
     const long long skipDelay = static_cast<long long>(rt.media.settings.skip2.wait) * 4;
@@ -267,7 +268,10 @@ bool waitPage(ScriptContext& sc, bool skippable) {
         rt.story.input.consumePresses();
         break;
       }
-      if (r == kButtonsRewound) break;
+      if (r == kButtonsRewound) {
+        rewound = true;
+        break;
+      }
       if (first || (r >= kButtonsGameLoaded && r <= kButtonsScreenChanged)) {
         present(sc);
       } else if (r == kButtonsPointerMoved) {
@@ -279,6 +283,13 @@ bool waitPage(ScriptContext& sc, bool skippable) {
       }
     }
     endWait(sc);
+  }
+  if (rewound) {
+    // The backlog has made ready the page it resumes at (text, speaker); only what this
+    // page showed leaves the screen.
+    slot(rt, kMessageTextSlot).release();
+    for (int i = kPlateBoardSlot; i <= kSpeakerNameSlot; ++i) slot(rt, i).release();
+    return true;
   }
   sc.newPage = true;
   sc.pageMark = -1;

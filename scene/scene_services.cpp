@@ -1,6 +1,7 @@
 #include "scene/scene_services.h"
 
 #include "engine/runtime.h"
+#include "scene/backlog.h"
 #include "scene/command_table.h"
 #include "scene/compose_scene.h"
 #include "scene/game_saves.h"
@@ -32,6 +33,7 @@ void installScene(Runtime& rt) {
   rt.installSound(std::make_unique<GameSound>(rt));
   rt.installScreens(std::make_unique<GameScreens>(rt));
   rt.installSaves(std::make_unique<GameSaves>(rt));
+  rt.installBacklog(std::make_unique<GameBacklog>(rt));
   rt.story.commands = commandTable();
 }
 

@@ -125,4 +125,24 @@ for options in "${runs[@]}"; do
     status=1
   fi
 done
+# The backlog by hand (no autoplay): paging back, a voice replayed and the story
+# continued from an earlier page, then left waiting; the run must end without a report.
+if grep -q -- '--input' <<<"$help" && grep -q -- '--autoplay' <<<"$help"; then
+  dir="$work/backlog"
+  if prepare "$dir"; then
+    echo "--- mirelune --headless --game <copy> --input tests/stages/demo_backlog.input"
+    timeout "$RUN_SECONDS" "$GAME_BIN" --headless --game "$dir" --seed 1 --input tests/stages/demo_backlog.input \
+      >"$dir.out" 2>"$dir.err"
+    rc=$?
+    [ $rc -eq 0 ] || { echo "demo: the backlog run ended with status $rc"; tail -5 "$dir.err"; status=1; }
+    if grep -E '^(ScriptError|SystemError):' "$dir.err" >"$dir.bad"; then
+      echo "demo: errors during the backlog run:"
+      cat "$dir.bad"
+      status=1
+    fi
+  else
+    echo "demo: could not prepare $dir"
+    status=1
+  fi
+fi
 exit $status
