@@ -55,23 +55,16 @@ void terminateTextFields(GameState& s) {
   }
 }
 
-namespace {
-
-bool backlogIndexesValid(const GameState& s) {
-  return s.backlogWriteIndex >= 0 && s.backlogWriteIndex < GameState::kBacklogEntries &&
-         s.backlogCount >= 0 && s.backlogCount <= GameState::kBacklogEntries && s.backlogWrapped <= 1;
-}
-
-}  // namespace
-
 SaveImageCheck checkSaveRecord(GameState& s) {
   if (s.computeChecksum() != s.checksum) return SaveImageCheck::Damaged;
   if (s.version < GameState::kVersion) return SaveImageCheck::OldVersion;
   // The checksum only says the bytes are as they were written, not who wrote them: what
   // every writer of the record guarantees is checked before anything is used.
-  if (!terminated(s.scriptName) || s.scriptName[0] == 0 || !backlogIndexesValid(s))
-    return SaveImageCheck::Damaged;
+  if (!terminated(s.scriptName) || s.scriptName[0] == 0) return SaveImageCheck::Damaged;
   terminateTextFields(s);
+  // A ring whose indexes point outside it is kept as an empty backlog: the rest of the
+  // game is still good.
+  s.validateBacklogRing();
   return SaveImageCheck::Ok;
 }
 
@@ -79,11 +72,7 @@ void repairSystemRecord(GameState& s) {
   terminateTextFields(s);
   if (s.version < GameState::kVersion) s.version = GameState::kVersion;
   if (s.scriptName[0] == 0) std::memcpy(s.scriptName, "open", 5);
-  if (!backlogIndexesValid(s)) {
-    s.backlogWriteIndex = 0;
-    s.backlogCount = 0;
-    s.backlogWrapped = 0;
-  }
+  s.validateBacklogRing();
 }
 
 }  // namespace ml
