@@ -3,6 +3,7 @@
 // ("N" plain, or "X" with the rest scrambled by the script key).
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,33 +29,78 @@ int sequenceLength(std::uint8_t b) {
   return 0;
 }
 
-// Converts one line (without its line end) character by character, so that a
+// Characters that input methods on Linux and macOS type where Windows text has the
+// Shift-JIS character: the wave dash, minus, double bar and dash of a Japanese IME,
+// and the Latin-1 cent, pound, not and broken-bar signs for their full-width forms.
+struct TypedForm {
+  std::uint32_t codePoint;
+  const char* sjis;
+};
+constexpr TypedForm kTypedForms[] = {
+    {0x301C, "\x81\x60"},  // 〜 wave dash: ～
+    {0x2016, "\x81\x61"},  // ‖ double vertical line: ∥
+    {0x2014, "\x81\x5C"},  // — em dash: ―
+    {0x2212, "\x81\x7C"},  // − minus sign: －
+    {0x00A2, "\x81\x91"},  // ¢: ￠
+    {0x00A3, "\x81\x92"},  // £: ￡
+    {0x00AC, "\x81\xCA"},  // ¬: ￢
+    {0x00A6, "\xFA\x55"},  // ¦: ￤
+};
+
+std::uint32_t decode(std::string_view ch) {
+  auto b = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(ch[i])); };
+  switch (ch.size()) {
+    case 1: return b(0);
+    case 2: return (b(0) & 0x1F) << 6 | (b(1) & 0x3F);
+    case 3: return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
+    default: return (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F);
+  }
+}
+
+// Converts one line (without its line end) character by character, so that every
 // character without a Shift-JIS form is named instead of silently becoming "?".
-bool convertLine(std::string_view line, std::string& out, std::string& error) {
-  for (std::size_t i = 0; i < line.size();) {
+// Columns count characters, as an editor shows them.
+void convertLine(std::string_view line, std::string& out, const std::string& where,
+                 std::vector<std::string>& errors) {
+  std::size_t column = 1;
+  for (std::size_t i = 0; i < line.size(); ++column) {
     auto b = static_cast<std::uint8_t>(line[i]);
     int n = sequenceLength(b);
-    if (n == 0 || i + n > line.size()) {
-      char buf[64];
-      std::snprintf(buf, sizeof buf, "byte 0x%02X at column %zu is not UTF-8", b, i + 1);
-      error = buf;
-      return false;
+    bool whole = n > 0 && i + static_cast<std::size_t>(n) <= line.size();
+    for (int k = 1; whole && k < n; ++k)
+      whole = (static_cast<std::uint8_t>(line[i + static_cast<std::size_t>(k)]) & 0xC0) == 0x80;
+    if (!whole) {
+      char buf[96];
+      std::snprintf(buf, sizeof buf, ":%zu: byte 0x%02X is not UTF-8 (is the file already Shift-JIS?)", column, b);
+      errors.push_back(where + buf);
+      ++i;
+      continue;
     }
     std::string_view ch = line.substr(i, static_cast<std::size_t>(n));
+    i += static_cast<std::size_t>(n);
     if (n == 1) {
       out += ch;
-    } else {
-      std::string sjis = ml::utf8ToSjis(ch);
-      if (sjis.empty() || sjis.find('?') != std::string::npos || ml::sjisToUtf8(sjis) != ch) {
-        error = "\"" + std::string(ch) + "\" at column " + std::to_string(i + 1) +
-                " has no Shift-JIS form (or is not UTF-8)";
-        return false;
-      }
-      out += sjis;
+      continue;
     }
-    i += static_cast<std::size_t>(n);
+    const std::uint32_t cp = decode(ch);
+    const char* typed = nullptr;
+    for (const TypedForm& t : kTypedForms)
+      if (t.codePoint == cp) typed = t.sjis;
+    if (typed != nullptr) {
+      out += typed;
+      continue;
+    }
+    std::string sjis = ml::utf8ToSjis(ch);
+    if (sjis.empty() || sjis.find('?') != std::string::npos || ml::sjisToUtf8(sjis) != ch) {
+      char buf[96];
+      std::snprintf(buf, sizeof buf, ":%zu: \"", column);
+      std::snprintf(buf + std::strlen(buf), sizeof buf - std::strlen(buf), "%.*s\" (U+%04X) has no Shift-JIS form",
+                    static_cast<int>(ch.size()), ch.data(), cp);
+      errors.push_back(where + buf);
+      continue;
+    }
+    out += sjis;
   }
-  return true;
 }
 
 }  // namespace
@@ -86,11 +132,11 @@ int run_script(const std::vector<std::string>& args) {
   converted.reserve(text.size() + text.size() / 20 + 2);
   int lineNumber = 1;
   std::size_t start = 0;
+  std::vector<std::string> errors;
   while (start <= text.size()) {
     std::size_t end = text.find_first_of("\r\n", start);
     std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    std::string error;
-    if (!convertLine(line, converted, error)) return fail(in + ":" + std::to_string(lineNumber) + ": " + error);
+    convertLine(line, converted, in + ":" + std::to_string(lineNumber), errors);
     if (end == std::string_view::npos) break;
     // CR LF, LF and a lone CR all end a line; the engine wants CR LF.
     converted += "\r\n";
@@ -100,6 +146,11 @@ int run_script(const std::vector<std::string>& args) {
     if (start == text.size()) break;
   }
 
+  if (!errors.empty()) {
+    for (const std::string& e : errors) std::fprintf(stderr, "%s\n", e.c_str());
+    return fail(std::to_string(errors.size()) + " character" + (errors.size() == 1 ? "" : "s") +
+                " cannot be written in Shift-JIS; nothing written");
+  }
   std::vector<std::uint8_t> bytes(converted.begin(), converted.end());
   if (scramble) {
     bytes[0] = ml::kScrambledScriptMarker;
