@@ -22,6 +22,7 @@ struct Finding {
   std::string message;
   std::string detail;
   bool note = false;   // told, not counted as a problem
+  bool warning = false;  // likely not what the author meant, though the engine runs it
 };
 
 // What one script leaves for the next one it changes to: the message window as
@@ -53,7 +54,8 @@ class ScriptChecker {
 
  private:
   struct Walk;
-  void report(int line, std::string_view message, std::string_view detail, bool note = false);
+  void report(int line, std::string_view message, std::string_view detail, bool note = false,
+              bool warning = false);
   void drainEngineReports(int lineOverride = -1);
   bool install(const ScriptFile& file);
 
@@ -63,6 +65,7 @@ class ScriptChecker {
   std::set<std::tuple<std::string, int, std::string, std::string>> seen_;
   std::set<std::string> impliedChecked_;
   std::set<std::string> used_;
+  bool collecting_ = false;
   friend struct Walk;
 };
 
