@@ -46,6 +46,7 @@ constexpr Gloss kGlosses[] = {
     {"ページの文章が 2000 バイトを超える", "page text over 2000 bytes"},
     {"ページが表示されないまま終わっている", "text at the end is never shown"},
     {"検査できないコマンド", "command the checker cannot check"},
+    {"既読マークが決まっていない", "page before any vo command: its read mark is the number the script before left"},
     {"既読マークが前のページと同じ", "shares the read mark of an earlier page (no vo command between them)"},
 };
 

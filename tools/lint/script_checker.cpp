@@ -440,7 +440,12 @@ void ScriptChecker::Walk::endPage(int line) {
   if (!readTrackingOff) {
     // Consecutive pages under one mark are one fault, told at the first that repeats it.
     auto earlier = pageOfMark.find(mark);
-    if (earlier == pageOfMark.end()) {
+    if (mark < 0) {
+      // Before any voice command the page takes whatever number the script before left,
+      // looked up among this script's marks.
+      if (earlier == pageOfMark.end())
+        c.report(at, SJ("既読マークが決まっていない"), SJ("このページの前に vo がない。前のスクリプトの番号のまま"), false, true);
+    } else if (earlier == pageOfMark.end()) {
       runOpen = false;
     } else if (runOpen && !sharedRuns.empty()) {
       ++sharedRuns.back().second;
