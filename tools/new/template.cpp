@@ -98,20 +98,20 @@ window and goes on to `scr/start.scr`.
 ## Working on it
 
 The tools are built with Mirelune and lie in its build folder (`build/`); the commands
-below assume they are on your `PATH`.
+below assume they are on your `PATH` and are run from the folder above this one.
 
     # after editing a script
-    mirelune-convert script src/start.scr scr/start.scr
+    mirelune-convert script {GAME}/src/start.scr {GAME}/scr/start.scr
     # a picture drawn elsewhere: the name says the form (.bmp or .psd)
-    mirelune-convert frompng cg/bg02.bmp room.png
-    mirelune-convert frompng cg/chara02.psd smile.png            # keeps transparency
+    mirelune-convert frompng {GAME}/cg/bg02.bmp room.png
+    mirelune-convert frompng {GAME}/cg/chara02.psd smile.png      # keeps transparency
     # music, effects and voices: Ogg Vorbis (or WAVE) to the engine's Vorbis WAVE
-    mirelune-convert wav theme.ogg wav/bgm01.wav
-    # check every script the way the engine reads it (run from the folder above)
+    mirelune-convert wav theme.ogg {GAME}/wav/bgm01.wav
+    # check every script the way the engine reads it
     mirelune-lint {GAME}
     # play it
     mirelune --game {GAME}
-    # or without a window: click through every page, take a screenshot
+    # or without a window: click through every page, take a screenshot of the end
     mirelune --headless --game {GAME} --autoplay --screenshot shot.png
 
 Scripts may use the characters your input method types (〜, —, −, ‖ …): the converter
@@ -124,14 +124,18 @@ message is the one the engine itself would show.
 
 ## Shipping it
 
-Pack the converted scripts, the pictures and the sounds into the archives the engine
-reads, and give the player the folder with the archives (without `src/`):
+Give the player the engine and a folder with the archives, scripts scrambled (run from
+the folder above this one):
 
-    mirelune-pack create --scrambled scr.dat scr/*.scr
-    mirelune-pack create --lzss cg.dat cg/*
-    mirelune-pack create wav.dat wav/*
+    mkdir -p ship/scr
+    for f in {GAME}/src/*.scr; do mirelune-convert script "$f" ship/scr/$(basename "$f") --scramble; done
+    mirelune-pack create ship/scr.dat ship/scr/*.scr && rm -r ship/scr
+    mirelune-pack create --lzss ship/cg.dat {GAME}/cg/*.bmp {GAME}/cg/*.psd
+    mirelune-pack create ship/wav.dat {GAME}/wav/*.wav
+    mirelune-lint ship && mirelune --headless --game ship --autoplay
 
-Loose files beside the archives win over packed ones, so a fix can ship as one loose
+A game without sounds yet ships the empty `wav.dat` that `mirelune-new` made
+(`cp {GAME}/wav.dat ship/`): the engine wants all three archives. Loose files beside the archives win over packed ones, so a fix can ship as one loose
 file. Saves, settings (`mirelune.ini`) and read marks are written beside the game, or
 in `$XDG_DATA_HOME/mirelune/` when the folder is read-only.
 )";
