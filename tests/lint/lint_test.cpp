@@ -287,6 +287,10 @@ TEST_F(LintReportTest, OneFaultGivesOneReportAtItsLineInBothLanguages) {
       {"[F1=1&]{\n}", "演算が途中で終わっている", "operator"},
       {"F3000=1", "フラグの範囲を超えている", "out of range"},
       {"bg1 aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "トークンが長すぎる", "too long"},
+      {"F1 = 1\nvo \"\"\n一頁\nret", "未定義のコマンド", "without blanks"},
+      {"[F1=1]]{\n}", "複文が開始されていない", "no \"{\""},
+      {"bg1\nvo \"\"\n一頁\nret", "引数が足りない", "too few arguments"},
+      {"sp 0 face\nvo \"\"\nret", "引数が足りない", "sp takes 3"},
   };
   for (const auto& c : cases) {
     script("open", std::string(kWindow) + c.line2 + "\n");

@@ -47,7 +47,8 @@ constexpr Gloss kGlosses[] = {
     {"ページが表示されないまま終わっている", "text at the end is never shown"},
     {"検査できないコマンド", "command the checker cannot check"},
     {"既読マークが決まっていない", "page before any vo command: its read mark is the number the script before left"},
-    {"既読マークが前のページと同じ", "shares the read mark of an earlier page (no vo command between them)"},
+    {"既読マークが前のページと同じ", "shares the read mark of an earlier page, so it shows as read once that one is"},
+    {"引数が足りない", "too few arguments on the line"},
 };
 
 }  // namespace

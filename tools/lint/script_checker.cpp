@@ -97,9 +97,25 @@ struct ScriptChecker::Walk {
   std::vector<std::pair<std::size_t, int>> sharedRuns;  // finding index, pages after it
   bool runOpen = false;          // the last page shown repeated the mark before it
   bool markUnregistered = false; // the mark came from a voice command the loader passed over
+  bool markSwallowed = false;    // the page's voice command was read as another's argument
   bool readTrackingOff = false;
 
   bool collecting() const { return changesTo == nullptr; }
+  // Passes over the rest of the current line: what follows a fault on it is the fault's
+  // own debris, not a fault of its own.
+  void skipRestOfLine() {
+    while (!sc.atEnd() && sc.byteAt(sc.pos) != '\r' && sc.byteAt(sc.pos) != '\n')
+      sc.advance(sjis::isLead(sc.byteAt(sc.pos)) ? 2 : 1);
+  }
+  // The next word on the same line, without moving.
+  std::string nextWordOnLine() {
+    std::int64_t i = sc.pos;
+    while (i < sc.size && isBlank(sc.byteAt(i))) ++i;
+    std::string w;
+    while (i < sc.size && !isBlank(sc.byteAt(i)) && sc.byteAt(i) != '\r' && sc.byteAt(i) != '\n')
+      w += static_cast<char>(sc.byteAt(i++));
+    return w;
+  }
   void report(int line, std::string_view message, std::string_view detail, bool note = false) {
     if (!collecting()) c.report(line, message, detail, note);
   }
@@ -288,11 +304,17 @@ void ScriptChecker::Walk::run() {
       if (first == '@' && !endsFlowBefore)
         detail += SJ("  (ラベルの行に処理が流れ込む。ラベルは「; @名前」のようにコメント行に書く)");
       // The words after an unknown one are most likely its arguments: one report a line.
+      sc.skipWord();
       if ((first != '@' || !endsFlowBefore) && undefinedLine != line) {
+        const std::string after = nextWordOnLine();
+        if (!after.empty() && after[0] == '=') {
+          // "F1 = 1": the engine stops at the lone "="; one fault, the blanks.
+          detail += SJ("  (代入は「F1=1」のように空白を入れずに書く / write assignments without blanks: F1=1)");
+          skipRestOfLine();
+        }
         report(line, SJ("未定義のコマンド"), detail);
         undefinedLine = line;
       }
-      sc.skipWord();
     }
     c.drainEngineReports();
   }
@@ -390,7 +412,13 @@ void ScriptChecker::Walk::condition() {
       break;
     } else {
       if (!abandoned) report(sc.lineNumber, SJ("複文が開始されていない"), "");
-      return;
+      // "[F1=1]]{": a "{" later on the line still opens the block its "}" closes.
+      std::int64_t i = sc.pos;
+      while (i < sc.size && sc.byteAt(i) != '{' && sc.byteAt(i) != '\r' && sc.byteAt(i) != '\n')
+        i += sjis::isLead(sc.byteAt(i)) ? 2 : 1;
+      if (i >= sc.size || sc.byteAt(i) != '{') return;
+      sc.advance(i + 1 - sc.pos);
+      break;
     }
   }
   // A skipped block ends at the brace that balances it, counted byte by byte.
@@ -437,14 +465,17 @@ void ScriptChecker::Walk::endPage(int line) {
   if (pageText.empty()) return;
   const int at = pageLine > 0 ? pageLine : line;
   layOut(pageText, at);
-  if (!readTrackingOff) {
+  if (markSwallowed) {
+    markSwallowed = false;
+  } else if (!readTrackingOff) {
     // Consecutive pages under one mark are one fault, told at the first that repeats it.
     auto earlier = pageOfMark.find(mark);
     if (mark < 0) {
       // Before any voice command the page takes whatever number the script before left,
       // looked up among this script's marks.
       if (earlier == pageOfMark.end())
-        c.report(at, SJ("既読マークが決まっていない"), SJ("このページの前に vo がない。前のスクリプトの番号のまま"), false, true);
+        c.report(at, SJ("既読マークが決まっていない"),
+                 SJ("このページの前に vo がない / no vo before this page"), false, true);
     } else if (earlier == pageOfMark.end()) {
       runOpen = false;
     } else if (runOpen && !sharedRuns.empty()) {
@@ -452,8 +483,9 @@ void ScriptChecker::Walk::endPage(int line) {
     } else {
       const std::size_t before = c.findings_.size();
       std::string detail = std::to_string(earlier->second) + SJ(" 行目のページと同じ。");
-      detail += markUnregistered ? SJ("vol と vor は既読マークを持たず 0 番になる。vo を使う")
-                                 : SJ("ページごとに vo を置く (声がなければ vo \"\")");
+      detail += markUnregistered
+                    ? SJ("vol と vor は既読マークを持たず 0 番になる / vol and vor take mark 0")
+                    : SJ("ページごとに vo を置く (声がなければ vo \"\") / give each page a vo (vo \"\" without a voice)");
       c.report(at, SJ("既読マークが前のページと同じ"), detail, false, true);
       if (c.findings_.size() > before) sharedRuns.push_back({before, 0});
       runOpen = true;
@@ -540,6 +572,24 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
   for (const ArgSpec& a : spec->args) {
     args.push_back(sc.readArgument(a.capacity));
     lines.push_back(sc.lineNumber);
+  }
+  // Too few arguments on the line: the command reads the next line's command or text as
+  // its argument, and that line's rest is debris. Told once, at the command.
+  for (std::size_t i = 0; i < args.size() && !collecting(); ++i) {
+    if (lines[i] == line) continue;
+    const std::string& a = args[i];
+    if (a.empty() || !(findCommand(a) != nullptr || sjis::isLead(static_cast<std::uint8_t>(a[0])))) continue;
+    c.drainEngineReports();
+    report(line, SJ("引数が足りない"),
+           keyword + SJ(" は ") + std::to_string(spec->args.size()) + SJ(" 個。次の行の「") + a +
+               SJ("」を引数として読む / ") + keyword + " takes " + std::to_string(spec->args.size()) + ": \"" + a +
+               "\" on the next line is read as one");
+    skipRestOfLine();
+    undefinedLine = lines[i];
+    // A voice command taken as an argument leaves its page without a mark: that is
+    // this fault again, not another.
+    if (a == "vo" || a == "vol" || a == "vor") markSwallowed = true;
+    return;
   }
   // An over-long argument is cut and its rest read as the next word: one fault, told
   // once, with neither the cut name nor the rest checked.
