@@ -203,7 +203,9 @@ int main(int argc, char** argv) {
                       ", \"detail\": " + jsonString(detail) + "}";
       continue;
     }
-    std::string text = file + (f.line > 0 ? ":" + std::to_string(f.line) : std::string()) + ": ";
+    std::string text = file;
+    if (f.line > 0) text += ":" + std::to_string(f.line);
+    text += ": ";
     if (f.note || f.warning) text += std::string(severity) + ": ";
     text += message;
     if (gloss != nullptr) text += std::string(" (") + gloss + ")";
