@@ -322,6 +322,21 @@ TEST_F(LintReportTest, AScriptLeftInUtf8IsToldOnceAndSkipped) {
   EXPECT_TRUE(r.has("1 problem\n")) << r.out;
 }
 
+TEST_F(LintReportTest, ScriptsNeverConvertedAreToldOnce) {
+  // Only LF line ends: every word runs into the next line's; and eleven choices.
+  writeBytes("scr/open.scr", "N" + utf8ToSjis(std::string(kWindow) + "bg1 nothere\nvo \"\"\n一頁\nret\n"));
+  RunResult r = lint();
+  EXPECT_EQ(r.lines({"scr/open.scr:1: ", "改行が LF だけになっている", "CR LF"}), 1) << r.out;
+  EXPECT_TRUE(r.has("1 problem\n")) << r.out;
+  std::string many = kWindow;
+  for (int i = 1; i <= 12; ++i) many += "def_sel a" + std::to_string(i) + "\n";
+  script("open", many + "select2 1\n");
+  file("cg/_WinSelS.psd");
+  r = lint();
+  EXPECT_EQ(r.lines({"scr/open.scr:12: ", "選択肢はこれ以上登録できない", "ten choices"}), 1) << r.out;
+  EXPECT_TRUE(r.has("2 problems\n")) << r.out;  // and select2 without a choice window
+}
+
 TEST_F(LintReportTest, PagesThatShareAReadMarkAreAWarning) {
   // Pages 2 and 3 have no voice command of their own; vol is looked up in vain and
   // takes mark 0, as the first vo does; set_read_mode 1 turns marks off.

@@ -201,14 +201,20 @@ void ScriptChecker::check(std::string_view name, const ScriptFile& file, PageSet
     return;
   }
   // The engine reads CR LF; a bare LF does not end a word, so arguments run on into the
-  // next line.
+  // next line. A script with no CR LF at all was never converted: told once, and its
+  // words, all run together, are not checked.
+  bool crlf = false;
+  int bareLf = 0;
   for (std::size_t i = 1, line = 1; i < sc.text.size(); ++i) {
     if (sc.text[i] != '\n') continue;
-    if (sc.text[i - 1] != '\r') {
-      report(static_cast<int>(line), SJ("改行が LF だけになっている"), SJ("行末は CR LF にする"));
-      break;
-    }
+    if (sc.text[i - 1] == '\r') crlf = true;
+    else if (bareLf == 0) bareLf = static_cast<int>(line);
     ++line;
+  }
+  if (bareLf > 0) {
+    report(bareLf, SJ("改行が LF だけになっている"),
+           crlf ? SJ("行末は CR LF にする") : SJ("行末は CR LF にする (mirelune-convert script で変換する)"));
+    if (!crlf) return;
   }
 
   Walk w(*this, sc, page, &changesTo);
@@ -691,7 +697,8 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
       choices = 0;
     }
   } else if (keyword == "def_sel") {
-    if (args[0] != "NULL" && ++choices > kChoiceSlots) report(line, SJ("選択肢はこれ以上登録できない"), "");
+    // Told at the first choice too many; the ones after it are the same fault.
+    if (args[0] != "NULL" && ++choices == kChoiceSlots + 1) report(line, SJ("選択肢はこれ以上登録できない"), "");
   } else if (keyword == "effect") {
     if (args[0] != "FADE_IN" && isTransitionWord(args[0])) report(lines[0], SJ("パラメータが不正"), args[0]);
   } else if (keyword == "ret" || keyword == "ret_noskip") {
