@@ -49,7 +49,10 @@ int run_script(const std::vector<std::string>& args) {
   std::vector<std::string> errors;
   ml::tools::utf8ScriptToSjis(text, in, converted, errors);
   if (!errors.empty()) {
-    for (const std::string& e : errors) std::fprintf(stderr, "%s\n", e.c_str());
+    // A file that is not UTF-8 at all would list every byte: the first screenful tells.
+    constexpr std::size_t kShown = 40;
+    for (std::size_t i = 0; i < errors.size() && i < kShown; ++i) std::fprintf(stderr, "%s\n", errors[i].c_str());
+    if (errors.size() > kShown) std::fprintf(stderr, "%s: ... and %zu more\n", in.c_str(), errors.size() - kShown);
     return fail(std::to_string(errors.size()) + " character" + (errors.size() == 1 ? "" : "s") +
                 " cannot be written in Shift-JIS; nothing written");
   }
