@@ -54,7 +54,7 @@ int run_script(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < errors.size() && i < kShown; ++i) std::fprintf(stderr, "%s\n", errors[i].c_str());
     if (errors.size() > kShown) std::fprintf(stderr, "%s: ... and %zu more\n", in.c_str(), errors.size() - kShown);
     return fail(std::to_string(errors.size()) + " character" + (errors.size() == 1 ? "" : "s") +
-                " cannot be written in Shift-JIS; nothing written");
+                " cannot be converted to Shift-JIS; nothing written");
   }
   std::vector<std::uint8_t> bytes(converted.begin(), converted.end());
   if (scramble) {
