@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> visited, queue = {"open"};
   ml::lint::PageSetup page;
   page.autoReturnOff = data.runtime().story.state.autoReturnOff() != 0;
+  page.readTrackingOff = data.runtime().story.state.readTrackingOff() != 0;
   std::vector<std::string> sources;
   std::size_t checked = 0;
   auto checkOne = [&](const std::string& name, bool reachable) {

@@ -98,7 +98,6 @@ struct ScriptChecker::Walk {
   bool runOpen = false;          // the last page shown repeated the mark before it
   bool markUnregistered = false; // the mark came from a voice command the loader passed over
   bool markSwallowed = false;    // the page's voice command was read as another's argument
-  bool readTrackingOff = false;
 
   bool collecting() const { return changesTo == nullptr; }
   // Passes over the rest of the current line: what follows a fault on it is the fault's
@@ -473,7 +472,7 @@ void ScriptChecker::Walk::endPage(int line) {
   layOut(pageText, at);
   if (markSwallowed) {
     markSwallowed = false;
-  } else if (!readTrackingOff) {
+  } else if (!page.readTrackingOff) {
     // Consecutive pages under one mark are one fault, told at the first that repeats it.
     auto earlier = pageOfMark.find(mark);
     if (mark < 0) {
@@ -711,7 +710,7 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
     markUnregistered = found == voiceOrdinals.end();
     runOpen = false;
   } else if (keyword == "set_read_mode") {
-    if (auto v = literal(args[0])) readTrackingOff = (*v & 0xFF) != 0;
+    if (auto v = literal(args[0])) page.readTrackingOff = (*v & 0xFF) != 0;
   } else if (keyword == "auto_ret_on" || keyword == "auto_ret_off") {
     page.autoReturnOff = keyword == "auto_ret_off";
   } else if (keyword == "moji") {
@@ -721,7 +720,8 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
   } else if (keyword == "def_kinsoku") {
     c.data_.runtime().media.textRules.setLineEnd(args[0]);
   } else if (keyword == "title") {
-    page.glyphSize = 24;  // the return to the title resets the text size
+    page.glyphSize = 24;  // the return to the title resets the text size and read tracking
+    page.readTrackingOff = false;
   }
 }
 

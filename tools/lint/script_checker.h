@@ -35,6 +35,7 @@ struct PageSetup {
   int glyphSize = 24;
   bool autoReturnOff = false;
   bool choiceWindowDefined = false;  // a window_sel has named the choice bar picture
+  bool readTrackingOff = false;      // set_read_mode with a nonzero value
 };
 
 class ScriptChecker {
