@@ -18,7 +18,8 @@ class NewGameTest : public GameFolderTest {
 };
 
 TEST_F(NewGameTest, TheSkinHasEveryPictureTheEngineLoadsByName) {
-  RunResult r = run("mirelune-new", path("game") + " --title 'Mirelune テスト'");
+  // A title with a blank stands in a text line: the blank must not end it.
+  RunResult r = run("mirelune-new", path("game") + " --title 'My Game'");
   ASSERT_EQ(r.status, 0) << r.out;
   // Every command with the arguments that make the engine load the most.
   for (const CommandRow& row : commandTable()) {

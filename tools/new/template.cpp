@@ -145,7 +145,10 @@ in `$XDG_DATA_HOME/mirelune/` when the folder is read-only.
 }  // namespace
 
 std::vector<TemplateFile> starterScripts(const std::string& title) {
-  return {{"open.scr", fill(kOpen, title)}, {"start.scr", fill(kStart, title)}};
+  // A half-width blank would end the text line the title stands in.
+  std::string inText;
+  for (char c : title) inText += c == ' ' || c == '\t' ? std::string("\u3000") : std::string(1, c);
+  return {{"open.scr", fill(kOpen, title)}, {"start.scr", fill(kStart, inText)}};
 }
 
 std::string starterReadme(const std::string& title, const std::string& folder) {
