@@ -22,9 +22,11 @@ echo "--- mirelune-new"
 
 # The title menu waits for a button: after its fade-in, Down and Enter start the game.
 printf 'wait 2000\nkey down\nkey enter\n' >"$work/title.input"
+# Autoplay takes the first answer of each choice: the story, without opening the save
+# screen, which waits for a player.
 play() {  # play FOLDER NAME: autoplay to the end; only the end-of-story report is allowed
   local dir=$1 name=$2
-  timeout 300 "$BUILD/mirelune" --headless --game "$dir" --autoplay --choose last --seed 1 \
+  timeout 300 "$BUILD/mirelune" --headless --game "$dir" --autoplay --seed 1 \
     --input "$work/title.input" --screenshot "$work/$name.png" --audio-out "$work/$name.wav" \
     >"$work/$name.out" 2>"$work/$name.err"
   local rc=$?

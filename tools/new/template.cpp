@@ -50,7 +50,8 @@ vo ""
 ; 文章の行は全角の字で始め、半角の空白を入れない (そこで行が切れる)。一ページは 28 字 3 行まで
 ret
 
-; 選択肢: 窓の形、問いかけ、選ぶ文、そして select2。答えは S に入る (1 から)
+; 選択肢: 窓の形、問いかけ、選ぶ文、そして select2。答えは S に入る。
+; S はこのスクリプトの def_sel を上から 1、2、3…と数えた番号 (選択肢ごとに 1 からではない)
 window_sel 1 149 0 0 0 0 0 0 0 0 0 _WinSel 0 -6
 def_selmes どうする？
 def_sel 話を聞く
@@ -68,8 +69,15 @@ select2 1
   ret
 }
 
-; セーブする場所: ここでセーブ画面を開く
-save
+; セーブする場所: 選んだときだけセーブ画面を開く。def_sel はこのスクリプトの 3 番目と
+; 4 番目なので、答えは 3 か 4
+def_selmes ここでセーブしますか？
+def_sel このまま続ける
+def_sel セーブする
+select2 1
+[S=4]{
+  save
+}
 
 vo ""
 続きはここに書いていく。
@@ -81,7 +89,8 @@ ret
 constexpr const char* kReadme = R"(# {TITLE}
 
 This folder is a game for the Mirelune engine, made by `mirelune-new`. It plays as it
-is: a title menu, a background, a sprite, a few pages of text, a choice and a save point.
+is: a title menu, a background, a sprite, a few pages of text, a choice and a save point
+(a second choice that opens the save screen).
 The author's guide (`demo/README.md` in the Mirelune sources) goes further.
 
 ## What is here
