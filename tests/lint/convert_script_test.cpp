@@ -86,6 +86,7 @@ TEST_F(ConvertTypedFormsTest, InputMethodFormsBecomeTheirShiftJisCodes) {
   } cases[] = {
       {"〜", "～", "\x81\x60"}, {"‖", "∥", "\x81\x61"}, {"—", "―", "\x81\x5C"}, {"−", "－", "\x81\x7C"},
       {"¢", "￠", "\x81\x91"},  {"£", "￡", "\x81\x92"}, {"¬", "￢", "\x81\xCA"},
+      {"‾", "￣", "\x81\x50"},
   };
   for (const auto& c : cases) {
     writeBytes("in.scr", std::string("a") + c.typed + c.windows + "\n");
@@ -105,6 +106,11 @@ TEST_F(ConvertTypedFormsTest, EveryBadCharacterIsListedWithItsColumnInCharacters
   EXPECT_EQ(r.lines({"in.scr:2:6:", "U+2728"}), 1) << r.out;  // after 〜, which converts
   EXPECT_EQ(r.lines({"in.scr:4:2:", "U+1F600"}), 1) << r.out;
   EXPECT_TRUE(r.has("3 characters")) << r.out;
+  EXPECT_FALSE(fs::exists(path("out.scr")));
+  // The yen sign may stand for a backslash or for money: the author is asked which.
+  writeBytes("in.scr", "「¥n」\n");
+  r = run("mirelune-convert", "script " + path("in.scr") + " " + path("out.scr"));
+  EXPECT_EQ(r.lines({"in.scr:1:2:", "U+00A5", "escape", "￥"}), 1) << r.out;
   EXPECT_FALSE(fs::exists(path("out.scr")));
 }
 

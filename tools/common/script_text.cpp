@@ -20,7 +20,9 @@ int sequenceLength(std::uint8_t b) {
 
 // Characters that input methods on Linux and macOS type where Windows text has the
 // Shift-JIS character: the wave dash, minus, double bar and dash of a Japanese IME,
-// and the Latin-1 cent, pound, not and broken-bar signs for their full-width forms.
+// and the Latin-1 cent, pound, not and broken-bar signs and the overline for their
+// full-width forms. The yen sign is not among them: a Japanese keyboard types it for the
+// backslash of an escape as often as for money, so the author is asked which.
 struct TypedForm {
   std::uint32_t codePoint;
   const char* sjis;
@@ -34,6 +36,7 @@ constexpr TypedForm kTypedForms[] = {
     {0x00A3, "\x81\x92"},  // £: ￡
     {0x00AC, "\x81\xCA"},  // ¬: ￢
     {0x00A6, "\xFA\x55"},  // ¦: ￤
+    {0x203E, "\x81\x50"},  // ‾ overline: ￣
 };
 
 std::uint32_t decode(std::string_view ch) {
@@ -85,7 +88,7 @@ void convertLine(std::string_view line, std::string& out, const std::string& whe
       std::snprintf(buf, sizeof buf, ":%zu: \"", column);
       std::snprintf(buf + std::strlen(buf), sizeof buf - std::strlen(buf), "%.*s\" (U+%04X) has no Shift-JIS form",
                     static_cast<int>(ch.size()), ch.data(), cp);
-      errors.push_back(where + buf);
+      errors.push_back(where + buf + (cp == 0x00A5 ? "; write \\ for an escape (\\n) or ￥ for the yen sign" : ""));
       continue;
     }
     out += sjis;

@@ -11,7 +11,7 @@ namespace ml::tools {
 
 // Appends the converted text (without the marker byte) to out. Every character that has
 // no Shift-JIS form is listed in errors as "NAME:LINE:COLUMN: what", columns counted in
-// characters; characters that input methods type for Shift-JIS ones (〜 − ‖ — ¢ £ ¬ ¦)
+// characters; characters that input methods type for Shift-JIS ones (〜 − ‖ — ¢ £ ¬ ¦ ‾)
 // are mapped to them. A byte-order mark at the start is dropped. True when errors
 // stayed empty.
 bool utf8ScriptToSjis(std::string_view text, const std::string& name, std::string& out,

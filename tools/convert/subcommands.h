@@ -15,7 +15,7 @@
     "prints the engine's messages, writes what decoded, and exits 1")                        \
   X(script, "IN OUT [--scramble]",                                                            \
     "UTF-8 script to the engine's form: Shift-JIS, CR LF, marker byte; --scramble scrambles "  \
-    "it. Characters input methods type for Shift-JIS ones (〜 − ‖ — ¢ £ ¬ ¦) are mapped; "     \
+    "it. Characters input methods type for Shift-JIS ones (〜 − ‖ — ¢ £ ¬ ¦ ‾) are mapped; "     \
     "every other character without a Shift-JIS form is listed and nothing is written") \
   X(frompng, "OUT.psd|OUT.bmp IN.png [IN2.png ...] [--layered] [--raw]",                      \
     "PNG to the form the output name says: .psd one PNG flat, several (or --layered) one "     \
