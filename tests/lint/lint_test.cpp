@@ -291,6 +291,8 @@ TEST_F(LintReportTest, OneFaultGivesOneReportAtItsLineInBothLanguages) {
       {"[F1=1]]{\n}", "複文が開始されていない", "no \"{\""},
       {"bg1\nvo \"\"\n一頁\nret", "引数が足りない", "too few arguments"},
       {"sp 0 face\nvo \"\"\nret", "引数が足りない", "sp takes 3"},
+      // A name longer than the plate: its last column only takes hanging punctuation.
+      {"window 2 20 376 0 0 16 8 7 1 NULL 0 0 msg2 七文字の名前だ", "メッセージがあふれました", "more lines"},
   };
   for (const auto& c : cases) {
     script("open", std::string(kWindow) + c.line2 + "\n");

@@ -130,7 +130,7 @@ struct ScriptChecker::Walk {
   void command(const CommandRow& row);
   void endPage(int line);
   void finishMarks();
-  void layOut(const std::string& text, int line);
+  void layOut(const std::string& text, int line, bool speakerName = false);
   void checkPicture(int line, std::string name, bool nullAllowed = false);
   void checkPictureBytes(int line, const std::string& path);
   void checkSound(int line, std::string name, bool defined);
@@ -507,12 +507,13 @@ void ScriptChecker::Walk::finishMarks() {
       c.findings_[index].detail += SJ(" (このあとさらに ") + std::to_string(more) + SJ(" ページ)");
 }
 
-void ScriptChecker::Walk::layOut(const std::string& page_, int line) {
+void ScriptChecker::Walk::layOut(const std::string& page_, int line, bool speakerName) {
   Runtime& rt = c.data_.runtime();
   TextLayoutParams params;
-  params.glyphSize = page.glyphSize;
-  params.columns = page.columns;
-  params.rows = page.rows;
+  // The speaker's name is set in 24-pixel text on the name plate's grid.
+  params.glyphSize = speakerName ? 24 : page.glyphSize;
+  params.columns = speakerName ? page.plateColumns : page.columns;
+  params.rows = speakerName ? page.plateRows : page.rows;
   std::vector<PlacedChar> placed;
   std::string text = page_;
   layoutText(text, params, rt.media.textRules, c.data_.reports(), placed);
@@ -683,6 +684,11 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
       page.windowDefined = true;
       if (auto cols = literal(args[7])) page.columns = static_cast<int>(*cols);
       if (auto rows = literal(args[8])) page.rows = static_cast<int>(*rows);
+    } else if (windowKind == 2) {
+      auto cols = literal(args[7]);
+      auto rows = literal(args[8]);
+      page.plateColumns = cols && rows ? static_cast<int>(*cols) : 0;
+      page.plateRows = rows ? static_cast<int>(*rows) : 0;
     } else if (windowKind && *windowKind != 2) {
       report(line, SJ("現在サポートされていないウィンドウＮｏ．"), args[0]);
     }
@@ -702,6 +708,8 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
     if (args[0] != "FADE_IN" && isTransitionWord(args[0])) report(lines[0], SJ("パラメータが不正"), args[0]);
   } else if (keyword == "ret" || keyword == "ret_noskip") {
     if (page.autoReturnOff) endPage(line);
+  } else if (keyword == "msg2") {
+    if (page.plateColumns > 0 && page.plateRows > 0 && !args[0].empty()) layOut(args[0], line, true);
   } else if (keyword == "vo" || keyword == "vol" || keyword == "vor") {
     // Only "vo" stands where the loader registers voice commands; the others look their
     // place up in vain and take mark 0.

@@ -36,6 +36,8 @@ struct PageSetup {
   bool autoReturnOff = false;
   bool choiceWindowDefined = false;  // a window_sel has named the choice bar picture
   bool readTrackingOff = false;      // set_read_mode with a nonzero value
+  int plateColumns = 0;              // the name plate (window 2); 0 while none is defined
+  int plateRows = 0;
 };
 
 class ScriptChecker {
