@@ -365,10 +365,11 @@ TEST_F(LintReportTest, PagesThatShareAReadMarkAreAWarning) {
 TEST_F(LintReportTest, PictureBytesMustBeWhatTheNameSays) {
   writeBytes("cg/room.bmp", "8BPS....");
   writeBytes("cg/face.psd", "BM......");
-  script("open", std::string(kWindow) + "bg1 room\nsp1 face\n");
+  script("open", std::string(kWindow) + "bg1 room\nsp1 face\nbg1 room\n");
   RunResult r = lint();
   EXPECT_EQ(r.lines({"scr/open.scr:2: ", "BMP", "cg\\room.bmp", "PSD"}), 1) << r.out;
   EXPECT_EQ(r.lines({"scr/open.scr:3: ", "PSD", "cg\\face.psd", "BMP"}), 1) << r.out;
+  EXPECT_TRUE(r.has("2 problems\n")) << r.out;  // the file once, not at every use
 }
 
 TEST_F(LintReportTest, JsonForEditors) {

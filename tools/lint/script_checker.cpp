@@ -534,8 +534,10 @@ void ScriptChecker::Walk::checkPicture(int line, std::string name, bool nullAllo
 void ScriptChecker::Walk::checkPictureBytes(int line, const std::string& path) {
   const PictureBytes kind = c.data_.pictureBytes(path);
   const bool bmp = sjis::endsWithFolded(path, ".bmp");
-  // Damaged bytes are left to the loader's own reports at play time.
+  // Damaged bytes are left to the loader's own reports at play time. The file is the
+  // fault: told at its first use only.
   if (kind != PictureBytes::Psd && kind != PictureBytes::Bmp) return;
+  if (!c.misnamedPictures_.insert(path).second) return;
   const char* content = kind == PictureBytes::Psd ? "  (中身は PSD)" : "  (中身は BMP)";
   report(line, bmp ? SJ("メモリが足りない、またはファイルが開けない") : SJ("ファイルが開けない"), path + utf8ToSjis(content));
 }

@@ -67,6 +67,7 @@ class ScriptChecker {
   std::string path_;  // "scr\name.scr" of the script being checked
   std::set<std::tuple<std::string, int, std::string, std::string>> seen_;
   std::set<std::string> impliedChecked_;
+  std::set<std::string> misnamedPictures_;
   std::set<std::string> used_;
   bool collecting_ = false;
   friend struct Walk;
