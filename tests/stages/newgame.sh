@@ -41,9 +41,14 @@ echo "--- playing the new game"
 play "$GAME" fresh
 
 echo "--- editing it as an author"
-# A sound from the first run's output and a picture from the sample background, each
-# through its converter.
-"$BUILD/mirelune-convert" wav "$work/fresh.wav" "$GAME/wav/bgm01.wav" || fail "convert wav"
+# A sound made from the first run's output, brought as Ogg Vorbis, and a picture from
+# the sample background as PNG, each through its converter.
+"$BUILD/mirelune-convert" wav "$work/fresh.wav" "$work/vorbis.wav" || fail "convert wav (PCM)"
+# The Ogg stream stands last in a Vorbis WAVE: cut out, it is the .ogg an author brings.
+offset=$(grep -obUa OggS "$work/vorbis.wav" | head -1 | cut -d: -f1)
+[ -n "$offset" ] || fail "no Ogg stream in the converted sound"
+tail -c +$((offset + 1)) "$work/vorbis.wav" >"$work/theme.ogg"
+"$BUILD/mirelune-convert" wav "$work/theme.ogg" "$GAME/wav/bgm01.wav" || fail "convert wav (Ogg)"
 "$BUILD/mirelune-convert" topng "$GAME/cg/bg01.bmp" "$work/room.png" || fail "convert topng"
 "$BUILD/mirelune-convert" frompng "$GAME/cg/bg02.bmp" "$work/room.png" || fail "convert frompng .bmp"
 "$BUILD/mirelune-convert" frompng "$GAME/cg/bg03.png" "$work/room.png" 2>/dev/null && fail "frompng wrote a .png"
