@@ -64,3 +64,55 @@ TEST_F(ConvertScriptTest, RefusesWhatShiftJisCannotHold) {
 
 }  // namespace
 }  // namespace ml::test
+
+namespace ml::test {
+namespace {
+
+class ConvertTypedFormsTest : public GameFolderTest {
+ protected:
+  void SetUp() override {
+    GameFolderTest::SetUp();
+    if (!fs::exists(bin_ + "/mirelune-convert")) GTEST_SKIP() << "mirelune-convert is not built";
+  }
+};
+
+TEST_F(ConvertTypedFormsTest, InputMethodFormsBecomeTheirShiftJisCodes) {
+  // What Linux and macOS input methods type, beside the forms Windows text holds; both
+  // give the same Shift-JIS code.
+  const struct {
+    const char* typed;
+    const char* windows;
+    const char* sjis;
+  } cases[] = {
+      {"〜", "～", "\x81\x60"}, {"‖", "∥", "\x81\x61"}, {"—", "―", "\x81\x5C"}, {"−", "－", "\x81\x7C"},
+      {"¢", "￠", "\x81\x91"},  {"£", "￡", "\x81\x92"}, {"¬", "￢", "\x81\xCA"},
+      {"‾", "￣", "\x81\x50"},
+  };
+  for (const auto& c : cases) {
+    writeBytes("in.scr", std::string("a") + c.typed + c.windows + "\n");
+    RunResult r = run("mirelune-convert", "script " + path("in.scr") + " " + path("out.scr"));
+    ASSERT_EQ(r.status, 0) << c.typed << ": " << r.out;
+    std::vector<std::uint8_t> bytes;
+    readWholeFile(path("out.scr"), bytes);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), std::string("Na") + c.sjis + c.sjis + "\r\n") << c.typed;
+  }
+}
+
+TEST_F(ConvertTypedFormsTest, EveryBadCharacterIsListedWithItsColumnInCharacters) {
+  writeBytes("in.scr", "wait 1\n星🌠と〜と✨\nok\n「😀」\n");
+  RunResult r = run("mirelune-convert", "script " + path("in.scr") + " " + path("out.scr"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.lines({"in.scr:2:2:", "U+1F320"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"in.scr:2:6:", "U+2728"}), 1) << r.out;  // after 〜, which converts
+  EXPECT_EQ(r.lines({"in.scr:4:2:", "U+1F600"}), 1) << r.out;
+  EXPECT_TRUE(r.has("3 characters")) << r.out;
+  EXPECT_FALSE(fs::exists(path("out.scr")));
+  // The yen sign may stand for a backslash or for money: the author is asked which.
+  writeBytes("in.scr", "「¥n」\n");
+  r = run("mirelune-convert", "script " + path("in.scr") + " " + path("out.scr"));
+  EXPECT_EQ(r.lines({"in.scr:1:2:", "U+00A5", "escape", "￥"}), 1) << r.out;
+  EXPECT_FALSE(fs::exists(path("out.scr")));
+}
+
+}  // namespace
+}  // namespace ml::test

@@ -94,10 +94,13 @@ TEST_F(LintTest, EachPlantedFaultIsFoundAtItsLine) {
   RunResult r = lint();
   EXPECT_EQ(r.status, 1) << r.out;
   auto at = [&](int line, const std::string& text) {
-    return r.lines({"scr\\open.scr:" + std::to_string(line) + ":", text});
+    // "MESSAGE: DETAIL" with the English gloss printed between the two.
+    const std::size_t colon = text.find(": ");
+    if (colon == std::string::npos) return r.lines({"scr/open.scr:" + std::to_string(line) + ":", text});
+    return r.lines({"scr/open.scr:" + std::to_string(line) + ":", text.substr(0, colon), text.substr(colon)});
   };
   EXPECT_EQ(at(2, "未定義のコマンド: bgx"), 1) << r.out;
-  EXPECT_EQ(at(2, "未定義のコマンド: 1"), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:2:"}), 1) << r.out;  // not again for its argument
   EXPECT_EQ(at(3, "ラベルが見つからない: @nowhere"), 1) << r.out;
   EXPECT_EQ(at(4, "ファイルが存在しない: scr\\missing.scr"), 1) << r.out;
   EXPECT_EQ(at(5, "ファイルが存在しない: cg\\nopicture.psd"), 1) << r.out;
@@ -109,6 +112,7 @@ TEST_F(LintTest, EachPlantedFaultIsFoundAtItsLine) {
   EXPECT_EQ(at(13, "フラグの範囲を超えている: F2050"), 1) << r.out;
   EXPECT_EQ(at(14, "パラメータが不正: SHAKE_9"), 1) << r.out;
   EXPECT_EQ(at(15, "トークンが長すぎる"), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:15:"}), 1) << r.out;  // neither the cut name nor its rest
   EXPECT_EQ(at(16, "１行が１０２４文字を超えている"), 1) << r.out;
   EXPECT_EQ(at(17, "未定義のコマンド: @label"), 1) << r.out;
   EXPECT_EQ(at(18, "ファイルが存在しない: nomusic.mid"), 1) << r.out;
@@ -145,7 +149,10 @@ TEST_F(LintTest, BlocksChoicesAndPages) {
                      "ret\n");                                                            // 33
   RunResult r = lint();
   auto at = [&](int line, const std::string& text) {
-    return r.lines({"scr\\open.scr:" + std::to_string(line) + ":", text});
+    // "MESSAGE: DETAIL" with the English gloss printed between the two.
+    const std::size_t colon = text.find(": ");
+    if (colon == std::string::npos) return r.lines({"scr/open.scr:" + std::to_string(line) + ":", text});
+    return r.lines({"scr/open.scr:" + std::to_string(line) + ":", text.substr(0, colon), text.substr(colon)});
   };
   EXPECT_EQ(at(2, "括弧が閉じていない"), 1) << r.out;
   EXPECT_EQ(at(4, "複文が開始されていない"), 1) << r.out;
@@ -171,7 +178,7 @@ TEST_F(LintTest, ArchivesOverridesAndLooseFiles) {
   file("wav/onlyloose.wav");
   RunResult r = lint("--verbose");
   EXPECT_EQ(r.status, 1) << r.out;
-  EXPECT_EQ(r.lines({"scr\\open.scr:4:", "ファイルが存在しない: cg\\gone.psd"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:4:", "ファイルが存在しない", ": cg\\gone.psd"}), 1) << r.out;
   EXPECT_EQ(r.lines({"ファイルが存在しない"}), 1) << r.out;
   EXPECT_TRUE(r.has("scr.dat, cg.dat, arc2.cg, wav.dat")) << r.out;
 
@@ -187,28 +194,28 @@ TEST_F(LintTest, UnreachableScriptsAreCheckedAndOnlyNoted) {
   script("extra", "wait 2\n");
   RunResult r = lint();
   EXPECT_EQ(r.status, 0) << r.out;
-  EXPECT_EQ(r.lines({"scr\\extra.scr", "note: open から到達できない"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/extra.scr", "note", ": open から到達できない"}), 1) << r.out;
   EXPECT_TRUE(r.has("2 scripts checked")) << r.out;
 
   script("extra", "bogus\n");
   r = lint();
   EXPECT_EQ(r.status, 1) << r.out;
-  EXPECT_EQ(r.lines({"scr\\extra.scr:1:", "未定義のコマンド: bogus"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/extra.scr:1:", "未定義のコマンド", ": bogus"}), 1) << r.out;
 }
 
 TEST_F(LintTest, ScriptsNotInTheEngineForm) {
   // Bare LF line ends make an argument run on into the next line.
   writeBytes("scr/open.scr", "Nwait 1\nwait 2\r\n");
   RunResult r = lint();
-  EXPECT_EQ(r.lines({"scr\\open.scr:1:", "改行が LF だけになっている"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:1:", "改行が LF だけになっている"}), 1) << r.out;
   // A script left in UTF-8.
   writeBytes("scr/open.scr", "Nwait 1\r\nこんにちは\r\n");
   r = lint();
-  EXPECT_EQ(r.lines({"scr\\open.scr:2:", "Shift-JIS ではない"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:2:", "Shift-JIS ではない"}), 1) << r.out;
   // No start script at all.
   fs::remove(path("scr/open.scr"));
   r = lint();
-  EXPECT_EQ(r.lines({"scr\\open.scr", "ファイルが存在しない"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr", "ファイルが存在しない"}), 1) << r.out;
   EXPECT_EQ(r.status, 1);
 }
 
@@ -219,10 +226,10 @@ TEST_F(LintTest, FilesTheEngineLoadsByItselfAndLabelsAfterAJump) {
                  "ending credits\n");    // 4: the ending music
   file("cg/BlueSky2.psd");
   RunResult r = lint();
-  EXPECT_EQ(r.lines({"scr\\open.scr:1:", "cg\\BlueSky1.psd", "blue_sky"}), 1) << r.out;
-  EXPECT_EQ(r.lines({"scr\\open.scr:1:", "cg\\BlueSky3.psd"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:1:", "cg\\BlueSky1.psd", "blue_sky"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:1:", "cg\\BlueSky3.psd"}), 1) << r.out;
   EXPECT_EQ(r.lines({"BlueSky2"}), 0) << r.out;
-  EXPECT_EQ(r.lines({"scr\\open.scr:4:", "wav\\bgm13.wav"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:4:", "wav\\bgm13.wav"}), 1) << r.out;
   EXPECT_EQ(r.lines({"@next"}), 0) << r.out;
 }
 
@@ -235,8 +242,8 @@ TEST_F(LintTest, ChoicesNeedAChoiceWindowFirst) {
                  "def_sel はい\n"
                  "select 1\n");
   RunResult r = lint();
-  EXPECT_EQ(r.lines({"scr\\open.scr:2:", "window_sel"}), 1) << r.out;
-  EXPECT_EQ(r.lines({"scr\\open.scr:5:"}), 0) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:2:", "window_sel"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:5:"}), 0) << r.out;
 }
 
 TEST_F(LintTest, CommandLine) {
@@ -247,6 +254,132 @@ TEST_F(LintTest, CommandLine) {
   script("open", "wait 1\nbg1 x\n");
   RunResult r = lint("--usage");
   EXPECT_TRUE(r.has("command words used: 2 / 150")) << r.out;
+}
+
+}  // namespace
+}  // namespace ml::test
+
+namespace ml::test {
+namespace {
+
+class LintReportTest : public GameFolderTest {
+ protected:
+  void SetUp() override {
+    GameFolderTest::SetUp();
+    if (!fs::exists(bin_ + "/mirelune-lint")) GTEST_SKIP() << "mirelune-lint is not built";
+    for (const char* p : kWindowParts) file(std::string("cg/") + p);
+    file("cg/win.psd");
+  }
+  static constexpr const char* kWindow = "window 0 0 420 0 0 72 68 28 3 win 0 0\n";
+};
+
+TEST_F(LintReportTest, OneFaultGivesOneReportAtItsLineInBothLanguages) {
+  const struct {
+    const char* line2;
+    const char* message;
+    const char* gloss;
+  } cases[] = {
+      {"wiat 1", "未定義のコマンド", "undefined command"},
+      {"bogus 1 2 3", "未定義のコマンド", "undefined command"},
+      {"[A<3{\nret\n}", "不正な文字", "invalid character"},
+      {"[F1=1\n{\n}", "改行で終わっている", "missing \"]\""},
+      {"[F1=1] ret", "複文が開始されていない", "no \"{\""},
+      {"[F1=1&]{\n}", "演算が途中で終わっている", "operator"},
+      {"F3000=1", "フラグの範囲を超えている", "out of range"},
+      {"bg1 aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "トークンが長すぎる", "too long"},
+      {"F1 = 1\nvo \"\"\n一頁\nret", "未定義のコマンド", "without blanks"},
+      {"[F1=1]]{\n}", "複文が開始されていない", "no \"{\""},
+      {"bg1\nvo \"\"\n一頁\nret", "引数が足りない", "too few arguments"},
+      {"sp 0 face\nvo \"\"\nret", "引数が足りない", "sp takes 3"},
+      // A name longer than the plate: its last column only takes hanging punctuation.
+      {"window 2 20 376 0 0 16 8 7 1 NULL 0 0 msg2 七文字の名前だ", "メッセージがあふれました", "more lines"},
+  };
+  for (const auto& c : cases) {
+    script("open", std::string(kWindow) + c.line2 + "\n");
+    RunResult r = lint();
+    EXPECT_EQ(r.status, 1) << c.line2 << "\n" << r.out;
+    EXPECT_EQ(r.lines({"scr/open.scr:2: ", c.message, c.gloss}), 1) << c.line2 << "\n" << r.out;
+    EXPECT_TRUE(r.has("1 problem\n")) << c.line2 << "\n" << r.out;
+  }
+}
+
+TEST_F(LintReportTest, AMissingSkinIsOneReport) {
+  fs::remove(path("cg/_Ret.psd"));
+  fs::remove(path("cg/_iLog.psd"));
+  fs::remove(path("cg/_Op2Back.bmp"));
+  script("open", kWindow);
+  RunResult r = lint();
+  EXPECT_EQ(r.lines({"scr/open.scr:1: ", "cg\\_Ret.psd", "2", "cg\\_iLog.psd"}), 1) << r.out;
+  EXPECT_TRUE(r.has("1 problem\n")) << r.out;
+}
+
+TEST_F(LintReportTest, AScriptLeftInUtf8IsToldOnceAndSkipped) {
+  std::string text = std::string(kWindow) + "星がきれい\nret\nまだ UTF-8\nret\n";
+  std::string crlf;
+  for (char ch : text) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+  writeBytes("scr/open.scr", "N" + crlf);
+  RunResult r = lint();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.lines({"scr/open.scr:2: ", "Shift-JIS ではない", "UTF-8"}), 1) << r.out;
+  EXPECT_TRUE(r.has("1 problem\n")) << r.out;
+}
+
+TEST_F(LintReportTest, ScriptsNeverConvertedAreToldOnce) {
+  // Only LF line ends: every word runs into the next line's; and eleven choices.
+  writeBytes("scr/open.scr", "N" + utf8ToSjis(std::string(kWindow) + "bg1 nothere\nvo \"\"\n一頁\nret\n"));
+  RunResult r = lint();
+  EXPECT_EQ(r.lines({"scr/open.scr:1: ", "改行が LF だけになっている", "CR LF"}), 1) << r.out;
+  EXPECT_TRUE(r.has("1 problem\n")) << r.out;
+  std::string many = kWindow;
+  for (int i = 1; i <= 12; ++i) many += "def_sel a" + std::to_string(i) + "\n";
+  script("open", many + "select2 1\n");
+  file("cg/_WinSelS.psd");
+  r = lint();
+  EXPECT_EQ(r.lines({"scr/open.scr:12: ", "選択肢はこれ以上登録できない", "ten choices"}), 1) << r.out;
+  EXPECT_TRUE(r.has("2 problems\n")) << r.out;  // and select2 without a choice window
+}
+
+TEST_F(LintReportTest, PagesThatShareAReadMarkAreAWarning) {
+  // Pages 2 and 3 have no voice command of their own; vol is looked up in vain and
+  // takes mark 0, as the first vo does; set_read_mode 1 turns marks off.
+  script("open", std::string(kWindow) +   // 1
+                     "vo \"\"\n"          // 2
+                     "一頁目\n"           // 3
+                     "二頁目\n"           // 4
+                     "三頁目\n"           // 5
+                     "vo \"\"\n"          // 6
+                     "四頁目\n"           // 7
+                     "vol \"\"\n"         // 8
+                     "五頁目\n"           // 9
+                     "set_read_mode 1\n"  // 10
+                     "六頁目\n"           // 11
+                     "七頁目\n");         // 12
+  file("wav/.wav");
+  RunResult r = lint();
+  EXPECT_EQ(r.lines({"scr/open.scr:4: warning: ", "既読マーク", "read mark", "3 ", "1 "}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:9: warning: ", "既読マーク", "5 ", "vol"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"warning"}), 2 + 1) << r.out;  // and the summary
+  EXPECT_TRUE(r.has("0 problems, 2 warnings")) << r.out;
+}
+
+TEST_F(LintReportTest, PictureBytesMustBeWhatTheNameSays) {
+  writeBytes("cg/room.bmp", "8BPS....");
+  writeBytes("cg/face.psd", "BM......");
+  script("open", std::string(kWindow) + "bg1 room\nsp1 face\nbg1 room\n");
+  RunResult r = lint();
+  EXPECT_EQ(r.lines({"scr/open.scr:2: ", "BMP", "cg\\room.bmp", "PSD"}), 1) << r.out;
+  EXPECT_EQ(r.lines({"scr/open.scr:3: ", "PSD", "cg\\face.psd", "BMP"}), 1) << r.out;
+  EXPECT_TRUE(r.has("2 problems\n")) << r.out;  // the file once, not at every use
+}
+
+TEST_F(LintReportTest, JsonForEditors) {
+  script("open", std::string(kWindow) + "wiat \"a\\b\"\n");
+  RunResult r = lint("--json");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.has("{\"file\": \"scr/open.scr\", \"line\": 2, \"severity\": \"error\", \"message\": \"未定義のコマンド\", "
+                    "\"gloss\": \"undefined command\", \"detail\": \"wiat\"}")) << r.out;
+  EXPECT_TRUE(r.has("\"problems\": 1")) << r.out;
+  EXPECT_FALSE(r.has("mirelune-lint:")) << r.out;
 }
 
 }  // namespace

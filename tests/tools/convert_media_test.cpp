@@ -106,6 +106,36 @@ TEST_F(ConvertMediaTest, FromPngRefusesWhatItCannotMake) {
   EXPECT_FALSE(exists("x.psd"));
 }
 
+TEST_F(ConvertMediaTest, TheOutputNameChoosesTheForm) {
+  // The engine picks its decoder by the name, so a .bmp must hold a bitmap; the case of
+  // the extension does not matter.
+  ASSERT_TRUE(tools::writePng(file("a.png"), frame(16, 12, 1)));
+  ASSERT_EQ(run("frompng '" + file("room.BMP") + "' '" + file("a.png") + "'"), 0);
+  RecordingReporter reporter;
+  GameFolder folder(dir_);
+  DataArchive archive;
+  Settings settings;
+  MediaContext media{reporter, folder, archive, settings};
+  Surface s(media);
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(tools::readFileBytes(file("room.BMP"), bytes));
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 'B');
+  ASSERT_TRUE(s.loadBmpBytes(bytes, "room.BMP"));
+  EXPECT_TRUE(reporter.entries.empty());
+  const std::uint8_t* e = frame(16, 12, 1).at(2, 5);
+  EXPECT_EQ((s.pixels(0)[5 * 16 + 2] >> 16) & 0xFF, e[0]);
+
+  // Names the engine cannot read, and what a bitmap cannot hold, are refused.
+  for (const char* args : {"x.png' '%s", "x' '%s", "x.bmp' '%s' '%s", "x.bmp' '%s' --layered", "x.bmp' '%s' --raw"}) {
+    std::string a = args;
+    for (std::size_t at; (at = a.find("%s")) != std::string::npos;) a.replace(at, 2, file("a.png"));
+    EXPECT_EQ(run("frompng '" + file("") + a + "'"), 2) << args;
+  }
+  EXPECT_FALSE(exists("x.png"));
+  EXPECT_FALSE(exists("x.bmp"));
+}
+
 TEST_F(ConvertMediaTest, SoundsBecomeVorbisWaves) {
   tools::AudioBuffer a;
   a.channels = 2;

@@ -40,6 +40,14 @@ void makeVoices(GenContext& ctx);
 // Beside the archives: the opening movie.
 void makeMovie(GenContext& ctx);
 
+// The starter skin of a new game: every picture the engine loads by name, in a plain
+// look, with the game's title on the title menu's background.
+void makeSkin(GenContext& ctx, const std::string& title);
+// A new game's sample background (800x600) and sprite (400x600, two frames: eyes open
+// and closed).
+RgbaImage drawStarterBackground();
+std::vector<RgbaImage> drawStarterCharacter();
+
 // With --preview: whole screens composed from the pictures made, to judge the look.
 bool writeMockups(const AssetSink& sink);
 

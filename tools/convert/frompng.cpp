@@ -1,10 +1,13 @@
-// frompng: PNG pictures to the engine's Photoshop form. One PNG gives a flat RGB
-// picture (opaque); several give a layered picture, one frame per PNG with its
-// transparency, each layer cut to its visible pixels.
+// frompng: PNG pictures to the engine's picture forms, chosen by the output name's
+// extension, since the engine picks its decoder by the name too. ".psd": one PNG gives
+// a flat RGB picture (opaque); several give a layered picture, one frame per PNG with
+// its transparency, each layer cut to its visible pixels. ".bmp": one PNG gives a
+// 24-bit bitmap (opaque, one frame).
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tools/common/bmp_writer.h"
 #include "tools/common/canvas.h"
 #include "tools/common/png_io.h"
 #include "tools/common/psd_writer.h"
@@ -20,9 +23,10 @@ constexpr std::size_t kArchiveNameBytes = 23;
 
 void usage() {
   std::fprintf(stderr,
-               "usage: mirelune-convert frompng OUT.psd IN.png [IN2.png ...] [--layered] [--raw]\n"
-               "  one PNG: a flat picture (opaque); several PNGs or --layered: one frame per PNG,\n"
-               "  with transparency. Channels are run-length coded unless --raw.\n");
+               "usage: mirelune-convert frompng OUT.psd|OUT.bmp IN.png [IN2.png ...] [--layered] [--raw]\n"
+               "  OUT.psd: one PNG gives a flat picture (opaque); several PNGs or --layered one\n"
+               "  frame per PNG, with transparency. Channels are run-length coded unless --raw.\n"
+               "  OUT.bmp: one PNG gives a 24-bit bitmap (opaque).\n");
 }
 
 bool hasTransparency(const ml::tools::RgbaImage& image) {
@@ -34,6 +38,16 @@ bool hasTransparency(const ml::tools::RgbaImage& image) {
 std::string baseName(const std::string& path) {
   std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// ".psd", ".bmp" or what else the name ends with, in lower case.
+std::string extensionOf(const std::string& path) {
+  std::string base = baseName(path);
+  std::size_t dot = base.find_last_of('.');
+  if (dot == std::string::npos) return {};
+  std::string ext = base.substr(dot);
+  for (char& ch : ext) ch = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch);
+  return ext;
 }
 
 }  // namespace
@@ -59,6 +73,18 @@ int run_frompng(const std::vector<std::string>& args) {
   }
   if (output.empty() || inputs.empty()) {
     usage();
+    return 2;
+  }
+  const std::string ext = extensionOf(output);
+  const bool bitmap = ext == ".bmp";
+  if (!bitmap && ext != ".psd") {
+    std::fprintf(stderr, "mirelune-convert frompng: %s: the engine reads pictures named .psd or .bmp; "
+                         "name the output one of those\n", output.c_str());
+    return 2;
+  }
+  if (bitmap && (inputs.size() > 1 || layered || raw)) {
+    std::fprintf(stderr, "mirelune-convert frompng: %s: a bitmap holds one opaque frame; "
+                         "write a .psd for several frames, --layered or --raw\n", output.c_str());
     return 2;
   }
   if (inputs.size() > kMaxFrames) {
@@ -88,7 +114,12 @@ int run_frompng(const std::vector<std::string>& args) {
   }
   const auto compression = raw ? ml::tools::PsdCompression::Raw : ml::tools::PsdCompression::Rle;
   std::vector<std::uint8_t> bytes;
-  if (frames.size() == 1 && !layered) {
+  if (bitmap) {
+    if (hasTransparency(frames[0]))
+      std::fprintf(stderr, "mirelune-convert frompng: note: %s has transparency, which a bitmap drops; "
+                           "a layered .psd keeps it\n", inputs[0].c_str());
+    bytes = ml::tools::writeBmp24(frames[0]);
+  } else if (frames.size() == 1 && !layered) {
     if (hasTransparency(frames[0]))
       std::fprintf(stderr, "mirelune-convert frompng: note: %s has transparency, which a flat picture drops; "
                            "--layered keeps it\n", inputs[0].c_str());

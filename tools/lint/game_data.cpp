@@ -7,6 +7,7 @@
 
 #include "engine/game_archives.h"
 #include "engine/runtime.h"
+#include "media/formats/picture_bytes.h"
 #include "media/io/archive.h"
 #include "platform/posix/file_handle.h"
 #include "platform/headless/headless_platform.h"
@@ -85,6 +86,23 @@ bool GameData::exists(std::string_view path) {
 bool GameData::pictureExists(std::string_view name) {
   std::string base = "cg\\" + std::string(name);
   return exists(base + ".bmp") || exists(base + ".psd");
+}
+
+PictureBytes GameData::pictureBytes(std::string_view path) {
+  const bool bmp = sjis::endsWithFolded(path, ".bmp");
+  if (!bmp && !sjis::endsWithFolded(path, ".psd")) return PictureBytes::NotAPicture;
+  auto known = pictureBytes_.find(std::string(path));
+  if (known != pictureBytes_.end()) return known->second;
+  std::vector<std::uint8_t> bytes;
+  DataArchive& archive = rt_->media.pictureArchive;
+  PictureBytes kind = PictureBytes::NotAPicture;
+  if (!exists(path)) kind = PictureBytes::NotAPicture;
+  else if (loadPictureBytes(rt_->media.folder, archive, path, bmp ? "BM" : "8BPS", bytes)) kind = PictureBytes::AsNamed;
+  else if (loadPictureBytes(rt_->media.folder, archive, path, bmp ? "8BPS" : "BM", bytes)) kind = bmp ? PictureBytes::Psd : PictureBytes::Bmp;
+  else kind = PictureBytes::Damaged;
+  archive.release();
+  pictureBytes_[std::string(path)] = kind;
+  return kind;
 }
 
 ScriptFile GameData::readScript(std::string_view name) {

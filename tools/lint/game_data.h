@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,6 +16,9 @@ class RecordingReporter;
 }  // namespace ml
 
 namespace ml::lint {
+
+// What a picture file holds, compared with what its name promises.
+enum class PictureBytes { AsNamed, Psd, Bmp, Damaged, NotAPicture };
 
 struct ScriptFile {
   bool found = false;
@@ -45,6 +49,10 @@ class GameData {
   // A picture name as the picture commands look it up: ".bmp" first, then ".psd".
   bool pictureExists(std::string_view name);
 
+  // "cg\x.bmp" or "cg\x.psd" (loose or packed, possibly LZSS): whether the bytes are
+  // what the extension says. NotAPicture for other names and missing files.
+  PictureBytes pictureBytes(std::string_view path);
+
   // "scr\<name>.scr" from a loose file or the script archive.
   ScriptFile readScript(std::string_view name);
   // Names (Shift-JIS, without folder and extension) of every script present: loose
@@ -56,6 +64,7 @@ class GameData {
   std::unique_ptr<RecordingReporter> reporter_;
   std::unique_ptr<Runtime> rt_;
   std::vector<std::string> opened_;
+  std::map<std::string, PictureBytes> pictureBytes_;
 };
 
 }  // namespace ml::lint

@@ -12,12 +12,13 @@
 #include "platform/text_encoding.h"
 #include "tools/lint/command_arguments.h"
 #include "tools/lint/game_data.h"
+#include "tools/lint/glosses.h"
 #include "tools/lint/script_checker.h"
 
 namespace {
 
 constexpr const char* kHelp =
-    "usage: mirelune-lint [--verbose] GAMEDIR\n"
+    "usage: mirelune-lint [--verbose] [--usage] [--json] GAMEDIR\n"
     "\n"
     "Checks the scripts of a game folder the way the engine will read them: loose files\n"
     "first, then scr.dat, cg.dat and wav.dat with their override archives. Every script\n"
@@ -31,19 +32,54 @@ constexpr const char* kHelp =
     "  named but missing, defined names resolved; files the engine loads by itself for\n"
     "  a command (the window's frame and buttons, the title menu's pictures ...),\n"
     "  condition blocks whose braces do not balance and malformed conditions,\n"
-    "  over-long lines and tokens, flags out of range (F2048 and above), malformed\n"
-    "  numbers and times, keywords a command does not take, more than ten choices,\n"
-    "  pages that overflow the message window, bare LF line ends and unconverted\n"
-    "  UTF-8 scripts.\n"
+    "  over-long lines and tokens, too few arguments on a line, flags out of range\n"
+    "  (F2048 and above), malformed numbers and times, keywords a command does not\n"
+    "  take, more than ten choices,\n"
+    "  pages that overflow the message window, bare LF line ends, pictures whose bytes\n"
+    "  are not what their name says (.bmp, .psd), and unconverted UTF-8 scripts (told\n"
+    "  once; such a script is not checked further).\n"
     "\n"
-    "Output: one line per finding, \"scr\\NAME.scr:LINE: MESSAGE: DETAIL\" (UTF-8).\n"
-    "Lines marked \"note:\" (unreachable scripts, missing movies, which the engine skips\n"
-    "silently) are told but do not count.\n"
+    "Output: one line per fault, \"scr/NAME.scr:LINE: MESSAGE (gloss): DETAIL\" (UTF-8),\n"
+    "the path relative to the game folder, the engine's own Japanese message followed by\n"
+    "a short English gloss. Lines marked \"note:\" (unreachable scripts, missing movies,\n"
+    "which the engine skips silently) are told but do not count; lines marked\n"
+    "\"warning:\" (pages that share one read mark because no voice command stands between\n"
+    "them, so that a later page shows as read as soon as an earlier one is) do not\n"
+    "change the exit status.\n"
+    "  --json     one JSON document instead: {\"findings\": [{\"file\", \"line\",\n"
+    "             \"severity\" (error|warning|note), \"message\", \"gloss\", \"detail\"}],\n"
+    "             \"scripts\", \"problems\", \"warnings\"}\n"
     "  --verbose  also tell where each script was read from\n"
     "  --usage    also list the command words the scripts use and those they do not\n"
     "\n"
     "Exit status: 0 clean, 1 when anything was reported, 2 on bad usage or a missing\n"
     "folder.\n";
+
+// "scr\\open.scr" as an editor opens it from the game folder: "scr/open.scr".
+std::string editorPath(const std::string& sjisPath) {
+  std::string p = ml::sjisToUtf8(sjisPath);
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  return p;
+}
+
+std::string jsonString(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", u);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
 
 bool sameName(const std::string& a, const std::string& b) { return ml::archiveNamesEqual(a, b); }
 
@@ -55,7 +91,7 @@ bool contains(const std::vector<std::string>& list, const std::string& name) {
 
 int main(int argc, char** argv) {
   std::string folder;
-  bool verbose = false, usage = false;
+  bool verbose = false, usage = false, json = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--help" || a == "-h") {
@@ -64,6 +100,8 @@ int main(int argc, char** argv) {
     }
     if (a == "--verbose" || a == "-v") {
       verbose = true;
+    } else if (a == "--json") {
+      json = true;
     } else if (a == "--usage") {
       usage = true;
     } else if (!a.empty() && a[0] == '-') {
@@ -119,6 +157,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> visited, queue = {"open"};
   ml::lint::PageSetup page;
   page.autoReturnOff = data.runtime().story.state.autoReturnOff() != 0;
+  page.readTrackingOff = data.runtime().story.state.readTrackingOff() != 0;
   std::vector<std::string> sources;
   std::size_t checked = 0;
   auto checkOne = [&](const std::string& name, bool reachable) {
@@ -131,7 +170,7 @@ int main(int argc, char** argv) {
       return;
     }
     if (verbose)
-      sources.push_back(ml::sjisToUtf8(path) + ": " +
+      sources.push_back(editorPath(path) + ": " +
                         (file.loose ? (file.alsoArchived ? "loose file (wins over the copy in scr.dat)" : "loose file")
                                     : "scr.dat"));
     ++checked;
@@ -146,14 +185,38 @@ int main(int argc, char** argv) {
   for (const std::string& name : present)
     if (!contains(visited, name)) checkOne(name, false);
 
-  for (const std::string& s : sources) std::printf("%s\n", s.c_str());
-  int problems = 0;
+  int problems = 0, warnings = 0;
+  std::string jsonFindings;
+  if (!json)
+    for (const std::string& s : sources) std::printf("%s\n", s.c_str());
   for (const ml::lint::Finding& f : findings) {
-    std::string where = ml::sjisToUtf8(f.script) + (f.line > 0 ? ":" + std::to_string(f.line) : std::string()) + ": ";
-    std::string text = (f.note ? "note: " : "") + ml::sjisToUtf8(f.message);
-    if (!f.detail.empty()) text += ": " + ml::sjisToUtf8(f.detail);
-    std::printf("%s%s\n", where.c_str(), text.c_str());
-    if (!f.note) ++problems;
+    const std::string file = editorPath(f.script);
+    const std::string message = ml::sjisToUtf8(f.message);
+    const std::string detail = ml::sjisToUtf8(f.detail);
+    const char* gloss = ml::lint::englishGloss(message);
+    const char* severity = f.note ? "note" : f.warning ? "warning" : "error";
+    if (f.warning) ++warnings;
+    else if (!f.note) ++problems;
+    if (json) {
+      jsonFindings += std::string(jsonFindings.empty() ? "\n" : ",\n") + "    {\"file\": " + jsonString(file) +
+                      ", \"line\": " + std::to_string(f.line) + ", \"severity\": \"" + severity +
+                      "\", \"message\": " + jsonString(message) + ", \"gloss\": " + jsonString(gloss ? gloss : "") +
+                      ", \"detail\": " + jsonString(detail) + "}";
+      continue;
+    }
+    std::string text = file;
+    if (f.line > 0) text += ":" + std::to_string(f.line);
+    text += ": ";
+    if (f.note || f.warning) text += std::string(severity) + ": ";
+    text += message;
+    if (gloss != nullptr) text += std::string(" (") + gloss + ")";
+    if (!detail.empty()) text += ": " + detail;
+    std::printf("%s\n", text.c_str());
+  }
+  if (json) {
+    std::printf("{\n  \"findings\": [%s%s],\n  \"scripts\": %zu,\n  \"problems\": %d,\n  \"warnings\": %d\n}\n",
+                jsonFindings.c_str(), jsonFindings.empty() ? "" : "\n  ", checked, problems, warnings);
+    return problems > 0 ? 1 : 0;
   }
   if (usage) {
     const auto& used = checker.usedCommands();
@@ -166,8 +229,10 @@ int main(int argc, char** argv) {
   std::vector<std::string> archives = data.openedArchives();
   std::string from;
   for (const std::string& a : archives) from += (from.empty() ? "" : ", ") + a;
-  std::printf("mirelune-lint: %zu scripts checked (%s), %d problem%s\n", checked,
+  std::printf("mirelune-lint: %zu scripts checked (%s), %d problem%s", checked,
               from.empty() ? "loose files only" : ("loose files and " + from).c_str(), problems,
               problems == 1 ? "" : "s");
+  if (warnings > 0) std::printf(", %d warning%s", warnings, warnings == 1 ? "" : "s");
+  std::printf("\n");
   return problems > 0 ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <optional>
 
 #include "scene/command_table.h"
@@ -86,8 +87,34 @@ struct ScriptChecker::Walk {
   // alternatives are never added up.
   std::vector<std::string> pageAtOpen;
   bool lastEndsFlow = false;  // the previous command never falls through (goto, change)
+  int undefinedLine = 0;      // a line already reported for an undefined word
+  // Read marks: the mark the next page takes (-1 before any voice command of the
+  // script: whatever the script before left), and the line of the last page shown
+  // under each mark.
+  std::map<std::int32_t, std::int32_t> voiceOrdinals;
+  std::int32_t mark = -1;
+  std::map<std::int32_t, int> pageOfMark;
+  std::vector<std::pair<std::size_t, int>> sharedRuns;  // finding index, pages after it
+  bool runOpen = false;          // the last page shown repeated the mark before it
+  bool markUnregistered = false; // the mark came from a voice command the loader passed over
+  bool markSwallowed = false;    // the page's voice command was read as another's argument
 
   bool collecting() const { return changesTo == nullptr; }
+  // Passes over the rest of the current line: what follows a fault on it is the fault's
+  // own debris, not a fault of its own.
+  void skipRestOfLine() {
+    while (!sc.atEnd() && sc.byteAt(sc.pos) != '\r' && sc.byteAt(sc.pos) != '\n')
+      sc.advance(sjis::isLead(sc.byteAt(sc.pos)) ? 2 : 1);
+  }
+  // The next word on the same line, without moving.
+  std::string nextWordOnLine() {
+    std::int64_t i = sc.pos;
+    while (i < sc.size && isBlank(sc.byteAt(i))) ++i;
+    std::string w;
+    while (i < sc.size && !isBlank(sc.byteAt(i)) && sc.byteAt(i) != '\r' && sc.byteAt(i) != '\n')
+      w += static_cast<char>(sc.byteAt(i++));
+    return w;
+  }
   void report(int line, std::string_view message, std::string_view detail, bool note = false) {
     if (!collecting()) c.report(line, message, detail, note);
   }
@@ -96,13 +123,16 @@ struct ScriptChecker::Walk {
   }
 
   void collectLabels();
+  void collectVoicePositions();
   void run();
   void condition();
   void textLine();
   void command(const CommandRow& row);
   void endPage(int line);
-  void layOut(const std::string& text, int line);
+  void finishMarks();
+  void layOut(const std::string& text, int line, bool speakerName = false);
   void checkPicture(int line, std::string name, bool nullAllowed = false);
+  void checkPictureBytes(int line, const std::string& path);
   void checkSound(int line, std::string name, bool defined);
   void checkImplied(int line, std::string_view keyword, const std::vector<std::string>& args);
   std::optional<std::int64_t> literal(const std::string& arg) {
@@ -113,14 +143,20 @@ struct ScriptChecker::Walk {
 ScriptChecker::ScriptChecker(GameData& data, std::vector<Finding>& findings)
     : data_(data), findings_(findings) {}
 
-void ScriptChecker::report(int line, std::string_view message, std::string_view detail, bool note) {
+void ScriptChecker::report(int line, std::string_view message, std::string_view detail, bool note,
+                           bool warning) {
   auto key = std::make_tuple(path_, line, std::string(message), std::string(detail));
   if (!seen_.insert(key).second) return;
-  findings_.push_back(Finding{path_, line, std::string(message), std::string(detail), note});
+  findings_.push_back(Finding{path_, line, std::string(message), std::string(detail), note, warning});
 }
 
 void ScriptChecker::drainEngineReports(int lineOverride) {
   auto& entries = data_.reports().entries;
+  // The collecting pass only fills the define tables; the checking pass reports.
+  if (collecting_) {
+    entries.clear();
+    return;
+  }
   for (const RecordingReporter::Entry& e : entries)
     report(lineOverride >= 0 ? lineOverride : (e.script ? e.number : 0), e.message, e.detail);
   entries.clear();
@@ -137,10 +173,12 @@ bool ScriptChecker::install(const ScriptFile& file) {
 }
 
 void ScriptChecker::collectDefinitions(const ScriptFile& file) {
-  if (!install(file)) return;
+  if (!install(file) || firstUtf8Line(data_.runtime().story.script->text) != 0) return;
   PageSetup scratch;
   Walk w(*this, *data_.runtime().story.script, scratch, nullptr);
+  collecting_ = true;
   w.run();
+  collecting_ = false;
   data_.reports().entries.clear();
 }
 
@@ -156,21 +194,31 @@ void ScriptChecker::check(std::string_view name, const ScriptFile& file, PageSet
     return;
   }
   ScriptContext& sc = *rt.story.script;
+  // A script left in UTF-8 would only bury that one fault under reports of mojibake.
+  if (int line = firstUtf8Line(sc.text)) {
+    report(line, SJ("Shift-JIS ではない"), SJ("UTF-8 のまま (mirelune-convert script で変換する)"));
+    return;
+  }
   // The engine reads CR LF; a bare LF does not end a word, so arguments run on into the
-  // next line.
+  // next line. A script with no CR LF at all was never converted: told once, and its
+  // words, all run together, are not checked.
+  bool crlf = false;
+  int bareLf = 0;
   for (std::size_t i = 1, line = 1; i < sc.text.size(); ++i) {
     if (sc.text[i] != '\n') continue;
-    if (sc.text[i - 1] != '\r') {
-      report(static_cast<int>(line), SJ("改行が LF だけになっている"), SJ("行末は CR LF にする"));
-      break;
-    }
+    if (sc.text[i - 1] == '\r') crlf = true;
+    else if (bareLf == 0) bareLf = static_cast<int>(line);
     ++line;
   }
-  if (int line = firstUtf8Line(sc.text))
-    report(line, SJ("Shift-JIS ではない"), SJ("UTF-8 のまま (mirelune-convert script で変換する)"));
+  if (bareLf > 0) {
+    report(bareLf, SJ("改行が LF だけになっている"),
+           crlf ? SJ("行末は CR LF にする") : SJ("行末は CR LF にする (mirelune-convert script で変換する)"));
+    if (!crlf) return;
+  }
 
   Walk w(*this, sc, page, &changesTo);
   w.collectLabels();
+  w.collectVoicePositions();
   w.run();
 }
 
@@ -191,6 +239,27 @@ void ScriptChecker::Walk::collectLabels() {
   c.data_.reports().entries.clear();  // the walk below reports what the tokens hold
   sc.pos = 1;
   sc.lineNumber = 1;
+}
+
+// The voice commands the loader registers for read marks, as it finds them: "vo" and a
+// blank after a blank or a line break, outside comments and double-byte characters.
+void ScriptChecker::Walk::collectVoicePositions() {
+  const std::vector<std::uint8_t>& t = sc.text;
+  std::int32_t ordinal = 0;
+  for (std::size_t i = 1; i < t.size();) {
+    const std::uint8_t b = t[i];
+    if (sjis::isLead(b)) {
+      i += 2;
+    } else if (b == ';') {
+      while (i < t.size() && t[i] != '\n') ++i;
+    } else if (b == 'v' && i + 2 < t.size() && t[i + 1] == 'o' && isBlank(t[i + 2]) &&
+               (isBlank(t[i - 1]) || t[i - 1] == '\r' || t[i - 1] == '\n')) {
+      voiceOrdinals[static_cast<std::int32_t>(i)] = ordinal++;
+      i += 3;
+    } else {
+      ++i;
+    }
+  }
 }
 
 void ScriptChecker::Walk::run() {
@@ -239,12 +308,23 @@ void ScriptChecker::Walk::run() {
       std::string detail = sc.word;
       if (first == '@' && !endsFlowBefore)
         detail += SJ("  (ラベルの行に処理が流れ込む。ラベルは「; @名前」のようにコメント行に書く)");
-      if (first != '@' || !endsFlowBefore) report(line, SJ("未定義のコマンド"), detail);
+      // The words after an unknown one are most likely its arguments: one report a line.
       sc.skipWord();
+      if ((first != '@' || !endsFlowBefore) && undefinedLine != line) {
+        const std::string after = nextWordOnLine();
+        if (!after.empty() && after[0] == '=') {
+          // "F1 = 1": the engine stops at the lone "="; one fault, the blanks.
+          detail += SJ("  (代入は「F1=1」のように空白を入れずに書く / write assignments without blanks: F1=1)");
+          skipRestOfLine();
+        }
+        report(line, SJ("未定義のコマンド"), detail);
+        undefinedLine = line;
+      }
     }
     c.drainEngineReports();
   }
   for (int open : openLines) report(open, SJ("括弧が閉じていない"), "{");
+  if (!collecting()) finishMarks();
   if (!collecting() && !pageText.empty() && page.autoReturnOff)
     report(pageLine, SJ("ページが表示されないまま終わっている"), SJ("最後の文章のあとに ret がない"), true);
 }
@@ -253,7 +333,20 @@ void ScriptChecker::Walk::condition() {
   const int line = sc.lineNumber;
   sc.advance(1);  // "["
   char comparison = 0, logic = 0;
-  bool blankReported = false, breakReported = false;
+  bool blankReported = false;
+  // The engine gives up on a condition at its first fault; the rest of it (up to "]" or
+  // the line end) is skipped here so that one fault gives one report, and a "{" that
+  // stood in it still opens the block its "}" closes.
+  bool abandoned = false, braceInSkipped = false;
+  auto abandon = [&]() {
+    abandoned = true;
+    while (!sc.atEnd() && sc.byteAt(sc.pos) != ']' && sc.byteAt(sc.pos) != '\r' && sc.byteAt(sc.pos) != '\n') {
+      const std::uint8_t b = sc.byteAt(sc.pos);
+      if (b == '{') braceInSkipped = true;
+      sc.advance(sjis::isLead(b) ? 2 : 1);
+    }
+    if (sc.byteAt(sc.pos) == ']') sc.advance(1);
+  };
   auto fold = [&]() {
     if (comparison != 0) logic = 0;
     comparison = 0;
@@ -273,8 +366,9 @@ void ScriptChecker::Walk::condition() {
       if (!blankReported) report(line, SJ("余分なスペースが入っている"), "");
       blankReported = true;
     } else if (b == '\r' || b == '\n') {
-      if (!breakReported) report(line, SJ("改行で終わっている"), "");
-      breakReported = true;
+      report(line, SJ("改行で終わっている"), "");
+      abandon();
+      break;
     } else if (b == '=' || b == '!') {
       comparison = static_cast<char>(b);
     } else if (b == '<' || b == '>') {
@@ -288,17 +382,15 @@ void ScriptChecker::Walk::condition() {
       std::string value = operand;
       if (value.empty()) {
         report(line, SJ("不正な文字"), std::string(1, static_cast<char>(b)));
-        sc.advance(1);
-        continue;
+        abandon();
+        break;
       }
       if (!(b >= '0' && b <= '9') && !(b >= 'A' && b <= 'Z')) {
         sc.substituteDefine(value);
         if (value.empty() || value[0] != 'F') {
           report(line, SJ("不正な文字"), operand);
-          // The engine stops here; go on after the condition to check the rest.
-          while (!sc.atEnd() && sc.byteAt(sc.pos) != ']' && sc.byteAt(sc.pos) != '\n') sc.advance(1);
-          if (sc.byteAt(sc.pos) == ']') sc.advance(1);
-          return;
+          abandon();
+          break;
         }
       }
       if (std::optional<std::int64_t> f = flagNumber(value); f && *f >= kFlagCount)
@@ -307,10 +399,10 @@ void ScriptChecker::Walk::condition() {
     }
     sc.advance(static_cast<std::int64_t>(i) + 1 - sc.pos);
   }
-  if (comparison != 0 || logic != 0) report(line, SJ("演算が途中で終わっている"), "");
+  if (!abandoned && (comparison != 0 || logic != 0)) report(line, SJ("演算が途中で終わっている"), "");
 
   // The block must follow, after blanks, line breaks and comment lines.
-  for (;;) {
+  for (; !braceInSkipped;) {
     const std::uint8_t b = sc.skipLineBreaks();
     if (b == 0 && sc.atEnd()) {
       report(line, SJ("スクリプトの終わりになった"), "");
@@ -324,8 +416,14 @@ void ScriptChecker::Walk::condition() {
       sc.advance(1);
       break;
     } else {
-      report(sc.lineNumber, SJ("複文が開始されていない"), "");
-      return;
+      if (!abandoned) report(sc.lineNumber, SJ("複文が開始されていない"), "");
+      // "[F1=1]]{": a "{" later on the line still opens the block its "}" closes.
+      std::int64_t i = sc.pos;
+      while (i < sc.size && sc.byteAt(i) != '{' && sc.byteAt(i) != '\r' && sc.byteAt(i) != '\n')
+        i += sjis::isLead(sc.byteAt(i)) ? 2 : 1;
+      if (i >= sc.size || sc.byteAt(i) != '{') return;
+      sc.advance(i + 1 - sc.pos);
+      break;
     }
   }
   // A skipped block ends at the brace that balances it, counted byte by byte.
@@ -370,17 +468,52 @@ void ScriptChecker::Walk::textLine() {
 
 void ScriptChecker::Walk::endPage(int line) {
   if (pageText.empty()) return;
-  layOut(pageText, pageLine > 0 ? pageLine : line);
+  const int at = pageLine > 0 ? pageLine : line;
+  layOut(pageText, at);
+  if (markSwallowed) {
+    markSwallowed = false;
+  } else if (!page.readTrackingOff) {
+    // Consecutive pages under one mark are one fault, told at the first that repeats it.
+    auto earlier = pageOfMark.find(mark);
+    if (mark < 0) {
+      // Before any voice command the page takes whatever number the script before left,
+      // looked up among this script's marks.
+      if (earlier == pageOfMark.end())
+        c.report(at, SJ("既読マークが決まっていない"),
+                 SJ("このページの前に vo がない / no vo before this page"), false, true);
+    } else if (earlier == pageOfMark.end()) {
+      runOpen = false;
+    } else if (runOpen && !sharedRuns.empty()) {
+      ++sharedRuns.back().second;
+    } else {
+      const std::size_t before = c.findings_.size();
+      std::string detail = std::to_string(earlier->second) + SJ(" 行目のページと同じ。");
+      detail += markUnregistered
+                    ? SJ("vol と vor は既読マークを持たず 0 番になる / vol and vor take mark 0")
+                    : SJ("ページごとに vo を置く (声がなければ vo \"\") / give each page a vo (vo \"\" without a voice)");
+      c.report(at, SJ("既読マークが前のページと同じ"), detail, false, true);
+      if (c.findings_.size() > before) sharedRuns.push_back({before, 0});
+      runOpen = true;
+    }
+    pageOfMark[mark] = at;
+  }
   pageText.clear();
   pageLine = 0;
 }
 
-void ScriptChecker::Walk::layOut(const std::string& page_, int line) {
+void ScriptChecker::Walk::finishMarks() {
+  for (const auto& [index, more] : sharedRuns)
+    if (more > 0 && index < c.findings_.size())
+      c.findings_[index].detail += SJ(" (このあとさらに ") + std::to_string(more) + SJ(" ページ)");
+}
+
+void ScriptChecker::Walk::layOut(const std::string& page_, int line, bool speakerName) {
   Runtime& rt = c.data_.runtime();
   TextLayoutParams params;
-  params.glyphSize = page.glyphSize;
-  params.columns = page.columns;
-  params.rows = page.rows;
+  // The speaker's name is set in 24-pixel text on the name plate's grid.
+  params.glyphSize = speakerName ? 24 : page.glyphSize;
+  params.columns = speakerName ? page.plateColumns : page.columns;
+  params.rows = speakerName ? page.plateRows : page.rows;
   std::vector<PlacedChar> placed;
   std::string text = page_;
   layoutText(text, params, rt.media.textRules, c.data_.reports(), placed);
@@ -390,7 +523,23 @@ void ScriptChecker::Walk::layOut(const std::string& page_, int line) {
 void ScriptChecker::Walk::checkPicture(int line, std::string name, bool nullAllowed) {
   if (name.empty() || (nullAllowed && name == "NULL")) return;
   sc.substituteDefine(name);
-  if (!c.data_.pictureExists(name)) report(line, SJ("ファイルが存在しない"), "cg\\" + name + ".psd");
+  const std::string base = "cg\\" + name;
+  if (c.data_.exists(base + ".bmp")) checkPictureBytes(line, base + ".bmp");
+  else if (c.data_.exists(base + ".psd")) checkPictureBytes(line, base + ".psd");
+  else report(line, SJ("ファイルが存在しない"), base + ".psd");
+}
+
+// The engine picks the decoder by the name; bytes of the other kind fail to load with
+// that decoder's message.
+void ScriptChecker::Walk::checkPictureBytes(int line, const std::string& path) {
+  const PictureBytes kind = c.data_.pictureBytes(path);
+  const bool bmp = sjis::endsWithFolded(path, ".bmp");
+  // Damaged bytes are left to the loader's own reports at play time. The file is the
+  // fault: told at its first use only.
+  if (kind != PictureBytes::Psd && kind != PictureBytes::Bmp) return;
+  if (!c.misnamedPictures_.insert(path).second) return;
+  const char* content = kind == PictureBytes::Psd ? "  (中身は PSD)" : "  (中身は BMP)";
+  report(line, bmp ? SJ("メモリが足りない、またはファイルが開けない") : SJ("ファイルが開けない"), path + utf8ToSjis(content));
 }
 
 void ScriptChecker::Walk::checkSound(int line, std::string name, bool defined) {
@@ -401,16 +550,26 @@ void ScriptChecker::Walk::checkSound(int line, std::string name, bool defined) {
 }
 
 void ScriptChecker::Walk::checkImplied(int line, std::string_view keyword, const std::vector<std::string>& args) {
+  // A game without a skin misses dozens of these at once: one report names the first.
+  std::vector<std::string> missing;
   for (const std::string& path : impliedFiles(keyword, args)) {
     if (!c.impliedChecked_.insert(path).second) continue;
-    if (!c.data_.exists(path)) report(line, SJ("ファイルが存在しない"), path + SJ("  (") + std::string(keyword) + SJ(" で使う)"));
+    if (!c.data_.exists(path)) missing.push_back(path);
+    else if (sjis::endsWithFolded(path, ".bmp") || sjis::endsWithFolded(path, ".psd")) checkPictureBytes(line, path);
   }
+  if (missing.empty()) return;
+  std::string detail = missing[0] + SJ("  (") + std::string(keyword) + SJ(" で使う");
+  if (missing.size() > 1)
+    detail += SJ("。ほかに ") + std::to_string(missing.size() - 1) + SJ(" 個: ") + missing[1] +
+              (missing.size() > 2 ? SJ(" など。mirelune-new が書く skin にすべてある") : "");
+  report(line, SJ("ファイルが存在しない"), detail + ")");
 }
 
 void ScriptChecker::Walk::command(const CommandRow& row) {
   const int line = sc.lineNumber;
   const std::string keyword = row.keyword;
   const CommandArguments* spec = findCommandArguments(keyword);
+  const std::int32_t position = sc.pos;
   sc.skipWord();
   if (spec == nullptr) {
     report(line, SJ("検査できないコマンド"), keyword);
@@ -422,7 +581,34 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
     args.push_back(sc.readArgument(a.capacity));
     lines.push_back(sc.lineNumber);
   }
+  // Too few arguments on the line: the command reads the next line's command or text as
+  // its argument, and that line's rest is debris. Told once, at the command.
+  for (std::size_t i = 0; i < args.size() && !collecting(); ++i) {
+    if (lines[i] == line) continue;
+    const std::string& a = args[i];
+    if (a.empty() || !(findCommand(a) != nullptr || sjis::isLead(static_cast<std::uint8_t>(a[0])))) continue;
+    c.drainEngineReports();
+    report(line, SJ("引数が足りない"),
+           keyword + SJ(" は ") + std::to_string(spec->args.size()) + SJ(" 個。次の行の「") + a +
+               SJ("」を引数として読む / ") + keyword + " takes " + std::to_string(spec->args.size()) + ": \"" + a +
+               "\" on the next line is read as one");
+    skipRestOfLine();
+    undefinedLine = lines[i];
+    // A voice command taken as an argument leaves its page without a mark: that is
+    // this fault again, not another.
+    if (a == "vo" || a == "vol" || a == "vor") markSwallowed = true;
+    return;
+  }
+  // An over-long argument is cut and its rest read as the next word: one fault, told
+  // once, with neither the cut name nor the rest checked.
+  bool tooLong = false;
+  for (const RecordingReporter::Entry& e : c.data_.reports().entries)
+    tooLong = tooLong || e.message == SJ("トークンが長すぎる");
   c.drainEngineReports();
+  if (tooLong) {
+    undefinedLine = line;
+    return;
+  }
 
   if (keyword == "define" || keyword == "def_cg") {
     DefineTable& table = keyword == "define" ? c.data_.runtime().story.defines : c.data_.runtime().story.pictureFlags;
@@ -500,6 +686,11 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
       page.windowDefined = true;
       if (auto cols = literal(args[7])) page.columns = static_cast<int>(*cols);
       if (auto rows = literal(args[8])) page.rows = static_cast<int>(*rows);
+    } else if (windowKind == 2) {
+      auto cols = literal(args[7]);
+      auto rows = literal(args[8]);
+      page.plateColumns = cols && rows ? static_cast<int>(*cols) : 0;
+      page.plateRows = rows ? static_cast<int>(*rows) : 0;
     } else if (windowKind && *windowKind != 2) {
       report(line, SJ("現在サポートされていないウィンドウＮｏ．"), args[0]);
     }
@@ -513,11 +704,23 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
       choices = 0;
     }
   } else if (keyword == "def_sel") {
-    if (args[0] != "NULL" && ++choices > kChoiceSlots) report(line, SJ("選択肢はこれ以上登録できない"), "");
+    // Told at the first choice too many; the ones after it are the same fault.
+    if (args[0] != "NULL" && ++choices == kChoiceSlots + 1) report(line, SJ("選択肢はこれ以上登録できない"), "");
   } else if (keyword == "effect") {
     if (args[0] != "FADE_IN" && isTransitionWord(args[0])) report(lines[0], SJ("パラメータが不正"), args[0]);
   } else if (keyword == "ret" || keyword == "ret_noskip") {
     if (page.autoReturnOff) endPage(line);
+  } else if (keyword == "msg2") {
+    if (page.plateColumns > 0 && page.plateRows > 0 && !args[0].empty()) layOut(args[0], line, true);
+  } else if (keyword == "vo" || keyword == "vol" || keyword == "vor") {
+    // Only "vo" stands where the loader registers voice commands; the others look their
+    // place up in vain and take mark 0.
+    auto found = voiceOrdinals.find(position);
+    mark = found == voiceOrdinals.end() ? 0 : found->second;
+    markUnregistered = found == voiceOrdinals.end();
+    runOpen = false;
+  } else if (keyword == "set_read_mode") {
+    if (auto v = literal(args[0])) page.readTrackingOff = (*v & 0xFF) != 0;
   } else if (keyword == "auto_ret_on" || keyword == "auto_ret_off") {
     page.autoReturnOff = keyword == "auto_ret_off";
   } else if (keyword == "moji") {
@@ -527,7 +730,8 @@ void ScriptChecker::Walk::command(const CommandRow& row) {
   } else if (keyword == "def_kinsoku") {
     c.data_.runtime().media.textRules.setLineEnd(args[0]);
   } else if (keyword == "title") {
-    page.glyphSize = 24;  // the return to the title resets the text size
+    page.glyphSize = 24;  // the return to the title resets the text size and read tracking
+    page.readTrackingOff = false;
   }
 }
 

@@ -22,6 +22,7 @@ struct Finding {
   std::string message;
   std::string detail;
   bool note = false;   // told, not counted as a problem
+  bool warning = false;  // likely not what the author meant, though the engine runs it
 };
 
 // What one script leaves for the next one it changes to: the message window as
@@ -34,6 +35,9 @@ struct PageSetup {
   int glyphSize = 24;
   bool autoReturnOff = false;
   bool choiceWindowDefined = false;  // a window_sel has named the choice bar picture
+  bool readTrackingOff = false;      // set_read_mode with a nonzero value
+  int plateColumns = 0;              // the name plate (window 2); 0 while none is defined
+  int plateRows = 0;
 };
 
 class ScriptChecker {
@@ -53,7 +57,8 @@ class ScriptChecker {
 
  private:
   struct Walk;
-  void report(int line, std::string_view message, std::string_view detail, bool note = false);
+  void report(int line, std::string_view message, std::string_view detail, bool note = false,
+              bool warning = false);
   void drainEngineReports(int lineOverride = -1);
   bool install(const ScriptFile& file);
 
@@ -62,7 +67,9 @@ class ScriptChecker {
   std::string path_;  // "scr\name.scr" of the script being checked
   std::set<std::tuple<std::string, int, std::string, std::string>> seen_;
   std::set<std::string> impliedChecked_;
+  std::set<std::string> misnamedPictures_;
   std::set<std::string> used_;
+  bool collecting_ = false;
   friend struct Walk;
 };
 

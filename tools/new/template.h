@@ -1,0 +1,18 @@
+// What mirelune-new writes besides pictures: the first scripts (UTF-8, as the author
+// edits them) and the author's README.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ml::tools {
+
+struct TemplateFile {
+  std::string name;  // "open.scr"
+  std::string text;  // UTF-8
+};
+
+std::vector<TemplateFile> starterScripts(const std::string& title);
+std::string starterReadme(const std::string& title, const std::string& folder);
+
+}  // namespace ml::tools
