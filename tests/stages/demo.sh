@@ -71,12 +71,8 @@ if grep -q -- '--autoplay' <<<"$help"; then
     runs+=("--autoplay --seed 1")
   fi
   to_the_end=1
-  # The title menu waits for a button: after its fade-in, Down selects "start" and
-  # Enter presses it. Without a title menu the two keys only turn the first page.
-  if grep -q -- '--input' <<<"$help"; then
-    printf 'wait 2000\nkey down\nkey enter\n' >"$work/title.input"
-    for i in "${!runs[@]}"; do runs[$i]="${runs[$i]} --input $work/title.input"; done
-  fi
+  # Autoplay answers the title menu itself: start at the first visit, and end (the
+  # exit question answered Yes) when the story has come back to the title.
 elif grep -q -- '--frames' <<<"$help"; then
   # Nobody turns the pages: the run stops at the first page after 400 frames.
   echo "demo: NOTE: this mirelune has no --autoplay yet; only the start of the game is run (--frames 400)"
@@ -111,12 +107,14 @@ for options in "${runs[@]}"; do
   # report is the expected end of the run.
   grep -E '^(ScriptError|SystemError):' "$dir.err" >"$dir.reports" || true
   end_line='^ScriptError: 最後まで実行しました'
+  # Or the story came back to the title and autoplay ended the game there.
+  quit_line='^MessageBox: \[確認\] 本当に終了してもよろしいですか？ -> Yes'
   if grep -v -E "$end_line" "$dir.reports" >"$dir.bad"; then
     echo "demo: errors during the run:"
     cat "$dir.bad"
     status=1
   fi
-  if [ $to_the_end -eq 1 ] && ! grep -q -E "$end_line" "$dir.reports"; then
+  if [ $to_the_end -eq 1 ] && ! grep -q -E "$end_line" "$dir.reports" && ! grep -q -E "$quit_line" "$dir.err"; then
     echo "demo: the run stopped before the end of the story"
     tail -5 "$dir.err"
     status=1
