@@ -120,4 +120,35 @@ for options in "${runs[@]}"; do
     status=1
   fi
 done
+# The title menu by hand (an input script, no autoplay): every button, the exit
+# question answered No, then a new game, which waits at its first page until the run's
+# idle minute ends it.
+if grep -q -- '--input' <<<"$help" && grep -q -- '--dump-state' <<<"$help"; then
+  dir="$work/title"
+  if prepare "$dir"; then
+    echo "--- mirelune --headless --game <copy> --input tests/stages/demo_title.input"
+    timeout "$RUN_SECONDS" "$GAME_BIN" --headless --game "$dir" --input tests/stages/demo_title.input --seed 1 \
+      --dump-state "$dir.state" >"$dir.out" 2>"$dir.err"
+    rc=$?
+    [ $rc -eq 0 ] || { echo "demo: title menu run: exit status $rc"; status=1; }
+    if grep -E '^(ScriptError|SystemError):' "$dir.err" >"$dir.bad"; then
+      echo "demo: title menu run: errors:"
+      cat "$dir.bad"
+      status=1
+    fi
+    if ! grep -q -E '^MessageBox: \[確認\] 本当に終了してもよろしいですか？ -> No' "$dir.err"; then
+      echo "demo: title menu run: the end button did not ask"
+      status=1
+    fi
+    # The new game went on into the prologue.
+    if [ "$(dd if="$dir.state" bs=1 skip=8 count=8 2>/dev/null)" != "prologue" ]; then
+      echo "demo: title menu run: the start button did not start the story"
+      tail -5 "$dir.err"
+      status=1
+    fi
+  else
+    echo "demo: could not prepare $dir"
+    status=1
+  fi
+fi
 exit $status
