@@ -120,13 +120,15 @@ int runHeadless(int argc, char** argv) {
   rt.story.autoChoice = shell.autoplay ? runner.choose : AutoChoice::None;
 
   // Nobody clicks once the input script has run out (and autoplay is off), so a page
-  // wait or the title menu would last for ever: after a minute of virtual time spent
-  // waiting for the player the run ends as if the player had quit.
+  // wait, the title menu or the date display would last for ever: after a minute of
+  // virtual time spent waiting for the player the run ends as if the player had quit.
   if (!shell.autoplay) {
     std::uint32_t idleSince = 0;
     bool ended = false;
     platform.setMessageHook([&rt, idleSince, ended](HeadlessPlatform& p, InputSink* sink) mutable {
-      const bool waiting = rt.story.script && (rt.story.script->waitingForClick || rt.story.switches.titleMenuWaiting);
+      const EngineSwitches& sw = rt.story.switches;
+      const bool waiting =
+          rt.story.script && (rt.story.script->waitingForClick || sw.titleMenuWaiting || sw.sceneWaitsForClick);
       const bool stuck = waiting && p.inputScriptDone();
       if (!stuck) {
         idleSince = p.ticks();

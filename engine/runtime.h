@@ -97,6 +97,8 @@ struct EngineSwitches {
   // its buttons take input now (after its fade-in).
   bool titleMenuOpen = false;
   bool titleMenuWaiting = false;
+  // A built-in scene holds the story until the player clicks (the date display).
+  bool sceneWaitsForClick = false;
   bool endReportArmed = true;  // "the end of the script" is reported once per run
   int debugTargetLine = 0;
 };

@@ -354,10 +354,11 @@ std::uint8_t cmdDateDisp(ScriptContext& sc, const CommandRow& row) {
   text.setPosition(x, y);
   if (row.a != 1) return 1;
   rt.story.input.consumePresses();
-  for (;;) {
-    if (builtinSceneFrame(sc)) return 1;
-    if (decidePressed(rt)) return 1;
+  rt.story.switches.sceneWaitsForClick = true;
+  while (!builtinSceneFrame(sc) && !decidePressed(rt)) {
   }
+  rt.story.switches.sceneWaitsForClick = false;
+  return 1;
 }
 
 std::uint8_t cmdBlueSky(ScriptContext& sc, const CommandRow&) {

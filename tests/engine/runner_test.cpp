@@ -113,6 +113,15 @@ TEST_F(RunnerTest, AutoplayStartsAtTheTitleAndEndsWhenTheStoryComesBack) {
   EXPECT_EQ(s->var('B'), 0);
 }
 
+TEST_F(RunnerTest, DateDisplayWaitsForTheClickAndAnIdleRunEnds) {
+  ASSERT_EQ(run("--game " + game("datewait") + " --autoplay --seed 1 --dump-state " + dump_), 0);
+  EXPECT_EQ(dumped()->var('A'), 1);
+  const std::string input = (work_ / "idle.input").string();
+  std::ofstream(input) << "wait 10\n";
+  ASSERT_EQ(run("--game " + game("datewait") + " --input " + input + " --seed 1 --dump-state " + dump_), 0);
+  EXPECT_EQ(dumped()->var('A'), 0);
+}
+
 TEST_F(RunnerTest, BadOptionsAndMissingGame) {
   EXPECT_EQ(run("--frobnicate"), 2);
   EXPECT_EQ(run("--steps"), 2);
