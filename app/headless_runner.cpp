@@ -121,21 +121,50 @@ int runHeadless(int argc, char** argv) {
   rt.story.autoChoice = shell.autoplay ? runner.choose : AutoChoice::None;
 
   // Nobody clicks once the input script has run out (and autoplay is off), so a page
-  // wait would last for ever: after a minute of virtual time spent waiting for a click
-  // the run ends as if the player had quit.
+  // wait, the title menu or the date display would last for ever: after a minute of
+  // virtual time spent waiting for the player the run ends as if the player had quit.
   if (!shell.autoplay) {
     std::uint32_t idleSince = 0;
     bool ended = false;
     platform.setMessageHook([&rt, idleSince, ended](HeadlessPlatform& p, InputSink* sink) mutable {
-      const bool stuck = rt.story.script && rt.story.script->waitingForClick && p.inputScriptDone();
+      const EngineSwitches& sw = rt.story.switches;
+      const bool waiting =
+          rt.story.script && (rt.story.script->waitingForClick || sw.titleMenuWaiting || sw.sceneWaitsForClick);
+      const bool stuck = waiting && p.inputScriptDone();
       if (!stuck) {
         idleSince = p.ticks();
       } else if (!ended && sink != nullptr && p.ticks() - idleSince >= kIdleLimitMs) {
         ended = true;
-        std::fputs("mirelune: a page waits for a click and no input is left; the run ends\n",
-                   stderr);
+        std::fputs("mirelune: the game waits for the player and no input is left; the run ends\n", stderr);
         sink->endRequested();
       }
+    });
+  } else {
+    // Autoplay at the title menu: the first visit of the run starts a new game; every
+    // later one (the story came back to the title) presses end and answers the exit
+    // question Yes. Keys, not clicks, so that any game's button pictures work: Down
+    // (or Up) lights the first (or the last) button, Enter on a later pass presses it.
+    int visits = 0;
+    int stage = 0;
+    bool wasWaiting = false;
+    platform.setMessageHook([&rt, visits, stage, wasWaiting](HeadlessPlatform& p, InputSink* sink) mutable {
+      const bool waiting = rt.story.switches.titleMenuWaiting;
+      if (waiting && !wasWaiting) {
+        ++visits;
+        stage = 0;
+      }
+      wasWaiting = waiting;
+      if (!waiting || sink == nullptr || stage > 1) return;
+      KeyEvent key;
+      if (stage == 0) {
+        key.key = visits == 1 ? Key::Down : Key::Up;
+        if (visits > 1) p.queueBoxAnswer(BoxAnswer::Yes);
+      } else {
+        key.key = Key::Enter;
+      }
+      ++stage;
+      sink->keyDown(key);
+      sink->keyUp(key);
     });
   }
 

@@ -259,6 +259,10 @@ void Menus::setScreenChecks(bool windowed) {
 
 void Menus::titleClick() { app_.requestTitle(); }
 
+void Menus::setTitleItemEnabled(bool enabled) { item("MnTitle").enabled = enabled; }
+
+void Menus::closeMainWindow() { app_.closeWindow(); }
+
 void Menus::quickLoadClick() {
   if (saveFileReadable("Save800.dat")) rt().story.script->quickLoadPending = true;
 }

@@ -38,6 +38,8 @@ class Menus : public ShellHooks {
   void setQuickItems(bool enabled) override;
   void setDebugCaption(std::string_view sjis) override;
   void refreshFlagDialog() override;
+  void setTitleItemEnabled(bool enabled) override;
+  void closeMainWindow() override;
 
   // Visibility rules applied each time the popup opens.
   void preparePopup();

@@ -93,6 +93,12 @@ struct EngineSwitches {
   bool backlogCloseRequested = false;
   bool saveScreenOpen = false;
   bool saveScreenCloseRequested = false;
+  // The title menu is open (the option dialog then leaves the music alone); waiting:
+  // its buttons take input now (after its fade-in).
+  bool titleMenuOpen = false;
+  bool titleMenuWaiting = false;
+  // A built-in scene holds the story until the player clicks (the date display).
+  bool sceneWaitsForClick = false;
   bool endReportArmed = true;  // "the end of the script" is reported once per run
   int debugTargetLine = 0;
 };

@@ -35,6 +35,11 @@ class ShellHooks {
   virtual void setDebugCaption(std::string_view sjis) {}
   // The flag dialog is refreshed by `random` in debug mode.
   virtual void refreshFlagDialog() {}
+  // The title menu disables the return-to-title item while it is open.
+  virtual void setTitleItemEnabled(bool enabled) {}
+  // The end buttons of the screens: the window closes as its close box would (the exit
+  // question follows). Without a window there is nobody to ask: the program quits.
+  virtual void closeMainWindow() { requests_.quitRequested = true; }
 
  private:
   PlayerRequests requests_;

@@ -38,6 +38,12 @@ long long secondsArgumentToMs(ScriptContext& sc, const std::string& argument);
 // False when the program is closing.
 bool timedEffectWait(ScriptContext& sc, long long milliseconds);
 
+// The full-screen fades of the composed frame to black and back from black, one step
+// of the effect speed per repaint, without the stop test. False when the program is
+// closing.
+bool fadeScreenToBlack(ScriptContext& sc);
+bool fadeScreenFromBlack(ScriptContext& sc);
+
 // "パラメータが不正" with the offending word, as a script error.
 void reportBadParameter(ScriptContext& sc, std::string_view word);
 

@@ -56,53 +56,71 @@ int clampOffset(long long v) { return static_cast<int>(std::clamp<long long>(v, 
 
 }  // namespace
 
+bool fadeScreenToBlack(ScriptContext& sc) {
+  Runtime& rt = sc.rt;
+  if (rt.scene.backBuffer.pixels() == nullptr) return true;
+  rt.composeBackBuffer();
+  std::uint32_t* frame = rt.scene.backBuffer.pixels();
+  for (int c = 256; c > 0;) {
+    const int step = transitionStep(rt.media.settings);
+    rt.media.pixels->subtractAll(frame, kFramePixels, step);
+    if (!showFadeFrame(sc)) return false;
+    c -= step;
+  }
+  return true;
+}
+
+bool fadeScreenFromBlack(ScriptContext& sc) {
+  Runtime& rt = sc.rt;
+  if (rt.scene.backBuffer.pixels() == nullptr) return true;
+  rt.composeBackBuffer();
+  std::uint32_t* frame = rt.scene.backBuffer.pixels();
+  const std::uint32_t* copy = copyFrame(rt);
+  if (copy == nullptr) return true;
+  bool ok = true;
+  for (int v = 0; ok && v < 256; v += transitionStep(rt.media.settings)) {
+    rt.media.pixels->scaleCopyAll(frame, copy, kFramePixels, v);
+    ok = showFadeFrame(sc);
+  }
+  rt.scene.layers.clear(kScreenCopySlot);
+  return ok;
+}
+
 std::uint8_t cmdFadeAll(ScriptContext& sc, const CommandRow& row) {
   Runtime& rt = sc.rt;
   if (rt.scene.backBuffer.pixels() == nullptr) return 1;
   // These run in every mode and ignore the stop test: the screen must end black or
   // white, or come back from it, whatever the player does.
+  switch (row.a) {
+    case 0:
+      return fadeScreenToBlack(sc) ? 1 : 0;
+    case 1:
+      return fadeScreenFromBlack(sc) ? 1 : 0;
+    default:
+      break;
+  }
   rt.composeBackBuffer();
   std::uint32_t* frame = rt.scene.backBuffer.pixels();
   const PixelOps& ops = *rt.media.pixels;
-  switch (row.a) {
-    case 0:  // to black
-      for (int c = 256; c > 0;) {
-        const int step = transitionStep(rt.media.settings);
-        ops.subtractAll(frame, kFramePixels, step);
-        if (!showFadeFrame(sc)) return 0;
-        c -= step;
-      }
-      return 1;
-    case 2:  // to white
-      for (int c = 0; c < 256;) {
-        const int step = transitionStep(rt.media.settings);
-        ops.addAll(frame, kFramePixels, step);
-        if (!showFadeFrame(sc)) return 0;
-        c += step;
-      }
-      return 1;
-    case 1:
-    case 3: {
-      const std::uint32_t* copy = copyFrame(rt);
-      if (copy == nullptr) return 1;
-      bool ok = true;
-      if (row.a == 1) {  // from black
-        for (int v = 0; ok && v < 256; v += transitionStep(rt.media.settings)) {
-          ops.scaleCopyAll(frame, copy, kFramePixels, v);
-          ok = showFadeFrame(sc);
-        }
-      } else {  // from white
-        for (int v = 255; ok && v >= 0; v -= transitionStep(rt.media.settings)) {
-          ops.maxCopyAll(frame, copy, kFramePixels, v);
-          ok = showFadeFrame(sc);
-        }
-      }
-      rt.scene.layers.clear(kScreenCopySlot);
-      return ok ? 1 : 0;
+  if (row.a == 2) {  // to white
+    for (int c = 0; c < 256;) {
+      const int step = transitionStep(rt.media.settings);
+      ops.addAll(frame, kFramePixels, step);
+      if (!showFadeFrame(sc)) return 0;
+      c += step;
     }
-    default:
-      return 1;
+    return 1;
   }
+  if (row.a != 3) return 1;
+  const std::uint32_t* copy = copyFrame(rt);
+  if (copy == nullptr) return 1;
+  bool ok = true;
+  for (int v = 255; ok && v >= 0; v -= transitionStep(rt.media.settings)) {  // from white
+    ops.maxCopyAll(frame, copy, kFramePixels, v);
+    ok = showFadeFrame(sc);
+  }
+  rt.scene.layers.clear(kScreenCopySlot);
+  return ok ? 1 : 0;
 }
 
 std::uint8_t cmdShake(ScriptContext& sc, const CommandRow& row) {

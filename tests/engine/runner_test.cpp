@@ -97,6 +97,31 @@ TEST_F(RunnerTest, FrameLimitEndsLongWaits) {
   EXPECT_STREQ(s->scriptName, "open");
 }
 
+// Autoplay starts a new game at the first title menu and ends the program at the next
+// one; without autoplay a menu nobody answers ends the run after its idle minute.
+TEST_F(RunnerTest, AutoplayStartsAtTheTitleAndEndsWhenTheStoryComesBack) {
+  ASSERT_EQ(run("--game " + game("title") + " --autoplay --seed 1 --dump-state " + dump_), 0);
+  auto s = dumped();
+  EXPECT_EQ(s->var('A'), 1) << "the new game cleared the first pass";
+  EXPECT_EQ(s->var('B'), 1);
+
+  const std::string input = (work_ / "idle.input").string();
+  std::ofstream(input) << "wait 10\n";
+  ASSERT_EQ(run("--game " + game("title") + " --input " + input + " --seed 1 --dump-state " + dump_), 0);
+  s = dumped();
+  EXPECT_EQ(s->var('A'), 1);
+  EXPECT_EQ(s->var('B'), 0);
+}
+
+TEST_F(RunnerTest, DateDisplayWaitsForTheClickAndAnIdleRunEnds) {
+  ASSERT_EQ(run("--game " + game("datewait") + " --autoplay --seed 1 --dump-state " + dump_), 0);
+  EXPECT_EQ(dumped()->var('A'), 1);
+  const std::string input = (work_ / "idle.input").string();
+  std::ofstream(input) << "wait 10\n";
+  ASSERT_EQ(run("--game " + game("datewait") + " --input " + input + " --seed 1 --dump-state " + dump_), 0);
+  EXPECT_EQ(dumped()->var('A'), 0);
+}
+
 TEST_F(RunnerTest, BadOptionsAndMissingGame) {
   EXPECT_EQ(run("--frobnicate"), 2);
   EXPECT_EQ(run("--steps"), 2);

@@ -71,11 +71,9 @@ if grep -q -- '--autoplay' <<<"$help"; then
     runs+=("--autoplay --seed 1")
   fi
   to_the_end=1
-  # The title menu waits for a button: after its fade-in, Down selects "start" and
-  # Enter presses it. Without a title menu the two keys only turn the first page.
+  # Autoplay answers the title menu itself: start at the first visit, and end (the
+  # exit question answered Yes) when the story has come back to the title.
   if grep -q -- '--input' <<<"$help"; then
-    printf 'wait 2000\nkey down\nkey enter\n' >"$work/title.input"
-    for i in "${!runs[@]}"; do runs[$i]="${runs[$i]} --input $work/title.input"; done
     # One run played by hand: every window button, the keys, hiding, dragging, the
     # jump to the next choice and both choices, to the end of the story.
     runs+=("--seed 1 --input tests/stages/demo_buttons.input")
@@ -114,12 +112,14 @@ for options in "${runs[@]}"; do
   # report is the expected end of the run.
   grep -E '^(ScriptError|SystemError):' "$dir.err" >"$dir.reports" || true
   end_line='^ScriptError: 最後まで実行しました'
+  # Or the story came back to the title and autoplay ended the game there.
+  quit_line='^MessageBox: \[確認\] 本当に終了してもよろしいですか？ -> Yes'
   if grep -v -E "$end_line" "$dir.reports" >"$dir.bad"; then
     echo "demo: errors during the run:"
     cat "$dir.bad"
     status=1
   fi
-  if [ $to_the_end -eq 1 ] && ! grep -q -E "$end_line" "$dir.reports"; then
+  if [ $to_the_end -eq 1 ] && ! grep -q -E "$end_line" "$dir.reports" && ! grep -q -E "$quit_line" "$dir.err"; then
     echo "demo: the run stopped before the end of the story"
     tail -5 "$dir.err"
     status=1
@@ -138,6 +138,37 @@ if grep -q -- '--input' <<<"$help" && grep -q -- '--autoplay' <<<"$help"; then
     if grep -E '^(ScriptError|SystemError):' "$dir.err" >"$dir.bad"; then
       echo "demo: errors during the backlog run:"
       cat "$dir.bad"
+      status=1
+    fi
+  else
+    echo "demo: could not prepare $dir"
+    status=1
+  fi
+fi
+# The title menu by hand (an input script, no autoplay): every button, the exit
+# question answered No, then a new game, which waits at its first page until the run's
+# idle minute ends it.
+if grep -q -- '--input' <<<"$help" && grep -q -- '--dump-state' <<<"$help"; then
+  dir="$work/title"
+  if prepare "$dir"; then
+    echo "--- mirelune --headless --game <copy> --input tests/stages/demo_title.input"
+    timeout "$RUN_SECONDS" "$GAME_BIN" --headless --game "$dir" --input tests/stages/demo_title.input --seed 1 \
+      --dump-state "$dir.state" >"$dir.out" 2>"$dir.err"
+    rc=$?
+    [ $rc -eq 0 ] || { echo "demo: title menu run: exit status $rc"; status=1; }
+    if grep -E '^(ScriptError|SystemError):' "$dir.err" >"$dir.bad"; then
+      echo "demo: title menu run: errors:"
+      cat "$dir.bad"
+      status=1
+    fi
+    if ! grep -q -E '^MessageBox: \[確認\] 本当に終了してもよろしいですか？ -> No' "$dir.err"; then
+      echo "demo: title menu run: the end button did not ask"
+      status=1
+    fi
+    # The new game went on into the prologue.
+    if [ "$(dd if="$dir.state" bs=1 skip=8 count=8 2>/dev/null)" != "prologue" ]; then
+      echo "demo: title menu run: the start button did not start the story"
+      tail -5 "$dir.err"
       status=1
     fi
   else
