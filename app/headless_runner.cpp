@@ -126,7 +126,8 @@ int runHeadless(int argc, char** argv) {
     std::uint32_t idleSince = 0;
     bool ended = false;
     platform.setMessageHook([&rt, idleSince, ended](HeadlessPlatform& p, InputSink* sink) mutable {
-      const bool stuck = rt.story.script && rt.story.script->waitingForClick && p.inputScriptDone();
+      const bool waiting = rt.story.switches.saveScreenOpen || (rt.story.script && rt.story.script->waitingForClick);
+      const bool stuck = waiting && p.inputScriptDone();
       if (!stuck) {
         idleSince = p.ticks();
       } else if (!ended && sink != nullptr && p.ticks() - idleSince >= kIdleLimitMs) {

@@ -1,12 +1,21 @@
 // The save commands: each consumes its word; the saves themselves are the save
 // service's.
 #include "engine/engine_commands.h"
+#include "engine/runtime.h"
 #include "engine/script_context.h"
+
+#include <string_view>
 
 namespace ml {
 
 std::uint8_t cmdFlagUpdate(ScriptContext& sc, const CommandRow&) { return sc.consumeCommand(0); }
-// load, save
-std::uint8_t cmdLoadSave(ScriptContext& sc, const CommandRow&) { return sc.consumeCommand(0); }
+// load, save (the dispatcher has read the word): the save/load screen; the step goes on
+// whether or not a game was loaded.
+std::uint8_t cmdLoadSave(ScriptContext& sc, const CommandRow&) {
+  const bool loadMode = std::string_view(sc.word) == "load";
+  sc.skipWord();
+  sc.rt.screens().runSaveScreen(sc, loadMode);
+  return 1;
+}
 
 }  // namespace ml

@@ -8,6 +8,7 @@
 #include "engine/script_context.h"
 #include "scene/window_buttons.h"
 #include "scene/message_window.h"
+#include "scene/save_screen.h"
 
 namespace ml {
 namespace {
@@ -39,6 +40,7 @@ int handleWindowButtons(ScriptContext& sc, bool inChoice) {
     return kButtonsNothing;
   }
   if (in.isPressed(InputDecide)) return kButtonsAdvance;
+  if (const int opened = openSaveScreenFromKeys(sc)) return opened;
   if (in.isPressed(InputLogForward)) {
     in.consumePresses();
     return kButtonsAdvance;
