@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/dialog_host.h"
 #include "app/headless_shell.h"
 #include "engine/runtime.h"
 #include "platform/headless/headless_platform.h"
@@ -113,7 +114,9 @@ int runHeadless(int argc, char** argv) {
     removeStaleTemporaries(slash == std::string::npos ? std::string(".") : out->substr(0, slash + 1));
   }
 
+  DialogHost dialogs(platform);
   Application app(platform, platform, shell.app);
+  app.setDialogHost(&dialogs);
   Runtime& rt = app.runtime();
   // A fixed seed replaces the time: low 32 bits N, high 32 bits 0.
   if (runner.seeded) rt.story.random.seed(static_cast<std::uint32_t>(runner.seed));
