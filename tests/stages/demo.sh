@@ -76,6 +76,9 @@ if grep -q -- '--autoplay' <<<"$help"; then
   if grep -q -- '--input' <<<"$help"; then
     printf 'wait 2000\nkey down\nkey enter\n' >"$work/title.input"
     for i in "${!runs[@]}"; do runs[$i]="${runs[$i]} --input $work/title.input"; done
+    # The save and load round trip through the save/load screen (its input starts
+    # with the same title keys).
+    runs+=("--autoplay --choose first --seed 1 --input $PWD/demo/input/save_load.txt")
   fi
 elif grep -q -- '--frames' <<<"$help"; then
   # Nobody turns the pages: the run stops at the first page after 400 frames.
@@ -115,6 +118,18 @@ for options in "${runs[@]}"; do
     echo "demo: errors during the run:"
     cat "$dir.bad"
     status=1
+  fi
+  # The save/load run: the comment dialog was answered, and a save that was written
+  # has both thumbnails beside it.
+  if [[ $options == *save_load.txt* ]]; then
+    if ! grep -q '^Dialog: \[コメントの入力\]' "$dir.err"; then
+      echo "demo: the save screen's comment dialog never opened"
+      status=1
+    fi
+    if [ -e "$dir/Save001.dat" ] && { [ ! -e "$dir/Save001s.bmp" ] || [ ! -e "$dir/Save001b.bmp" ]; }; then
+      echo "demo: Save001.dat was written without its thumbnails"
+      status=1
+    fi
   fi
   if [ $to_the_end -eq 1 ] && ! grep -q -E "$end_line" "$dir.reports"; then
     echo "demo: the run stopped before the end of the story"
