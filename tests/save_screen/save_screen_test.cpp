@@ -418,5 +418,44 @@ TEST_F(SaveScreenTest, SaveAndLoadCommandsOpenTheirScreens) {
   EXPECT_EQ(backs.back(), "cg\\_MLLoadBack.bmp");
 }
 
+TEST_F(SaveScreenTest, F2AndF1DuringAPageWaitOpenTheirScreens) {
+  // F2: the save screen over the waiting page, which waits on afterwards; F1: the load
+  // screen, and a loaded game ends the page wait at once.
+  load(windowLine() + "あいうえお\r\nかきくけこ\r\n");
+  step();  // window
+  std::vector<std::string> backs;
+  bool f2 = false, f1 = false;
+  onPoll = [&] {
+    if (!layer(kSaveBackSlot).empty()) {
+      backs.push_back(layer(kSaveBackSlot).name());
+      const Rect r = saveEntryRect(0);
+      if (backs.back() == "cg\\_MLLoadBack.bmp") {
+        rt->story.input.mouseX = r.x + 4;
+        rt->story.input.mouseY = r.y + 4;
+        rt->story.input.press(InputDecide);
+      } else {
+        rt->story.input.press(InputCancel);
+      }
+      return;
+    }
+    if (!sc().waitingForClick) return;
+    if (!f2) {
+      f2 = true;
+      rt->story.input.press(InputSaveScreen);
+    } else if (!f1) {
+      f1 = true;
+      rt->story.input.press(InputLoadScreen);
+    }
+  };
+  writeBytes("Save001.dat", std::vector<std::uint8_t>(sizeof(GameState), 0));
+  EXPECT_EQ(step(), 1);  // the first page, ended by the load
+  onPoll = nullptr;
+  ASSERT_FALSE(backs.empty());
+  EXPECT_EQ(backs.front(), "cg\\_MLSaveBack.bmp");
+  EXPECT_EQ(backs.back(), "cg\\_MLLoadBack.bmp");
+  EXPECT_EQ(fakeSaves->loads, std::vector<int>{1});
+  EXPECT_FALSE(rt->story.switches.saveScreenOpen);
+}
+
 }  // namespace
 }  // namespace ml::test
