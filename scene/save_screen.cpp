@@ -75,8 +75,12 @@ void resetSaveButtons(Runtime& rt, SaveScreenPage& page) {
   setButton(rt, page, page.eraseMode ? kSaveEraseOnSlot : kSaveEraseOffSlot, 2);
 }
 
+// A picture of the screen; a game without it shows the screen without that part (the
+// script checker names the screen's pictures a game needs).
 bool loadAt(Runtime& rt, int layerSlot, const char* path, int x, int y) {
   Sprite& s = slot(rt, layerSlot);
+  s.release();
+  if (rt.story.script != nullptr && !rt.story.script->fileExists(path, true)) return false;
   if (!s.loadPicture(path, rt.platform.ticks())) return false;
   s.setAnimating(false);
   s.setPosition(x, y);
@@ -173,7 +177,6 @@ class SaveScreen {
   void saveEntry(int entry);
   // True when the game was loaded.
   bool loadEntry(int entry);
-  void leave();
 
   Runtime& rt_;
   ScriptContext& sc_;
