@@ -305,6 +305,29 @@ TEST_F(SaveScreenTest, MosaicThumbnailForListedEventPicture) {
   EXPECT_NE(p[32 * 800 + 32], p[16 * 800 + 16]);
 }
 
+TEST_F(SaveScreenTest, ThumbnailsShowTheWindowAndChoicesButNotTheBacklog) {
+  showBackground("bg01");
+  auto box = [&](int s, int x, std::uint32_t colour) {
+    ASSERT_TRUE(layer(s).makeBox(40, 40));
+    std::fill(layer(s).surface()->pixels(0), layer(s).surface()->pixels(0) + 1600, colour);
+    layer(s).surface()->pixelsChanged(0);
+    layer(s).setPosition(x, 300);
+  };
+  box(35, 100, 0xFF00FF00u);   // message window
+  box(100, 300, 0xFF0000FFu);  // backlog
+  box(140, 500, 0xFFFF0000u);  // choice
+  runScreen(false, clickEntry(0));
+  Surface big(rt->media.context);
+  ASSERT_TRUE(decode("Save001b.bmp", big));
+  const std::uint32_t* p = big.pixels(0);
+  EXPECT_EQ(p[320 * 800 + 120] & 0xFFFFFF, 0x00FF00u);
+  EXPECT_NE(p[320 * 800 + 320] & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(p[320 * 800 + 520] & 0xFFFFFF, 0xFF0000u);
+  // The scene is shown again as it was.
+  EXPECT_TRUE(layer(35).visible());
+  EXPECT_TRUE(layer(100).visible());
+}
+
 TEST_F(SaveScreenTest, FailedSaveOrCancelledCommentLeavesNoTrace) {
   showBackground("bg01");
   fakeSaves->saveSucceeds = false;
