@@ -44,6 +44,7 @@ bool DialogHost::showComment(std::string& text) {
   form.caption = SJ("コメントの入力");
   form.labels = {SJ("［ＯＫ］で上書き"), SJ("［キャンセル］でセーブしない")};
   form.editLabel = SJ("コメント");
+  form.editName = "EdComment";
   form.text = text == kEmptySlotMark ? std::string() : filterCommentText(text);
   form.filter = filterCommentText;
   if (!platform_.editText(form)) return false;

@@ -68,6 +68,7 @@ struct TextEntryForm {
   std::string caption;              // window caption
   std::vector<std::string> labels;  // lines above the edit
   std::string editLabel;            // beside the edit
+  std::string editName;             // the edit's component name, e.g. "EdComment"
   std::string text;                 // the edit: proposed on entry, typed on OK
   std::function<std::string(std::string_view)> filter;
 };

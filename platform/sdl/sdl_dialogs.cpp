@@ -87,7 +87,7 @@ bool SdlPlatform::editText(TextEntryForm& form) {
   for (const std::string& l : form.labels) labels.push_back(sjisToUtf8(l));
   const std::string editLabel = sjisToUtf8(form.editLabel);
   const std::string title = sjisToUtf8(form.caption) + "###" + form.name;
-  const std::string editId = "##Ed" + form.name;
+  const std::string editId = "##" + (form.editName.empty() ? form.name : form.editName);
   bool done = false, confirmed = false, opened = false, focused = false;
   // An input method composes its characters through SDL's text input.
   const bool textInputWasActive = SDL_IsTextInputActive() == SDL_TRUE;
@@ -113,6 +113,11 @@ bool SdlPlatform::editText(TextEntryForm& form) {
                            ImGuiInputTextFlags_CallbackEdit | ImGuiInputTextFlags_EnterReturnsTrue,
                            filterEditCallback, &form))
         confirmed = done = true;
+      // The input method shows what it composes next to the edit.
+      const ImVec2 at = ImGui::GetItemRectMin(), size = ImGui::GetItemRectSize();
+      SDL_Rect area{static_cast<int>(at.x), static_cast<int>(at.y), static_cast<int>(size.x),
+                    static_cast<int>(size.y)};
+      SDL_SetTextInputRect(&area);
       ImGui::Spacing();
       if (ImGui::Button("OK", ImVec2(90, 0))) confirmed = done = true;
       ImGui::SameLine();
