@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/dialog_host.h"
 #include "app/headless_shell.h"
 #include "engine/runtime.h"
 #include "platform/headless/headless_platform.h"
@@ -114,7 +115,9 @@ int runHeadless(int argc, char** argv) {
     removeStaleTemporaries(slash == std::string::npos ? std::string(".") : out->substr(0, slash + 1));
   }
 
+  DialogHost dialogs(platform);
   Application app(platform, platform, shell.app);
+  app.setDialogHost(&dialogs);
   Runtime& rt = app.runtime();
   // A fixed seed replaces the time: low 32 bits N, high 32 bits 0.
   if (runner.seeded) rt.story.random.seed(static_cast<std::uint32_t>(runner.seed));
@@ -128,8 +131,8 @@ int runHeadless(int argc, char** argv) {
     bool ended = false;
     platform.setMessageHook([&rt, idleSince, ended](HeadlessPlatform& p, InputSink* sink) mutable {
       const EngineSwitches& sw = rt.story.switches;
-      const bool waiting =
-          rt.story.script && (rt.story.script->waitingForClick || sw.titleMenuWaiting || sw.sceneWaitsForClick);
+      const bool waiting = sw.saveScreenOpen || sw.titleMenuWaiting || sw.sceneWaitsForClick ||
+                           (rt.story.script && rt.story.script->waitingForClick);
       const bool stuck = waiting && p.inputScriptDone();
       if (!stuck) {
         idleSince = p.ticks();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/dialog_host.h"
 #include "app/headless_runner.h"
 #include "platform/posix/instance_mutex.h"
 
@@ -37,8 +38,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   ml::SdlReporter reporter(platform);
+  ml::DialogHost dialogs(platform);
   try {
     ml::Application app(platform, reporter, options);
+    app.setDialogHost(&dialogs);
     if (!platform.createWindow(error)) {
       std::fprintf(stderr, "mirelune: %s\n", error.c_str());
       platform.messageBox(SJ("ver 2.40"), ml::utf8ToSjis(error), ml::BoxButtons::Ok, ml::BoxIcon::Error, false);

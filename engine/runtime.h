@@ -79,6 +79,8 @@ struct ScenePart {
   std::array<std::array<std::int8_t, 3>, 3> tintPresets{};
   // The window is being painted over by a modal screen: presentation shows nothing new.
   bool paintSuppressed = false;
+  // The save/load screen opens on the page it was left on (0-5), for the whole run.
+  int saveListPage = 0;
 };
 
 // How a headless autoplay run answers choices (--choose); None in a played game.

@@ -4,6 +4,8 @@
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 
+#include <string_view>
+
 namespace ml {
 
 // flag_update: the system flags go into the system save now.
@@ -12,7 +14,13 @@ std::uint8_t cmdFlagUpdate(ScriptContext& sc, const CommandRow&) {
   sc.rt.saves().updateSystemSave();
   return 1;
 }
-// load, save
-std::uint8_t cmdLoadSave(ScriptContext& sc, const CommandRow&) { return sc.consumeCommand(0); }
+// load, save (the dispatcher has read the word): the save/load screen; the step goes on
+// whether or not a game was loaded.
+std::uint8_t cmdLoadSave(ScriptContext& sc, const CommandRow&) {
+  const bool loadMode = std::string_view(sc.word) == "load";
+  sc.skipWord();
+  sc.rt.screens().runSaveScreen(sc, loadMode);
+  return 1;
+}
 
 }  // namespace ml

@@ -140,6 +140,8 @@ class Platform : public Clock {
   virtual void showDebugForm(DebugFormData& form) {}
   // The font dialog, modal; true when the player confirmed a choice.
   virtual bool chooseFont(FontChoice& choice) { return false; }
+  // A text dialog, modal; true on OK with the typed text in form.text.
+  virtual bool editText(TextEntryForm& form) { return false; }
 };
 
 }  // namespace ml

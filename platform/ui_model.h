@@ -60,6 +60,19 @@ struct FontChoice {
   bool strikeout = false;
 };
 
+// A modal dialog with one line of text to edit (the save comment): its captions and the
+// text, all Shift-JIS. The window runs the filter on the text after every change, as
+// the player types; the filter keeps the text within the dialog's limits.
+struct TextEntryForm {
+  std::string name;                 // component name, e.g. "TComForm"; also the widget id
+  std::string caption;              // window caption
+  std::vector<std::string> labels;  // lines above the edit
+  std::string editLabel;            // beside the edit
+  std::string editName;             // the edit's component name, e.g. "EdComment"
+  std::string text;                 // the edit: proposed on entry, typed on OK
+  std::function<std::string(std::string_view)> filter;
+};
+
 // The desktop the window lives on, as the start-up check sees it.
 struct DesktopMode {
   int width = 1024;

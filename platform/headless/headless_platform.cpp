@@ -130,6 +130,9 @@ bool HeadlessPlatform::runCommand(const InputCommand& c) {
     case K::Font:
       fontChoices_.push_back(c.font);
       break;
+    case K::Comment:
+      queueTextAnswer("TComForm", c.cancel ? std::nullopt : std::optional<std::string>(c.name));
+      break;
     case K::Menu:
       if (!clickMenuItem(c.name)) emit("InputScript: line " + std::to_string(c.line) +
                                        ": menu item " + c.name + " cannot be clicked now");
@@ -217,6 +220,24 @@ void HeadlessPlatform::showDebugForm(DebugFormData& form) {
   for (const std::string& m : form.memo) line += " | " + sjisToUtf8(m);
   emit(oneLine(std::move(line)));
   lastDebugForm_ = form;
+}
+
+bool HeadlessPlatform::editText(TextEntryForm& form) {
+  std::optional<std::string> answer = form.text;
+  for (auto it = textAnswers_.begin(); it != textAnswers_.end(); ++it) {
+    if (it->form != form.name) continue;
+    answer = it->text;
+    textAnswers_.erase(it);
+    break;
+  }
+  // The answer is typed into the edit: the dialog's own limits apply.
+  if (answer && form.filter) answer = form.filter(*answer);
+  std::string line = "Dialog: [" + sjisToUtf8(form.caption) + "] ";
+  line += answer ? "\"" + sjisToUtf8(*answer) + "\" -> OK" : "-> Cancel";
+  emit(oneLine(std::move(line)));
+  if (!answer) return false;
+  form.text = *answer;
+  return true;
 }
 
 bool HeadlessPlatform::chooseFont(FontChoice& choice) {

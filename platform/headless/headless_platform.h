@@ -58,6 +58,9 @@ class HeadlessPlatform : public Platform, public Reporter {
   void waitForMessages(std::uint32_t ms) override { advanceClock(ms); }
   void showDebugForm(DebugFormData& form) override;
   bool chooseFont(FontChoice& choice) override;
+  // Answered from the queue of its form (OK with the text, or cancel); an unanswered
+  // dialog takes OK with the text it proposed.
+  bool editText(TextEntryForm& form) override;
   void acceptDroppedFiles(bool accept) override { acceptDrops_ = accept; }
   bool acceptsDroppedFiles() const { return acceptDrops_; }
 
@@ -80,6 +83,11 @@ class HeadlessPlatform : public Platform, public Reporter {
   void queueBoxAnswer(BoxAnswer a) { boxAnswers_.push_back(a); }
   // Choices for the next font dialogs (cancelled once exhausted).
   void queueFontChoice(const FontChoice& c) { fontChoices_.push_back(c); }
+  // Answers for the next text dialogs of a form ("TComForm"): a Shift-JIS text for
+  // OK, or nothing for cancel.
+  void queueTextAnswer(const std::string& formName, std::optional<std::string> textSjis) {
+    textAnswers_.push_back({formName, std::move(textSjis)});
+  }
   // Runs before each processMessages; the runner's own scripted input may live here.
   void setMessageHook(std::function<void(HeadlessPlatform&, InputSink*)> hook) {
     hook_ = std::move(hook);
@@ -159,6 +167,11 @@ class HeadlessPlatform : public Platform, public Reporter {
   std::string clipboard_;
   std::deque<BoxAnswer> boxAnswers_;
   std::deque<FontChoice> fontChoices_;
+  struct TextAnswer {
+    std::string form;
+    std::optional<std::string> text;
+  };
+  std::deque<TextAnswer> textAnswers_;
   std::vector<std::string> reports_;
   std::vector<std::uint32_t> lastFrame_;
   std::optional<DebugFormData> lastDebugForm_;

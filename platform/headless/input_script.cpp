@@ -182,6 +182,12 @@ bool InputScript::parse(const std::string& text, std::string& error) {
         else if (s == "strikeout") c.font.strikeout = true;
         else return fail("unknown font style '" + w[i] + "'");
       }
+    } else if (verb == "comment") {
+      c.kind = InputCommand::Kind::Comment;
+      if (!wantArgs(1, 1)) return fail("comment needs one quoted text (or cancel)");
+      // Unquoted "cancel" cancels; a quoted one is the text.
+      c.cancel = lower(w[1]) == "cancel" && raw.find('"') == std::string::npos;
+      if (!c.cancel) c.name = utf8ToSjis(w[1]);
     } else if (verb == "menu") {
       c.kind = InputCommand::Kind::Menu;
       if (!wantArgs(1, 1)) return fail("menu needs one item name");

@@ -22,6 +22,11 @@
 //                       that opens the box (unanswered boxes take their default)
 //   font FACE [bold] [italic] [underline] [strikeout]
 //                       the choice for the next font dialog (else it is cancelled)
+//   comment "TEXT"      answers the next save-comment dialog with OK and TEXT (UTF-8,
+//                       typed into the edit, so its limits apply); `comment cancel`
+//                       cancels it (the game is not saved). Give it before the click
+//                       that opens the dialog; an unanswered dialog takes OK with the
+//                       comment it proposed
 //   menu NAME           click the menu item of that component name (MnTitle,
 //                       CmHide ...) if it is visible and enabled; popup items only
 //                       while the popup menu is open
@@ -42,7 +47,7 @@ namespace ml {
 struct InputCommand {
   enum class Kind {
     Wait, Frames, Move, Click, Press, Release, Wheel, Key, KeyDown, KeyUp, Ctrl, Answer,
-    Font, Menu, Activate, Deactivate, Close, Drop,
+    Font, Menu, Activate, Deactivate, Close, Drop, Comment,
   };
   Kind kind = Kind::Wait;
   int line = 0;          // line number in the file, for messages
@@ -54,7 +59,8 @@ struct InputCommand {
   bool on = false;  // ctrl down
   BoxAnswer answer = BoxAnswer::Ok;
   FontChoice font;
-  std::string name;  // menu item
+  std::string name;  // menu item; comment text (Shift-JIS)
+  bool cancel = false;  // comment cancel
   std::vector<std::string> paths;  // dropped files
 };
 

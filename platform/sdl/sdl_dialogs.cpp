@@ -1,10 +1,13 @@
-// The modal pieces of the window: message boxes, the current-line dialog and the font
-// dialog, all ImGui windows over the frozen game; before the window exists message
-// boxes are SDL's own.
+// The modal pieces of the window: message boxes, the current-line dialog, the font
+// dialog and the text dialogs, all ImGui windows over the frozen game; before the
+// window exists message boxes are SDL's own.
 #include <SDL.h>
 #include <imgui.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/sdl/font_list.h"
 #include "platform/sdl/sdl_platform.h"
@@ -50,7 +53,86 @@ void readOnlyField(const char* label, const std::string& utf8, float width) {
   ImGui::InputText(id.c_str(), buf.data(), buf.size() + 1, ImGuiInputTextFlags_ReadOnly);
 }
 
+// The edit's text runs through the form's filter after every change, in Shift-JIS as
+// the dialog's limits are written; the caret stays where it was, or at the end when the
+// text got shorter than that.
+int filterEditCallback(ImGuiInputTextCallbackData* data) {
+  if (data->EventFlag != ImGuiInputTextFlags_CallbackEdit) return 0;
+  const auto* form = static_cast<const TextEntryForm*>(data->UserData);
+  if (!form || !form->filter) return 0;
+  const std::string typed(data->Buf, static_cast<std::size_t>(data->BufTextLen));
+  const std::string filtered = sjisToUtf8(form->filter(utf8ToSjis(typed)));
+  if (filtered == typed) return 0;
+  const int caret = data->CursorPos;
+  data->DeleteChars(0, data->BufTextLen);
+  data->InsertChars(0, filtered.c_str());
+  data->CursorPos = std::min(caret, data->BufTextLen);
+  // Never inside a UTF-8 sequence.
+  while (data->CursorPos > 0 && (static_cast<unsigned char>(data->Buf[data->CursorPos]) & 0xC0) == 0x80)
+    --data->CursorPos;
+  data->SelectionStart = data->SelectionEnd = data->CursorPos;
+  return 0;
+}
+
 }  // namespace
+
+bool SdlPlatform::editText(TextEntryForm& form) {
+  auto keyPressed = [this](SDL_Scancode code) { return modalKey(code); };
+  if (!modalPossible()) return false;
+  // Room for the longest text the filter lets through, in UTF-8 (3 bytes a character).
+  std::vector<char> buffer(1024, '\0');
+  const std::string initial = sjisToUtf8(form.filter ? form.filter(form.text) : form.text);
+  std::snprintf(buffer.data(), buffer.size(), "%s", initial.c_str());
+  std::vector<std::string> labels;
+  for (const std::string& l : form.labels) labels.push_back(sjisToUtf8(l));
+  const std::string editLabel = sjisToUtf8(form.editLabel);
+  const std::string title = sjisToUtf8(form.caption) + "###" + form.name;
+  const std::string editId = "##" + (form.editName.empty() ? form.name : form.editName);
+  bool done = false, confirmed = false, opened = false, focused = false;
+  // An input method composes its characters through SDL's text input.
+  const bool textInputWasActive = SDL_IsTextInputActive() == SDL_TRUE;
+  SDL_StartTextInput();
+  runModal([&] {
+    if (!opened) {
+      ImGui::OpenPopup(title.c_str());
+      opened = true;
+    }
+    centreNext();
+    ImGui::SetNextWindowSize(ImVec2(394, 0), ImGuiCond_Always);
+    if (ImGui::BeginPopupModal(title.c_str(), nullptr, ImGuiWindowFlags_NoMove)) {
+      for (const std::string& l : labels) ImGui::TextUnformatted(l.c_str());
+      ImGui::Spacing();
+      ImGui::TextUnformatted(editLabel.c_str());
+      ImGui::SameLine();
+      ImGui::SetNextItemWidth(-1);
+      if (!focused) {
+        ImGui::SetKeyboardFocusHere();
+        focused = true;
+      }
+      if (ImGui::InputText(editId.c_str(), buffer.data(), buffer.size(),
+                           ImGuiInputTextFlags_CallbackEdit | ImGuiInputTextFlags_EnterReturnsTrue,
+                           filterEditCallback, &form))
+        confirmed = done = true;
+      // The input method shows what it composes next to the edit.
+      const ImVec2 at = ImGui::GetItemRectMin(), size = ImGui::GetItemRectSize();
+      SDL_Rect area{static_cast<int>(at.x), static_cast<int>(at.y), static_cast<int>(size.x),
+                    static_cast<int>(size.y)};
+      SDL_SetTextInputRect(&area);
+      ImGui::Spacing();
+      if (ImGui::Button("OK", ImVec2(90, 0))) confirmed = done = true;
+      ImGui::SameLine();
+      if (ImGui::Button("キャンセル", ImVec2(90, 0)) || keyPressed(SDL_SCANCODE_ESCAPE)) done = true;
+      if (done) ImGui::CloseCurrentPopup();
+      ImGui::EndPopup();
+    }
+    return !done;
+  });
+  if (!textInputWasActive) SDL_StopTextInput();
+  if (!confirmed) return false;
+  const std::string typed = utf8ToSjis(buffer.data());
+  form.text = form.filter ? form.filter(typed) : typed;
+  return true;
+}
 
 BoxAnswer SdlPlatform::messageBox(std::string_view captionSjis, std::string_view textSjis, BoxButtons buttons,
                                   BoxIcon icon, bool defaultNo) {

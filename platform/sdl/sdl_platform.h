@@ -57,6 +57,7 @@ class SdlPlatform : public Platform {
   void waitForMessages(std::uint32_t ms) override;
   void showDebugForm(DebugFormData& form) override;
   bool chooseFont(FontChoice& choice) override;
+  bool editText(TextEntryForm& form) override;
   void acceptDroppedFiles(bool accept) override;
 
   // One device at 44100 Hz, 16-bit stereo; its callback pulls from the source with

@@ -77,6 +77,8 @@ if grep -q -- '--autoplay' <<<"$help"; then
     # One run played by hand: every window button, the keys, hiding, dragging, the
     # jump to the next choice and both choices, to the end of the story.
     runs+=("--seed 1 --input tests/stages/demo_buttons.input")
+    # The save and load round trip through the save/load screen.
+    runs+=("--autoplay --choose first --seed 1 --input $PWD/demo/input/save_load.txt")
   fi
 elif grep -q -- '--frames' <<<"$help"; then
   # Nobody turns the pages: the run stops at the first page after 400 frames.
@@ -118,6 +120,18 @@ for options in "${runs[@]}"; do
     echo "demo: errors during the run:"
     cat "$dir.bad"
     status=1
+  fi
+  # The save/load run: the comment dialog was answered, and a save that was written
+  # has both thumbnails beside it.
+  if [[ $options == *save_load.txt* ]]; then
+    if ! grep -q '^Dialog: \[コメントの入力\]' "$dir.err"; then
+      echo "demo: the save screen's comment dialog never opened"
+      status=1
+    fi
+    if [ ! -e "$dir/Save001.dat" ] || [ ! -e "$dir/Save001s.bmp" ] || [ ! -e "$dir/Save001b.bmp" ]; then
+      echo "demo: the save screen did not write Save001.dat with its two thumbnails"
+      status=1
+    fi
   fi
   if [ $to_the_end -eq 1 ] && ! grep -q -E "$end_line" "$dir.reports" && ! grep -q -E "$quit_line" "$dir.err"; then
     echo "demo: the run stopped before the end of the story"

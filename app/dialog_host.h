@@ -1,0 +1,41 @@
+// The application's dialogs, shown by the platform as modal windows over the game (or
+// answered from the input script in a headless run). Each dialog is one method; those
+// not built yet do nothing, as the null dialogs do.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/services.h"
+
+namespace ml {
+
+class Platform;
+
+// The comment edit's rule, applied to every change of its text: two-byte characters
+// are kept, a backslash is dropped, other single bytes are kept, and the text is cut
+// to 56 bytes without splitting a character (Shift-JIS).
+std::string filterCommentText(std::string_view sjis);
+
+class DialogHost final : public DialogService {
+ public:
+  explicit DialogHost(Platform& platform) : platform_(platform) {}
+
+  void showOption() override;
+  void showFlag() override;
+  void refreshFlag() override;
+  void showKeyHelp() override;
+  bool showJump(std::string& text) override;
+  std::vector<std::string> findUnread() override;
+  std::optional<std::string> chooseDrive() override;
+  // "コメントの入力": the proposed comment in the edit; on OK the typed one.
+  bool showComment(std::string& text) override;
+  bool showName(std::string& family, std::string& given) override;
+
+ private:
+  Platform& platform_;
+};
+
+}  // namespace ml
