@@ -63,7 +63,8 @@ Application::Application(Platform& platform, Reporter& reporter, AppOptions opti
       menus_(*this),
       rt_(platform, reporter, options_.gameDir),
       screen_(platform, menus_, rt_.scene.backBuffer),
-      input_(*this) {
+      input_(*this),
+      shellDialogs_(platform) {
   rt_.story.debugMode = options_.debugMode;
   rt_.story.random.seed(static_cast<std::uint32_t>(platform_.unixTime()));
   platform_.setCaption(SJ("Mirelune 体験版"));
@@ -73,6 +74,7 @@ Application::Application(Platform& platform, Reporter& reporter, AppOptions opti
     FileHandle::deleteFile(gamePath("Save900.dat"));
   }
   rt_.shell = &menus_;
+  rt_.setDialogs(&shellDialogs_);
   installScene(rt_);
   platform_.setInputSink(&input_);
 }
@@ -321,11 +323,17 @@ void Application::shutdown() {
   shutDown_ = true;
   // Written on every exit, but only once the file has been read: settings that were
   // never loaded would overwrite the player's file with defaults.
-  std::string error;
-  if (settingsRead_ && !WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag(), &error))
-    reportFileProblem(kSettingsFileName, SJ("設定を保存できませんでした"), error, true);
+  saveSettings();
   rt_.sound().stopAllChannels();
   platform_.setMenuBar(nullptr);
+}
+
+bool Application::saveSettings() {
+  if (!settingsRead_) return false;
+  std::string error;
+  if (WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag(), &error)) return true;
+  reportFileProblem(kSettingsFileName, SJ("設定を保存できませんでした"), error, true);
+  return false;
 }
 
 void Application::rebuildFonts() {

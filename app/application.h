@@ -14,6 +14,7 @@
 #include "app/input_handler.h"
 #include "app/menus.h"
 #include "app/screen_mode.h"
+#include "app/shell_dialogs.h"
 #include "engine/runtime.h"
 
 namespace ml {
@@ -87,6 +88,10 @@ class Application {
   void setSkipMode(bool on);
   // Composes and shows the frame (nothing while inactive unless System/NoActive).
   bool present();
+  // Writes the settings file now (the in-game option screen's close); a failure is
+  // told once and counts for the exit status. Nothing is written before the file was
+  // read.
+  bool saveSettings();
 
   Runtime& runtime() { return rt_; }
   Platform& platform() { return platform_; }
@@ -95,7 +100,9 @@ class Application {
   ScreenMode& screen() { return screen_; }
   const AppOptions& options() const { return options_; }
   DialogService& dialogs() { return rt_.dialogs(); }
-  void setDialogHost(DialogService* host) { rt_.setDialogs(host); }
+  void setDialogHost(DialogService* host) { rt_.setDialogs(host ? host : &shellDialogs_); }
+  // The windowed program's name dialog, answered by the dialogs the shell keeps.
+  void setNameDialog(ShellDialogs::DrawnNameDialog dialog) { shellDialogs_.setDrawnNameDialog(dialog); }
 
   RunEnd end() const { return end_; }
   bool windowClosed() const { return closed_; }
@@ -137,6 +144,7 @@ class Application {
   Runtime rt_;
   ScreenMode screen_;
   InputHandler input_;
+  ShellDialogs shellDialogs_;
   RunEnd end_ = RunEnd::Running;
   bool closed_ = false;
   bool started_ = false;

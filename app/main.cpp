@@ -10,6 +10,7 @@
 #include "platform/posix/instance_mutex.h"
 
 #ifdef MIRELUNE_WITH_SDL
+#include "app/name_dialog.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_reporter.h"
 #include "platform/text_encoding.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
   ml::SdlReporter reporter(platform);
   try {
     ml::Application app(platform, reporter, options);
+    app.setNameDialog(&ml::showNameDialog);
     if (!platform.createWindow(error)) {
       std::fprintf(stderr, "mirelune: %s\n", error.c_str());
       platform.messageBox(SJ("ver 2.40"), ml::utf8ToSjis(error), ml::BoxButtons::Ok, ml::BoxIcon::Error, false);

@@ -38,6 +38,12 @@ class Menus : public ShellHooks {
   void setQuickItems(bool enabled) override;
   void setDebugCaption(std::string_view sjis) override;
   void refreshFlagDialog() override;
+  void settingsChanged() override;
+  void setScreenMode(bool windowed) override;
+  void chooseFont() override { fontClick(); }
+  void requestTitle() override { titleClick(); }
+  void closeWindow() override;
+  void showRecollectionExit(bool visible) override;
 
   // Visibility rules applied each time the popup opens.
   void preparePopup();

@@ -94,6 +94,8 @@ struct EngineSwitches {
   bool saveScreenOpen = false;
   bool saveScreenCloseRequested = false;
   bool endReportArmed = true;  // "the end of the script" is reported once per run
+  // The title menu runs: the option screens leave the music alone.
+  bool titleMenu = false;
   int debugTargetLine = 0;
 };
 

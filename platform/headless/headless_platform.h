@@ -58,6 +58,7 @@ class HeadlessPlatform : public Platform, public Reporter {
   void waitForMessages(std::uint32_t ms) override { advanceClock(ms); }
   void showDebugForm(DebugFormData& form) override;
   bool chooseFont(FontChoice& choice) override;
+  std::optional<bool> answerNameDialog(std::string& familySjis, std::string& givenSjis) override;
   void acceptDroppedFiles(bool accept) override { acceptDrops_ = accept; }
   bool acceptsDroppedFiles() const { return acceptDrops_; }
 
@@ -80,6 +81,11 @@ class HeadlessPlatform : public Platform, public Reporter {
   void queueBoxAnswer(BoxAnswer a) { boxAnswers_.push_back(a); }
   // Choices for the next font dialogs (cancelled once exhausted).
   void queueFontChoice(const FontChoice& c) { fontChoices_.push_back(c); }
+  // Answers for the next name dialogs, family and given name in Shift-JIS (cancelled
+  // once exhausted).
+  void queueNameAnswer(std::string familySjis, std::string givenSjis) {
+    nameAnswers_.push_back({std::move(familySjis), std::move(givenSjis)});
+  }
   // Runs before each processMessages; the runner's own scripted input may live here.
   void setMessageHook(std::function<void(HeadlessPlatform&, InputSink*)> hook) {
     hook_ = std::move(hook);
@@ -159,6 +165,7 @@ class HeadlessPlatform : public Platform, public Reporter {
   std::string clipboard_;
   std::deque<BoxAnswer> boxAnswers_;
   std::deque<FontChoice> fontChoices_;
+  std::deque<std::pair<std::string, std::string>> nameAnswers_;
   std::vector<std::string> reports_;
   std::vector<std::uint32_t> lastFrame_;
   std::optional<DebugFormData> lastDebugForm_;

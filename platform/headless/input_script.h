@@ -22,6 +22,9 @@
 //                       that opens the box (unanswered boxes take their default)
 //   font FACE [bold] [italic] [underline] [strikeout]
 //                       the choice for the next font dialog (else it is cancelled)
+//   name FAMILY GIVEN   the answer of the next name dialog: the family and the given
+//                       name (UTF-8, quoted when they hold blanks); else it is
+//                       cancelled
 //   menu NAME           click the menu item of that component name (MnTitle,
 //                       CmHide ...) if it is visible and enabled; popup items only
 //                       while the popup menu is open
@@ -42,7 +45,7 @@ namespace ml {
 struct InputCommand {
   enum class Kind {
     Wait, Frames, Move, Click, Press, Release, Wheel, Key, KeyDown, KeyUp, Ctrl, Answer,
-    Font, Menu, Activate, Deactivate, Close, Drop,
+    Font, Name, Menu, Activate, Deactivate, Close, Drop,
   };
   Kind kind = Kind::Wait;
   int line = 0;          // line number in the file, for messages
@@ -55,7 +58,7 @@ struct InputCommand {
   BoxAnswer answer = BoxAnswer::Ok;
   FontChoice font;
   std::string name;  // menu item
-  std::vector<std::string> paths;  // dropped files
+  std::vector<std::string> paths;  // dropped files; the two names of `name`
 };
 
 struct InputScript {

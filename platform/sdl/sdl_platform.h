@@ -57,6 +57,7 @@ class SdlPlatform : public Platform {
   void waitForMessages(std::uint32_t ms) override;
   void showDebugForm(DebugFormData& form) override;
   bool chooseFont(FontChoice& choice) override;
+  bool runDialog(const std::function<bool()>& drawFrame) override;
   void acceptDroppedFiles(bool accept) override;
 
   // One device at 44100 Hz, 16-bit stereo; its callback pulls from the source with

@@ -1,0 +1,33 @@
+// The name dialog ("名前の変更", TNameForm) drawn with Dear ImGui: one edit for the
+// player's given name, typed through SDL's text input (an input method included),
+// and the buttons "デフォルト", "OK" and "キャンセル". Built into the windowed program
+// only.
+#pragma once
+
+#include <string>
+
+#include "app/name_entry.h"
+
+namespace ml {
+
+class Platform;
+
+struct NameDialogState {
+  explicit NameDialogState(NameEntry e) : entry(std::move(e)) {}
+  NameEntry entry;
+  bool opened = false;
+  bool done = false;
+  bool confirmed = false;
+  bool focusEdit = true;
+  char buffer[64] = {};  // the edit in UTF-8
+};
+
+// One picture of the dialog, inside an ImGui frame: false once it has closed.
+bool drawNameDialog(NameDialogState& state);
+
+// Shows the dialog modally for the given name (default "ヨルク", at most three
+// double-byte characters). True on OK, with givenSjis replaced; false when it was
+// cancelled or could not be shown.
+bool showNameDialog(Platform& platform, std::string& givenSjis);
+
+}  // namespace ml
