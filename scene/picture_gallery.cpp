@@ -392,6 +392,9 @@ int runRecollectionGallery(ScriptContext& sc, const ExtrasTables& tables, int& p
   screen.open = [&](int i) {
     if (screen.entryState(i) <= 0) return 0;
     const RecollectionEntry& e = entries()[static_cast<std::size_t>(i)];
+    // The scene uses the choice slots above the ones it resets itself: nothing of the
+    // gallery may stay over it.
+    clearGallerySlots(rt);
     playRecollection(rt, sc, e.script, e.startValue);
     if (rt.requests().quitRequested) return 0;
     // A return to the title during the scene ends the screen as the menu asks.

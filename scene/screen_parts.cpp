@@ -71,6 +71,8 @@ void drawLabel(Runtime& rt, int slot, std::string_view sjis, int x, int y, int s
   Sprite& s = layer(rt, slot);
   const int columns = static_cast<int>(sjis.size()) + 2;
   s.setText(sjis, rt.scene.messageFonts.normal, colour, size, columns, 1, false);
+  // Solid, not at the window's opacity.
+  s.setBoardMode(2);
   s.setPosition(x, y);
 }
 
