@@ -304,7 +304,8 @@ bool viewEntry(ScriptContext& sc, const GalleryEntry& entry) {
   if (seen.empty()) return true;
   if (!fadeScreenOut(sc)) return false;
   HiddenGameSlots screen;
-  screen.hide(rt, kExtrasBackSlot, kGameSlotsEnd);
+  // Everything of the gallery, its counts included, makes way for the picture.
+  screen.hide(rt, kExtrasBackSlot, kCountSlot + ExtrasTables::kEntriesPerPage);
   placeArrows(rt);
   std::size_t at = 0;
   showViewPicture(rt, *seen[at]);

@@ -47,14 +47,17 @@ TEST_F(ExtrasScreens, TheViewShowsOnlySeenPicturesAndALockedEntryDoesNotOpen) {
   const ExtrasTables t = tables(rows);
   state().flags[11] = state().flags[12] = 1;
   std::vector<std::string> shown;
+  bool countOverPicture = false;
   onPoll = [&] {
     const std::string& name = layer(kBackgroundSlot).name();
+    if (!layer(kBackgroundSlot).empty() && layer(kCountSlot).visible()) countOverPicture = true;
     if (!layer(kBackgroundSlot).empty() && (shown.empty() || shown.back() != name)) shown.push_back(name);
   };
   setInput("wait 500\nclick " + thumb(1) + "\nwait 300\nclick " + thumb(0) +
            "\nwait 500\nclick 400 300\nwait 500\nclick 400 300\nwait 500\nkey escape\n");
   EXPECT_TRUE(runExtras(*rt, sc(), t));
   EXPECT_EQ(shown, (std::vector<std::string>{"cg\\ev2.bmp", "cg\\ev3.bmp"}));
+  EXPECT_FALSE(countOverPicture);
   EXPECT_TRUE(layer(kBackgroundSlot).empty());
 }
 
