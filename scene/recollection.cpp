@@ -21,19 +21,26 @@ std::string_view field(const char* text, std::size_t capacity) { return {text, s
 
 // What a replay may change outside the layers and is put back afterwards: the game's
 // record (flags, variables, backlog, recorded scene and sounds), the names that
-// `define` and `def_cg` add, and the engine's switches. Read marks are not written by
-// a replay at all (its interpreter is not the game's).
+// `define` and `def_cg` add, the engine's switches, the background tint presets and
+// the choice prompt and button states of the message window. Read marks are not
+// written by a replay at all (its interpreter is not the game's).
 class KeptGame {
  public:
   explicit KeptGame(Runtime& rt)
       : rt_(rt), state_(std::make_unique<GameState>()), defines_(rt.story.defines),
-        pictureFlags_(rt.story.pictureFlags), switches_(rt.story.switches) {
+        pictureFlags_(rt.story.pictureFlags), switches_(rt.story.switches), tints_(rt.scene.tintPresets),
+        prompt_(rt.scene.messageWindow.choicePrompt), promptSpeaker_(rt.scene.messageWindow.choicePromptSpeaker),
+        buttons_(rt.scene.messageWindow.buttonState) {
     state_->copyFrom(rt.story.state);
   }
   ~KeptGame() {
     rt_.story.state.copyFrom(*state_);
     rt_.story.defines = defines_;
     rt_.story.pictureFlags = pictureFlags_;
+    rt_.scene.tintPresets = tints_;
+    rt_.scene.messageWindow.choicePrompt = prompt_;
+    rt_.scene.messageWindow.choicePromptSpeaker = promptSpeaker_;
+    rt_.scene.messageWindow.buttonState = buttons_;
     const bool endReportArmed = rt_.story.switches.endReportArmed;
     rt_.story.switches = switches_;
     // The end-of-script report stays once per run.
@@ -48,6 +55,9 @@ class KeptGame {
   DefineTable defines_;
   DefineTable pictureFlags_;
   EngineSwitches switches_;
+  decltype(ScenePart::tintPresets) tints_;
+  std::string prompt_, promptSpeaker_;
+  decltype(MessageWindowState::buttonState) buttons_;
 };
 
 }  // namespace

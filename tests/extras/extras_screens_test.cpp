@@ -85,15 +85,16 @@ TEST_F(ExtrasScreens, ATallPictureScrollsWithThePointerAndItsArrowsFollow) {
 TEST_F(ExtrasScreens, ARecollectionLeavesTheGameRecordAsItWas) {
   load(windowLine() + "F20=1\r\nB=4\r\n");
   run();
-  writeScript("F5=9\r\nA=3\r\nF1500=1\r\ndefine 名前 F9\r\nあいうえお\r\nkaisou_end\r\n", "scene");
+  writeScript("F5=9\r\nA=3\r\nF1500=1\r\ndefine 名前 F9\r\nset_rgb_ex1 10 20 30\r\nあいうえお\r\nkaisou_end\r\n", "scene");
   ExtrasRows rows;
   rows.recollection = {{0, 20, "scene", 7}};
   const ExtrasTables t = tables(rows);
   const std::vector<std::uint8_t> before(state().bytes(), state().bytes() + sizeof(GameState));
   const std::size_t defines = rt->story.defines.count();
+  const auto tints = rt->scene.tintPresets;
   bool played = false;
   onPoll = [&] {
-    if (state().flags[5] == 9 && state().vars[0] == 3) played = true;
+    if (state().flags[5] == 9 && state().vars[0] == 3 && rt->scene.tintPresets[0][0] == 10) played = true;
   };
   // The gallery opens on pictures; the scene gallery is one button away.
   setInput("wait 500\nclick 670 46\nwait 500\nclick " + thumb(0) +
@@ -104,6 +105,7 @@ TEST_F(ExtrasScreens, ARecollectionLeavesTheGameRecordAsItWas) {
   const std::vector<std::uint8_t> after(state().bytes(), state().bytes() + sizeof(GameState));
   EXPECT_TRUE(before == after);
   EXPECT_EQ(rt->story.defines.count(), defines);
+  EXPECT_EQ(rt->scene.tintPresets, tints);
   EXPECT_TRUE(sc().mainGame);
   const std::vector<std::string> expected = {"exit shown", "exit hidden"};
   EXPECT_EQ(shell.calls, expected);
