@@ -395,7 +395,7 @@ bool OptionScreen::run() {
     if (pressed) {
       in.consumePresses();
       // Only a press on a slider may start a drag.
-      if (hover < 200) in.release(InputDecide);
+      if (hover < 200) in.release(~0u);
       if (hover != kNone) {
         const bool goOn = act(hover);
         changed = true;
