@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include <SDL.h>
+
 #include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -48,7 +51,7 @@ bool drawNameDialog(NameDialogState& s) {
   ImGuiViewport* vp = ImGui::GetMainViewport();
   ImGui::SetNextWindowPos(ImVec2(vp->Pos.x + vp->Size.x * 0.5f, vp->Pos.y + vp->Size.y * 0.5f), ImGuiCond_Always,
                           ImVec2(0.5f, 0.5f));
-  ImGui::SetNextWindowSize(ImVec2(250, 0), ImGuiCond_Always);
+  ImGui::SetNextWindowSize(ImVec2(290, 0), ImGuiCond_Always);
   if (ImGui::BeginPopupModal(title, nullptr, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize)) {
     if (s.focusEdit) {
       ImGui::SetKeyboardFocusHere();
@@ -65,10 +68,12 @@ bool drawNameDialog(NameDialogState& s) {
     }
     ImGui::SameLine();
     ImGui::BeginDisabled(!s.entry.okEnabled());
-    if ((ImGui::Button("OK##BtOk", ImVec2(60, 0)) || enter) && s.entry.okEnabled()) s.confirmed = s.done = true;
+    const bool enterKey = enter || (s.keyPressed && s.keyPressed(false));
+    if ((ImGui::Button("OK##BtOk", ImVec2(60, 0)) || enterKey) && s.entry.okEnabled()) s.confirmed = s.done = true;
     ImGui::EndDisabled();
     ImGui::SameLine();
-    if (ImGui::Button("キャンセル##BtCansel") || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape)))
+    if (ImGui::Button("キャンセル##BtCansel") || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape)) ||
+        (s.keyPressed && s.keyPressed(true)))
       s.done = true;
     if (s.done) ImGui::CloseCurrentPopup();
     ImGui::EndPopup();
@@ -78,6 +83,12 @@ bool drawNameDialog(NameDialogState& s) {
 
 bool showNameDialog(Platform& platform, std::string& givenSjis) {
   NameDialogState state(NameEntry(utf8ToSjis("ヨルク"), givenSjis));
+  if (auto* sdl = dynamic_cast<SdlPlatform*>(&platform)) {
+    state.keyPressed = [sdl](bool escape) {
+      if (escape) return sdl->modalKey(SDL_SCANCODE_ESCAPE);
+      return sdl->modalKey(SDL_SCANCODE_RETURN) || sdl->modalKey(SDL_SCANCODE_KP_ENTER);
+    };
+  }
   if (!platform.runDialog([&state] { return drawNameDialog(state); })) return false;
   if (!state.confirmed || !state.entry.okEnabled()) return false;
   givenSjis = state.entry.text;

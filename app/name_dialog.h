@@ -4,6 +4,7 @@
 // only.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/name_entry.h"
@@ -20,6 +21,9 @@ struct NameDialogState {
   bool confirmed = false;
   bool focusEdit = true;
   char buffer[64] = {};  // the edit in UTF-8
+  // Enter (false) or Escape (true) pressed since the last picture, as the window saw
+  // it (ImGui alone misses a quick press and release between two pictures).
+  std::function<bool(bool escape)> keyPressed;
 };
 
 // One picture of the dialog, inside an ImGui frame: false once it has closed.
