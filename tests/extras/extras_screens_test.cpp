@@ -157,3 +157,24 @@ TEST_F(ExtrasScreens, TheMusicRoomPlaysSwitchesAndStopsTracks) {
 
 }  // namespace
 }  // namespace ml::test
+
+namespace ml::test {
+namespace {
+
+TEST_F(ExtrasScreens, TheScreenSeamReportsFaultyRowsOnceAndLeavesThemOut) {
+  // This folder holds none of the demo's pictures, scenes or music.
+  setInput("wait 500\nkey escape\nwait 2000\nkey escape\n");
+  EXPECT_TRUE(rt->screens().runExtras(sc()));
+  const std::size_t first = reporter.entries.size();
+  EXPECT_GT(first, 0u);
+  for (const auto& e : reporter.entries) {
+    EXPECT_FALSE(e.script);
+    EXPECT_EQ(e.fileName, "EXTRAS");
+  }
+  EXPECT_TRUE(rt->screens().runExtras(sc()));
+  EXPECT_EQ(reporter.entries.size(), first);
+  for (int i = 0; i < ExtrasTables::kEntriesPerPage; ++i) EXPECT_TRUE(layer(kThumbnailSlot + i).empty());
+}
+
+}  // namespace
+}  // namespace ml::test
