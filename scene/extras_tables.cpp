@@ -30,7 +30,22 @@ namespace {
 
 bool flagInRange(int flag) { return flag >= 0 && flag < GameState::kFlagCount; }
 
-std::string describe(std::string_view whatUtf8, const std::string& row) { return utf8ToSjis(whatUtf8) + ": " + row; }
+std::string describe(std::string_view whatUtf8, const std::string& row) {
+  std::string out = utf8ToSjis(whatUtf8);
+  out += ": ";
+  out += row;
+  return out;
+}
+
+// "what n name", put together piece by piece.
+std::string rowName(const char* what, int number, const char* name) {
+  std::string out = what;
+  out += ' ';
+  out += std::to_string(number);
+  out += ' ';
+  out += name ? name : "-";
+  return out;
+}
 
 // A name given as UTF-8 text (null counts as empty), in Shift-JIS; false when too long.
 bool nameOf(const char* utf8, std::string& sjis) {
@@ -44,8 +59,7 @@ ExtrasTables checkExtrasRows(const ExtrasRows& rows, const std::function<bool(co
                              std::vector<std::string>& problems) {
   ExtrasTables t;
   for (const GalleryRow& row : rows.gallery) {
-    const std::string where = "gallery page " + std::to_string(row.page + 1) + " " +
-                              (row.names[0] ? std::string(row.names[0]) : std::string("-"));
+    const std::string where = rowName("gallery page", row.page + 1, row.names[0]);
     if (row.page < 0 || row.page >= ExtrasTables::kGalleryPages) {
       problems.push_back(describe("ページ番号が範囲外です", where));
       continue;
@@ -82,8 +96,7 @@ ExtrasTables checkExtrasRows(const ExtrasRows& rows, const std::function<bool(co
   }
 
   for (const RecollectionRow& row : rows.recollection) {
-    const std::string where = "scene page " + std::to_string(row.page + 1) + " " +
-                              (row.script ? std::string(row.script) : std::string("-"));
+    const std::string where = rowName("scene page", row.page + 1, row.script);
     RecollectionEntry e;
     e.flag = row.flag;
     e.startValue = row.startValue;
@@ -103,8 +116,12 @@ ExtrasTables checkExtrasRows(const ExtrasRows& rows, const std::function<bool(co
   }
 
   for (const DerivedFlagRule& rule : rows.derivedFlags) {
-    const std::string where = "F" + std::to_string(rule.derived) + " <- F" + std::to_string(rule.a) + " | F" +
-                              std::to_string(rule.b);
+    std::string where = "F";
+    where += std::to_string(rule.derived);
+    where += " <- F";
+    where += std::to_string(rule.a);
+    where += " | F";
+    where += std::to_string(rule.b);
     if (static_cast<int>(t.derivedFlags.size()) >= ExtrasTables::kDerivedRules)
       problems.push_back(describe("規則が多すぎます", where));
     else if (!flagInRange(rule.a) || !flagInRange(rule.b) || !flagInRange(rule.derived))
@@ -114,7 +131,7 @@ ExtrasTables checkExtrasRows(const ExtrasRows& rows, const std::function<bool(co
   }
 
   for (const MusicRow& row : rows.music) {
-    const std::string where = "track " + std::to_string(row.track) + " " + (row.file ? row.file : "-");
+    const std::string where = rowName("track", row.track, row.file);
     std::string name;
     if (row.track < 1 || row.track > ExtrasTables::kTracks) {
       problems.push_back(describe("曲番号が範囲外です", where));
