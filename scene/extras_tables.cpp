@@ -13,8 +13,12 @@ const ExtrasRows& compiledExtrasRows() {
   // the memory scene, and the fourteen pieces of its music.
   static const ExtrasRows rows = [] {
     ExtrasRows r;
-    const char* events[] = {"ev01a", "ev01b", "ev02a", "ev02b", "ev03a", "ev03b", "ev04", "ev05", "ev06", "ev07"};
-    for (int i = 0; i < 10; ++i) r.gallery.push_back({0, {events[i]}, {1030 + i}});
+    // The two pictures of an event share an entry.
+    r.gallery.push_back({0, {"ev01a", "ev01b"}, {1030, 1031}});
+    r.gallery.push_back({0, {"ev02a", "ev02b"}, {1032, 1033}});
+    r.gallery.push_back({0, {"ev03a", "ev03b"}, {1034, 1035}});
+    const char* single[] = {"ev04", "ev05", "ev06", "ev07"};
+    for (int i = 0; i < 4; ++i) r.gallery.push_back({0, {single[i]}, {1036 + i}});
     r.recollection.push_back({0, 1040, "omoide", 0});
     // The memory counts as seen once the story was read to the end.
     r.derivedFlags.push_back({1100, 1040, 1040});
