@@ -321,11 +321,17 @@ void Application::shutdown() {
   shutDown_ = true;
   // Written on every exit, but only once the file has been read: settings that were
   // never loaded would overwrite the player's file with defaults.
-  std::string error;
-  if (settingsRead_ && !WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag(), &error))
-    reportFileProblem(kSettingsFileName, SJ("設定を保存できませんでした"), error, true);
+  saveSettings();
   rt_.sound().stopAllChannels();
   platform_.setMenuBar(nullptr);
+}
+
+bool Application::saveSettings() {
+  if (!settingsRead_) return false;
+  std::string error;
+  if (WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag(), &error)) return true;
+  reportFileProblem(kSettingsFileName, SJ("設定を保存できませんでした"), error, true);
+  return false;
 }
 
 void Application::rebuildFonts() {

@@ -87,6 +87,10 @@ class Application {
   void setSkipMode(bool on);
   // Composes and shows the frame (nothing while inactive unless System/NoActive).
   bool present();
+  // Writes the settings file now (the in-game option screen's close); a failure is
+  // told once and counts for the exit status. Nothing is written before the file was
+  // read.
+  bool saveSettings();
 
   Runtime& runtime() { return rt_; }
   Platform& platform() { return platform_; }
@@ -96,6 +100,7 @@ class Application {
   const AppOptions& options() const { return options_; }
   DialogService& dialogs() { return rt_.dialogs(); }
   void setDialogHost(DialogService* host) { rt_.setDialogs(host); }
+  // The windowed program's name dialog, answered by the dialogs the shell keeps.
 
   RunEnd end() const { return end_; }
   bool windowClosed() const { return closed_; }

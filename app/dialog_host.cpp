@@ -1,5 +1,7 @@
 #include "app/dialog_host.h"
 
+#include "app/name_entry.h"
+
 #include "platform/platform.h"
 #include "platform/sjis.h"
 #include "platform/text_encoding.h"
@@ -36,7 +38,21 @@ void DialogHost::showKeyHelp() {}
 bool DialogHost::showJump(std::string&) { return false; }
 std::vector<std::string> DialogHost::findUnread() { return {}; }
 std::optional<std::string> DialogHost::chooseDrive() { return std::nullopt; }
-bool DialogHost::showName(std::string&, std::string&) { return false; }
+bool DialogHost::showName(std::string& family, std::string& given) {
+  std::string f = family, g = given;
+  if (std::optional<bool> answered = platform_.answerNameDialog(f, g)) {
+    if (!*answered) return false;
+    // The answer keeps to the dialog's own rules: double-byte characters, at most three.
+    const std::size_t limit = 2 * NameEntry::kMaxChars;
+    f = filterNameText(f, limit);
+    g = filterNameText(g, limit);
+    if (g.empty()) return false;
+    if (!f.empty()) family = f;
+    given = g;
+    return true;
+  }
+  return drawnName_ != nullptr && drawnName_(platform_, given);
+}
 
 bool DialogHost::showComment(std::string& text) {
   TextEntryForm form;

@@ -21,7 +21,12 @@ std::string filterCommentText(std::string_view sjis);
 
 class DialogHost final : public DialogService {
  public:
+  using DrawnNameDialog = bool (*)(Platform& platform, std::string& givenSjis);
+
   explicit DialogHost(Platform& platform) : platform_(platform) {}
+  // The windowed program's drawn name dialog (app/name_dialog); a platform without a
+  // window answers the name dialog itself.
+  void setDrawnNameDialog(DrawnNameDialog dialog) { drawnName_ = dialog; }
 
   void showOption() override;
   void showFlag() override;
@@ -32,10 +37,12 @@ class DialogHost final : public DialogService {
   std::optional<std::string> chooseDrive() override;
   // "コメントの入力": the proposed comment in the edit; on OK the typed one.
   bool showComment(std::string& text) override;
+  // "名前の変更": the names in the edits; on OK the typed ones.
   bool showName(std::string& family, std::string& given) override;
 
  private:
   Platform& platform_;
+  DrawnNameDialog drawnName_ = nullptr;
 };
 
 }  // namespace ml

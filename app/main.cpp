@@ -11,6 +11,7 @@
 #include "platform/posix/instance_mutex.h"
 
 #ifdef MIRELUNE_WITH_SDL
+#include "app/name_dialog.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_reporter.h"
 #include "platform/text_encoding.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
   }
   ml::SdlReporter reporter(platform);
   ml::DialogHost dialogs(platform);
+  dialogs.setDrawnNameDialog(&ml::showNameDialog);
   try {
     ml::Application app(platform, reporter, options);
     app.setDialogHost(&dialogs);

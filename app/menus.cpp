@@ -262,6 +262,17 @@ void Menus::titleClick() { app_.requestTitle(); }
 void Menus::setTitleItemEnabled(bool enabled) { item("MnTitle").enabled = enabled; }
 
 void Menus::closeMainWindow() { app_.closeWindow(); }
+void Menus::settingsChanged() { app_.saveSettings(); }
+
+void Menus::setScreenMode(bool windowed) {
+  if (app_.screen().windowedFlag() == windowed) return;
+  app_.screen().setWindowedFlag(windowed);
+  app_.applyScreenMode(windowed, true);
+}
+
+void Menus::closeWindow() { app_.closeWindow(); }
+
+void Menus::showRecollectionExit(bool visible) { item("MnKaisouExit").visible = visible; }
 
 void Menus::quickLoadClick() {
   if (saveFileReadable("Save800.dat")) rt().story.script->quickLoadPending = true;

@@ -40,6 +40,12 @@ class Menus : public ShellHooks {
   void refreshFlagDialog() override;
   void setTitleItemEnabled(bool enabled) override;
   void closeMainWindow() override;
+  void settingsChanged() override;
+  void setScreenMode(bool windowed) override;
+  void chooseFont() override { fontClick(); }
+  void requestTitle() override { titleClick(); }
+  void closeWindow() override;
+  void showRecollectionExit(bool visible) override;
 
   // Visibility rules applied each time the popup opens.
   void preparePopup();

@@ -75,6 +75,8 @@ class ScriptContext {
   bool recollectionEnded = false;
   bool waitingForClick = false;
   std::int32_t effectStartSecond = 0;
+  // The recollection player's entry value (0 in the game).
+  std::int32_t recollectionStart = 0;
 
   // --- Lifecycle and the step. ---
   void reset();

@@ -41,6 +41,12 @@ class SoundService {
   virtual void restartRecordedSounds(ScriptContext& sc) = 0;
   // Channel 0-4 for the sound commands and the interface sounds; null without sound.
   virtual SoundChannel* channel(int index) { (void)index; return nullptr; }
+  // The option dialog's volumes applied at once: music, effects and interface sounds,
+  // voice, each 0 while its switch is off.
+  virtual void applyVolumes() {}
+  // The music switch ticked (the music resumes, looping when it is the recorded one)
+  // or unticked (it stops).
+  virtual void setMusicOn(const GameState& state, bool on) { (void)state; (void)on; }
 };
 
 class NullSoundService final : public SoundService {

@@ -41,6 +41,21 @@ class ShellHooks {
   // question follows). Without a window there is nobody to ask: the program quits.
   virtual void closeMainWindow() { requests_.quitRequested = true; }
 
+  // What the in-game option screen and the recollection player ask of the window.
+  // The settings changed on a screen go to the settings file now.
+  virtual void settingsChanged() {}
+  // Window or full screen, as Alt+Enter switches it (the screen reads the mode back
+  // from the back buffer).
+  virtual void setScreenMode(bool windowed) { (void)windowed; }
+  // The font dialog of the menu item.
+  virtual void chooseFont() {}
+  // The return-to-title question; Yes sets titleRequested.
+  virtual void requestTitle() {}
+  // The window's close box: the exit question follows.
+  virtual void closeWindow() {}
+  // The menu item that leaves a recollection scene, shown while one plays.
+  virtual void showRecollectionExit(bool visible) { (void)visible; }
+
  private:
   PlayerRequests requests_;
 };

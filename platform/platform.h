@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -142,6 +144,16 @@ class Platform : public Clock {
   virtual bool chooseFont(FontChoice& choice) { return false; }
   // A text dialog, modal; true on OK with the typed text in form.text.
   virtual bool editText(TextEntryForm& form) { return false; }
+  // The name dialog as a platform without a window answers it (headless runs: from the
+  // input script; true with the names in Shift-JIS, false cancelled). nullopt: this
+  // platform leaves the dialog to the application, which draws it with runDialog.
+  virtual std::optional<bool> answerNameDialog(std::string& familySjis, std::string& givenSjis) {
+    return std::nullopt;
+  }
+  // Runs a modal Dear ImGui window over the frozen game: drawFrame is called once per
+  // picture, inside the frame, until it answers false. False when this platform can
+  // show none (no window yet, or none at all).
+  virtual bool runDialog(const std::function<bool()>& drawFrame) { return false; }
 };
 
 }  // namespace ml

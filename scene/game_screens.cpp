@@ -11,8 +11,11 @@ namespace ml {
 bool GameScreens::runSaveScreen(ScriptContext& sc, bool loadMode) { return ml::runSaveScreen(rt_, sc, loadMode); }
 bool GameScreens::runBacklog(ScriptContext& sc) { return ml::runBacklog(rt_, sc); }
 bool GameScreens::runTitleMenu(ScriptContext& sc) { return ml::runTitleMenu(rt_, sc); }
-bool GameScreens::runOptionScreen(ScriptContext& sc) { return ml::runOptionScreen(rt_, sc); }
-bool GameScreens::runExtras(ScriptContext& sc) { return ml::runExtras(rt_, sc); }
+bool GameScreens::runOptionScreen(ScriptContext& sc) { return ml::runOptionScreen(rt_, sc, optionPage_); }
+bool GameScreens::runExtras(ScriptContext& sc) {
+  if (!extras_) extras_ = std::make_unique<ExtrasTables>(loadExtrasTables(rt_, sc));
+  return ml::runExtras(rt_, sc, *extras_);
+}
 void GameScreens::playRecollection(ScriptContext& sc, std::string_view script, int startValue) {
   ml::playRecollection(rt_, sc, script, startValue);
 }

@@ -124,6 +124,24 @@ void GameSound::playPageVoice(ScriptContext& sc, bool fromBacklog, const Backlog
   voice.play(false);
 }
 
+void GameSound::applyVolumes() {
+  const auto& v = rt_.media.settings.volume;
+  channels_[kMusicChannel]->setVolume(v.bgmOn ? v.bgm : 0, true);
+  channels_[kEffectChannel]->setVolume(v.seOn ? v.se : 0, true);
+  channels_[kInterfaceChannel]->setVolume(v.seOn ? v.se : 0, true);
+  channels_[kVoiceChannel]->setVolume(v.voOn ? v.voice : 0, true);
+}
+
+void GameSound::setMusicOn(const GameState& state, bool on) {
+  SoundChannel& music = *channels_[kMusicChannel];
+  if (!on) {
+    music.stop();
+    return;
+  }
+  music.setVolume(rt_.media.settings.volume.bgm, true);
+  music.play(state.bgmName[0] != 0);
+}
+
 void GameSound::restartRecordedSounds(ScriptContext& sc) {
   const Settings& settings = rt_.media.settings;
   const GameState& state = *sc.state;

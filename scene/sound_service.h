@@ -42,6 +42,8 @@ class GameSound final : public SoundService, private SoundBoxSink {
   bool voicePlaying() override;
   void restartRecordedSounds(ScriptContext& sc) override;
   SoundChannel* channel(int index) override;
+  void applyVolumes() override;
+  void setMusicOn(const GameState& state, bool on) override;
 
   SoundDevice& device() { return device_; }
 

@@ -133,6 +133,9 @@ bool HeadlessPlatform::runCommand(const InputCommand& c) {
     case K::Comment:
       queueTextAnswer("TComForm", c.cancel ? std::nullopt : std::optional<std::string>(c.name));
       break;
+    case K::Name:
+      queueNameAnswer(utf8ToSjis(c.paths.at(0)), utf8ToSjis(c.paths.at(1)));
+      break;
     case K::Menu:
       if (!clickMenuItem(c.name)) emit("InputScript: line " + std::to_string(c.line) +
                                        ": menu item " + c.name + " cannot be clicked now");
@@ -244,6 +247,18 @@ bool HeadlessPlatform::chooseFont(FontChoice& choice) {
   if (fontChoices_.empty()) return false;
   choice = fontChoices_.front();
   fontChoices_.pop_front();
+  return true;
+}
+
+std::optional<bool> HeadlessPlatform::answerNameDialog(std::string& familySjis, std::string& givenSjis) {
+  if (nameAnswers_.empty()) {
+    emit("NameDialog: -> Cancel");
+    return false;
+  }
+  familySjis = std::move(nameAnswers_.front().first);
+  givenSjis = std::move(nameAnswers_.front().second);
+  nameAnswers_.pop_front();
+  emit(oneLine("NameDialog: " + sjisToUtf8(familySjis) + " " + sjisToUtf8(givenSjis) + " -> OK"));
   return true;
 }
 

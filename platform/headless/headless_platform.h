@@ -61,6 +61,7 @@ class HeadlessPlatform : public Platform, public Reporter {
   // Answered from the queue of its form (OK with the text, or cancel); an unanswered
   // dialog takes OK with the text it proposed.
   bool editText(TextEntryForm& form) override;
+  std::optional<bool> answerNameDialog(std::string& familySjis, std::string& givenSjis) override;
   void acceptDroppedFiles(bool accept) override { acceptDrops_ = accept; }
   bool acceptsDroppedFiles() const { return acceptDrops_; }
 
@@ -87,6 +88,11 @@ class HeadlessPlatform : public Platform, public Reporter {
   // OK, or nothing for cancel.
   void queueTextAnswer(const std::string& formName, std::optional<std::string> textSjis) {
     textAnswers_.push_back({formName, std::move(textSjis)});
+  }
+  // Answers for the next name dialogs, family and given name in Shift-JIS (cancelled
+  // once exhausted).
+  void queueNameAnswer(std::string familySjis, std::string givenSjis) {
+    nameAnswers_.push_back({std::move(familySjis), std::move(givenSjis)});
   }
   // Runs before each processMessages; the runner's own scripted input may live here.
   void setMessageHook(std::function<void(HeadlessPlatform&, InputSink*)> hook) {
@@ -172,6 +178,7 @@ class HeadlessPlatform : public Platform, public Reporter {
     std::optional<std::string> text;
   };
   std::deque<TextAnswer> textAnswers_;
+  std::deque<std::pair<std::string, std::string>> nameAnswers_;
   std::vector<std::string> reports_;
   std::vector<std::uint32_t> lastFrame_;
   std::optional<DebugFormData> lastDebugForm_;

@@ -27,6 +27,9 @@
 //                       cancels it (the game is not saved). Give it before the click
 //                       that opens the dialog; an unanswered dialog takes OK with the
 //                       comment it proposed
+//   name FAMILY GIVEN   the answer of the next name dialog: the family and the given
+//                       name (UTF-8, quoted when they hold blanks); else it is
+//                       cancelled
 //   menu NAME           click the menu item of that component name (MnTitle,
 //                       CmHide ...) if it is visible and enabled; popup items only
 //                       while the popup menu is open
@@ -47,7 +50,7 @@ namespace ml {
 struct InputCommand {
   enum class Kind {
     Wait, Frames, Move, Click, Press, Release, Wheel, Key, KeyDown, KeyUp, Ctrl, Answer,
-    Font, Menu, Activate, Deactivate, Close, Drop, Comment,
+    Font, Name, Menu, Activate, Deactivate, Close, Drop, Comment,
   };
   Kind kind = Kind::Wait;
   int line = 0;          // line number in the file, for messages
@@ -61,7 +64,7 @@ struct InputCommand {
   FontChoice font;
   std::string name;  // menu item; comment text (Shift-JIS)
   bool cancel = false;  // comment cancel
-  std::vector<std::string> paths;  // dropped files
+  std::vector<std::string> paths;  // dropped files; the two names of `name`
 };
 
 struct InputScript {

@@ -335,4 +335,10 @@ bool SdlPlatform::chooseFont(FontChoice& choice) {
   return true;
 }
 
+bool SdlPlatform::runDialog(const std::function<bool()>& drawFrame) {
+  if (!modalPossible()) return false;
+  runModal(drawFrame);
+  return true;
+}
+
 }  // namespace ml

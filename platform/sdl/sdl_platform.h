@@ -58,6 +58,7 @@ class SdlPlatform : public Platform {
   void showDebugForm(DebugFormData& form) override;
   bool chooseFont(FontChoice& choice) override;
   bool editText(TextEntryForm& form) override;
+  bool runDialog(const std::function<bool()>& drawFrame) override;
   void acceptDroppedFiles(bool accept) override;
 
   // One device at 44100 Hz, 16-bit stereo; its callback pulls from the source with

@@ -226,6 +226,24 @@ TEST_F(SoundCommands, ThePageVoicePlaysWhenThePageIsShownAndVoWaitWaitsForIt) {
   EXPECT_EQ(energy(end, framesHeard(), 0), 0.0);
 }
 
+TEST_F(SoundCommands, OptionDialogVolumesAndTheMusicSwitch) {
+  load("bgm1 music\nse1 tone\n");
+  run();
+  auto& v = rt->media.settings.volume;
+  v.bgm = 200;
+  v.seOn = false;
+  rt->sound().applyVolumes();
+  EXPECT_EQ(channel(0).attenuation(), 15 * 200 - 3825);
+  EXPECT_EQ(channel(2).attenuation(), -10000);
+  rt->sound().setMusicOn(state(), false);
+  EXPECT_FALSE(channel(0).isPlaying());
+  rt->sound().setMusicOn(state(), true);
+  EXPECT_TRUE(channel(0).isPlaying());
+  // Recorded music resumes looping: it is still playing long after its 20 seconds.
+  advanceMs(25000);
+  EXPECT_TRUE(channel(0).isPlaying());
+}
+
 TEST_F(SoundCommands, TheSameRunSoundsTheSame) {
   auto once = [&](std::vector<std::int16_t>& out) {
     platform.recordAudio(true);

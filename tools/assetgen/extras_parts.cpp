@@ -134,9 +134,10 @@ void makeExtrasParts(GenContext& ctx) {
   s.bmp24("_OmKsBack.bmp", extrasBackground(text, "SCENE", true), "scene gallery background");
   s.bmp24("_OmMuBack.bmp", extrasBackground(text, "MUSIC", false), "music room background");
 
-  // Gallery sheets: event pictures first, then the backgrounds, twenty to a page.
-  const char* order[] = {"ev01a", "ev01b", "ev02a", "ev02b", "ev03a", "ev03b", "ev04",  "ev05",  "ev06",
-                         "ev07",  "bg01a", "bg01b", "bg02a", "bg02b", "bg03a", "bg03b", "bg04a", "bg05a"};
+  // Gallery sheets: one thumbnail per gallery entry (the a and b pictures of an event
+  // share one), then the backgrounds, twenty to a page.
+  const char* order[] = {"ev01a", "ev02a", "ev03a", "ev04",  "ev05",  "ev06",  "ev07",  "bg01a", "bg01b",
+                         "bg02a", "bg02b", "bg03a", "bg03b", "bg04a", "bg05a"};
   std::vector<RgbaImage> pictures;
   for (const char* name : order) {
     auto it = ctx.thumbnails.find(name);
@@ -162,7 +163,7 @@ void makeExtrasParts(GenContext& ctx) {
     std::vector<std::string> captions;
     for (int i = 0; i < 20; ++i) {
       int n = page * 20 + i;
-      onPage.push_back(pictures[(n * 3 + 1) % pictures.size()]);
+      onPage.push_back(pictures[(n * 3 + 5) % pictures.size()]);  // scene 1, the memory: ev06
       captions.push_back("SCENE " + std::to_string(n + 1));
     }
     char name[24];
