@@ -131,7 +131,8 @@ int runHeadless(int argc, char** argv) {
     bool ended = false;
     platform.setMessageHook([&rt, idleSince, ended](HeadlessPlatform& p, InputSink* sink) mutable {
       const EngineSwitches& sw = rt.story.switches;
-      const bool waiting = sw.saveScreenOpen || sw.titleMenuWaiting || sw.sceneWaitsForClick ||
+      const bool waiting = sw.saveScreenOpen || sw.backlogOpen || sw.titleMenuWaiting ||
+                           sw.sceneWaitsForClick || sw.screenIdle ||
                            (rt.story.script && rt.story.script->waitingForClick);
       const bool stuck = waiting && p.inputScriptDone();
       if (!stuck) {

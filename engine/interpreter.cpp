@@ -27,6 +27,7 @@ bool isAssignmentWord(const char* w) {
 }  // namespace
 
 std::uint8_t ScriptContext::step() {
+  rt.story.switches.screenIdle = false;
   peekWord(word, kWordCapacity);
   copyLineText();
 

@@ -101,6 +101,9 @@ struct EngineSwitches {
   bool titleMenuWaiting = false;
   // A built-in scene holds the story until the player clicks (the date display).
   bool sceneWaitsForClick = false;
+  // A screen of the game's own pictures (extras, options) found nothing to do on its
+  // last pass; the next interpreter step clears it.
+  bool screenIdle = false;
   bool endReportArmed = true;  // "the end of the script" is reported once per run
   int debugTargetLine = 0;
 };

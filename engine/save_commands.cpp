@@ -8,10 +8,11 @@
 
 namespace ml {
 
-// flag_update: the system flags go into the system save now.
+// flag_update: the system flags go into the system save now. A replayed scene's flags
+// belong to its copy of the game and are never stored.
 std::uint8_t cmdFlagUpdate(ScriptContext& sc, const CommandRow&) {
   sc.skipWord();
-  sc.rt.saves().updateSystemSave();
+  if (sc.mainGame) sc.rt.saves().updateSystemSave();
   return 1;
 }
 // load, save (the dispatcher has read the word): the save/load screen; the step goes on

@@ -209,6 +209,8 @@ bool GameSaves::loadGame(ScriptContext& sc, int slot, bool withRecall) {
     clearSlots(rt_, kRecallFirstSlot, kScreenLastSlot);
     clearSlots(rt_, kButtonSlotBase + kButtonLog, kButtonSlotBase + kButtonNextChoice);
     rt_.screens().playRecollection(sc, "recall", 0);
+    // The replay ends by clearing the game's slots, the message window among them.
+    reloadMessageWindow(sc);
   }
   rt_.shell->refreshSaveMenus(true);
 

@@ -406,6 +406,12 @@ bool OptionScreen::run() {
     } else if (held && hover >= 200) {
       slide(hover - 200, sc_.mouseX);
       changed = true;
+    } else if (in.isPressed(InputCancel)) {
+      // Escape and the right click leave the screen as its close button does, as on
+      // every other screen of the game.
+      in.consumePresses();
+      closed_ = true;
+      break;
     }
     finishPass(sc_, changed);
   }

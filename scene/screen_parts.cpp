@@ -84,6 +84,7 @@ bool PointerWatch::moved(const ScriptContext& sc) {
 }
 
 void finishPass(ScriptContext& sc, bool changed, std::uint32_t idleMs) {
+  sc.rt.story.switches.screenIdle = !changed;
   if (changed)
     present(sc);
   else
