@@ -7,6 +7,7 @@
 #include "app/debug_form.h"
 #include "engine/runtime.h"
 #include "platform/posix/file_handle.h"
+#include "platform/posix/safe_file.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -326,7 +327,8 @@ void Menus::fontClick() {
 void Menus::manualClick() {
   // A missing manual fails like the shell would, instead of handing a dead link on.
   std::error_code ec;
-  std::string path = app_.gamePath(kManualFile);
+  // The manual comes with the game, wherever the player's files go.
+  std::string path = rt().media.folder.resolve(kManualFile);
   bool ok = std::filesystem::is_regular_file(path, ec);
   if (ok) {
     std::filesystem::path abs = std::filesystem::absolute(path, ec);
@@ -343,7 +345,8 @@ void Menus::homePageClick() {
 
 void Menus::aboutClick() {
   std::string text = SJ("バージョン情報") + "\n" + SJ("ver 2.40") + "\n" +
-                     SJ("Copyright (C) Orvanta") + "\n" + SJ("All rights reserved.") + "\n\n";
+                     SJ("Copyright (C) Orvanta") + "\n" + SJ("All rights reserved.") + "\n\n" +
+                     SJ("セーブデータの保存先: ") + utf8ToSjis(realPathOf(app_.saveFolder().path));
   app_.platform().messageBox(SJ("ver 2.40"), text, BoxButtons::Ok, BoxIcon::Information, false);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/headless/headless_platform.h"
 
+#include "platform/posix/termination_signals.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -42,7 +44,8 @@ void HeadlessPlatform::setInputScript(InputScript script) {
 }
 
 void HeadlessPlatform::processMessages() {
-  if (frameLimitReached() && !endSignalled_) {
+  // The frame limit, or SIGTERM, SIGINT, SIGHUP: the run ends as after a confirmed close.
+  if ((frameLimitReached() || terminationSignal() != 0) && !endSignalled_) {
     endSignalled_ = true;
     if (sink_ != nullptr) sink_->endRequested();
   }

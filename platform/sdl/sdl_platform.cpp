@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/posix/termination_signals.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -134,6 +135,9 @@ void SdlPlatform::audioCallback(void* self, std::uint8_t* stream, int bytes) {
 bool SdlPlatform::initVideo(std::string& error) {
   // The display mode is never changed, and a game keeps its window when focus moves.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // Our own handlers end the run without the exit question; SDL's would turn SIGTERM
+  // and SIGINT into the close box's quit event, which asks.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
     error = std::string("cannot start SDL video: ") + SDL_GetError();
     return false;
@@ -258,6 +262,7 @@ std::vector<int> SdlPlatform::refreshRates() {
 
 void SdlPlatform::waitForMessages(std::uint32_t ms) {
   SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
+  checkTermination();
   // Menus opened over an idle game still need their pictures.
   if (SDL_GetTicks() - lastRender_ >= kUiFrameMs) renderFrame();
 }
@@ -381,9 +386,16 @@ void SdlPlatform::pumpEvents(Pump mode) {
   }
 }
 
+void SdlPlatform::checkTermination() {
+  if (terminationSeen_ || modalDepth_ > 0 || terminationSignal() == 0) return;
+  terminationSeen_ = true;
+  if (sink_ != nullptr) sink_->endRequested();
+}
+
 void SdlPlatform::processMessages() {
   if (window_ == nullptr) return;
   pumpEvents(modalDepth_ > 0 ? Pump::Modal : Pump::Game);
+  checkTermination();
   if (SDL_GetTicks() - lastRender_ >= kUiFrameMs) renderFrame();
   runPendingClicks();
 }
@@ -438,7 +450,8 @@ bool SdlPlatform::modalPossible() const { return window_ != nullptr && shown_ &&
 void SdlPlatform::runModal(const std::function<bool()>& drawContents, const std::function<void()>& afterFrame) {
   ++modalDepth_;
   bool open = true;
-  while (open) {
+  // A termination signal closes the box with its default answer; the run then ends.
+  while (open && terminationSignal() == 0) {
     pumpEvents(Pump::Modal);
     renderFrame([&] { open = drawContents(); });
     modalKeys_.clear();

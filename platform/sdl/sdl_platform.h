@@ -74,6 +74,8 @@ class SdlPlatform : public Platform {
   void handleInput(const SDL_Event& e);
   void handleWindowEvent(const SDL_Event& e);
   void setActive(bool active);
+  // A noted termination signal ends the run (once) through the input sink.
+  void checkTermination();
   // The game area inside the window now.
   Rect gameArea() const;
   // One picture: the frame, the menu bar (windowed), the popup and any modal contents.
@@ -115,6 +117,7 @@ class SdlPlatform : public Platform {
   std::uint32_t audioDevice_ = 0;
   AudioSource* audioSource_ = nullptr;
   bool audioReported_ = false;
+  bool terminationSeen_ = false;
 };
 
 }  // namespace ml
