@@ -40,6 +40,9 @@ void makeVoices(GenContext& ctx);
 // Beside the archives: the opening movie.
 void makeMovie(GenContext& ctx);
 
+// The program's icon at size x size pixels (for the desktop's icon theme).
+RgbaImage drawAppIcon(int size);
+
 // With --preview: whole screens composed from the pictures made, to judge the look.
 bool writeMockups(const AssetSink& sink);
 
