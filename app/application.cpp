@@ -20,6 +20,8 @@ namespace ml {
 namespace {
 
 constexpr std::size_t kMaxRefreshModes = 10;
+// The program's own settings: the window's size and how the frame is scaled.
+constexpr std::string_view kScreenSection = "Screen";
 
 }  // namespace
 
@@ -231,6 +233,15 @@ bool Application::startUp() {
     return false;
   }
 
+  // The window's size and scaling as the player left them (keys of our own, which the
+  // settings writer keeps with the other unknown keys).
+  IniFile own;
+  if (settingsRead_ && own.load(settingsPath()) == IniFile::LoadResult::Loaded) {
+    platform_.setWindowSize(own.readInt(kScreenSection, "Width", 0), own.readInt(kScreenSection, "Height", 0));
+    menus_.item("MnSmoothScale").checked = own.readBool(kScreenSection, "Smooth", false);
+  }
+  platform_.setSmoothScaling(menus_.item("MnSmoothScale").checked);
+
   screen_.setWindowedFlag(windowed);
   applyScreenMode(windowed, true);
 
@@ -353,7 +364,16 @@ void Application::shutdown() {
   // Written on every exit, but only once the file has been read: settings that were
   // never loaded would overwrite the player's file with defaults.
   std::string error;
-  if (settingsRead_ && !WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag(), &error))
+  auto screenKeys = [this](IniFile& ini) {
+    ini.writeBool(kScreenSection, "Smooth", menus_.item("MnSmoothScale").checked);
+    int w = 0, h = 0;
+    if (platform_.windowSize(w, h)) {
+      ini.writeInt(kScreenSection, "Width", w);
+      ini.writeInt(kScreenSection, "Height", h);
+    }
+  };
+  if (settingsRead_ &&
+      !WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag(), &error, screenKeys))
     reportFileProblem(kSettingsFileName, SJ("設定を保存できませんでした"), error, true);
   rt_.sound().stopAllChannels();
   platform_.setMenuBar(nullptr);

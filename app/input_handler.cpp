@@ -80,6 +80,8 @@ void InputHandler::keyDown(const KeyEvent& e) {
     app_.screen().setWindowedFlag(windowed);
     app_.applyScreenMode(windowed, true);
     rt.requests().altEnterUsed = true;
+    // Only the screen mode changes: the Enter does not also advance the text.
+    return;
   }
   if (std::uint32_t bit = buttonOfKey(e.key)) {
     rt.story.input.press(bit);

@@ -69,6 +69,13 @@ void Menus::build() {
   MenuItem full32 = makeItem("MnFull32", "全画面 640x480x32");
   full32.onClick = [this] { screenItemClick("MnFull32"); };
   full32.visible = false;
+  // How the frame fills a larger window or the full screen (kept in the settings file).
+  MenuItem smooth = makeItem("MnSmoothScale", "なめらかに拡大(&S)");
+  smooth.onClick = [this] {
+    MenuItem& m = item("MnSmoothScale");
+    m.checked = !m.checked;
+    app_.platform().setSmoothScaling(m.checked);
+  };
 
   MenuItem makeCg = makeItem("MnMakeCg", "仮データを自動作成する(&M)");
   makeCg.onClick = [this] {
@@ -98,7 +105,7 @@ void Menus::build() {
       menu("MnMove", "動作(&M)",
            {makeItem("MnSkip2", "スキップ(&S)", &Menus::skipClick),
             makeItem("MnSkip", "自動再生(&A)", &Menus::autoClick), separator("N9"), next, prev}),
-      menu("MnView", "表示(&V)", {window, full16, full32}),
+      menu("MnView", "表示(&V)", {window, full16, full32, separator("NScale"), smooth}),
       menu("MnSetting", "設定(&O)",
            {makeItem("MnFontNormal", "標準のフォント(&N)", &Menus::fontNormalClick),
             makeItem("MnFont", "フォントの設定(&F)...", &Menus::fontClick), separator("N3"),

@@ -129,6 +129,14 @@ class Platform : public Clock {
   // scaled with black bars; the display mode itself is never changed.
   virtual void setScreenMode(bool windowed) {}
   virtual DesktopMode desktopMode() { return {}; }
+  // How the frame fills a window larger than 800x600 or the full screen: whole
+  // multiples with sharp pixels when one fits (false), or always as large as the aspect
+  // allows, smoothly (true).
+  virtual void setSmoothScaling(bool smooth) {}
+  // The windowed client size as the player left it (0 x 0: the default); read back at
+  // exit so the next run opens the same size.
+  virtual void setWindowSize(int width, int height) {}
+  virtual bool windowSize(int& width, int& height) { return false; }
   // Refresh rates of the 800x600 modes at the desktop's colour depth, in the order the
   // display lists them.
   virtual std::vector<int> refreshRates() { return {}; }

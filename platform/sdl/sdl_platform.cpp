@@ -152,7 +152,8 @@ bool SdlPlatform::createWindow(std::string& error) {
     return false;
   }
   window_ = SDL_CreateWindow(captionUtf8_.empty() ? "Mirelune" : captionUtf8_.c_str(), SDL_WINDOWPOS_CENTERED,
-                             SDL_WINDOWPOS_CENTERED, kGameWidth, kGameHeight, SDL_WINDOW_HIDDEN);
+                             SDL_WINDOWPOS_CENTERED, kGameWidth, kGameHeight,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   if (window_ == nullptr) {
     error = std::string("cannot create the window: ") + SDL_GetError();
     return false;
@@ -225,14 +226,51 @@ void SdlPlatform::setScreenMode(bool windowed) {
   if (windowed) {
     SDL_SetWindowFullscreen(window_, 0);
     SDL_SetWindowBordered(window_, SDL_TRUE);
-    SDL_SetWindowResizable(window_, SDL_FALSE);
-    SDL_SetWindowSize(window_, kGameWidth, kGameHeight + ui_.menuBarHeight());
+    SDL_SetWindowResizable(window_, SDL_TRUE);
+    SDL_SetWindowMinimumSize(window_, kGameWidth / 2, kGameHeight / 2 + ui_.menuBarHeight());
+    int w = windowW_, h = windowH_;
+    if (w <= 0 || h <= 0) defaultWindowSize(w, h);
+    SDL_SetWindowSize(window_, w, h);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   } else {
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
   lastRender_ = 0;  // draw the new layout at the next chance
   modeChangedAt_ = SDL_GetTicks();
+}
+
+void SdlPlatform::defaultWindowSize(int& width, int& height) const {
+  int scale = 1;
+  float ddpi = 0;
+  SDL_DisplayMode desk;
+  const int display = window_ != nullptr ? SDL_GetWindowDisplayIndex(window_) : 0;
+  // A dense screen (about 144 dpi and up) that has room for it gets the frame doubled,
+  // so the text is as large as on an ordinary screen and still sharp.
+  if (SDL_GetDisplayDPI(display, &ddpi, nullptr, nullptr) == 0 && ddpi >= 144.0f &&
+      SDL_GetDesktopDisplayMode(display, &desk) == 0 && desk.w >= 2 * kGameWidth &&
+      desk.h >= 2 * kGameHeight + 2 * ui_.menuBarHeight() + 64)
+    scale = 2;
+  width = kGameWidth * scale;
+  height = kGameHeight * scale + ui_.menuBarHeight();
+}
+
+void SdlPlatform::setSmoothScaling(bool smooth) {
+  smooth_ = smooth;
+  lastRender_ = 0;
+}
+
+void SdlPlatform::setWindowSize(int width, int height) {
+  // A size from the settings file is taken only within reason.
+  if (width < kGameWidth / 2 || height < kGameHeight / 2 || width > 16384 || height > 16384) return;
+  windowW_ = width;
+  windowH_ = height;
+}
+
+bool SdlPlatform::windowSize(int& width, int& height) {
+  if (windowW_ <= 0 || windowH_ <= 0) return false;
+  width = windowW_;
+  height = windowH_;
+  return true;
 }
 
 DesktopMode SdlPlatform::desktopMode() {
@@ -267,11 +305,28 @@ void SdlPlatform::waitForMessages(std::uint32_t ms) {
   if (SDL_GetTicks() - lastRender_ >= kUiFrameMs) renderFrame();
 }
 
+int SdlPlatform::menuBarPixels() const {
+  if (!windowed_ || window_ == nullptr) return 0;
+  int ww = 0, wh = 0, pw = 0, ph = 0;
+  SDL_GetWindowSize(window_, &ww, &wh);
+  SDL_GetRendererOutputSize(renderer_, &pw, &ph);
+  return wh > 0 ? static_cast<int>(static_cast<long long>(ui_.menuBarHeight()) * ph / wh) : ui_.menuBarHeight();
+}
+
 Rect SdlPlatform::gameArea() const {
-  if (windowed_) return Rect{0, ui_.menuBarHeight(), kGameWidth, kGameHeight};
   int w = 0, h = 0;
   if (renderer_ != nullptr) SDL_GetRendererOutputSize(renderer_, &w, &h);
-  return fitGameArea(w, h);
+  const int top = menuBarPixels();
+  Rect area = placeGameArea(w, h - top, smooth_);
+  area.y += top;
+  return area;
+}
+
+bool SdlPlatform::toGame(int x, int y, int& gameX, int& gameY) const {
+  int ww = 0, wh = 0, pw = 0, ph = 0;
+  SDL_GetWindowSize(window_, &ww, &wh);
+  SDL_GetRendererOutputSize(renderer_, &pw, &ph);
+  return windowToGame(gameArea(), x, y, ww, wh, pw, ph, gameX, gameY);
 }
 
 void SdlPlatform::setActive(bool active) {
@@ -287,8 +342,16 @@ void SdlPlatform::handleWindowEvent(const SDL_Event& e) {
   switch (e.window.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED: setActive(true); break;
     case SDL_WINDOWEVENT_FOCUS_LOST: setActive(false); break;
-    case SDL_WINDOWEVENT_EXPOSED:
-    case SDL_WINDOWEVENT_SIZE_CHANGED: lastRender_ = 0; break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // Only the window's own size is remembered, not the full screen's.
+      if (windowed_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) == 0 &&
+          SDL_GetTicks() - modeChangedAt_ >= kModeSettleMs) {
+        windowW_ = e.window.data1;
+        windowH_ = e.window.data2;
+      }
+      lastRender_ = 0;
+      break;
+    case SDL_WINDOWEVENT_EXPOSED: lastRender_ = 0; break;
     default: break;
   }
 }
@@ -313,7 +376,7 @@ void SdlPlatform::handleInput(const SDL_Event& e) {
     case SDL_MOUSEMOTION: {
       int gx, gy;
       if (ui_.wantsMouse()) return;
-      if (toGameArea(gameArea(), e.motion.x, e.motion.y, gx, gy)) sink_->mouseMove(gx, gy);
+      if (toGame(e.motion.x, e.motion.y, gx, gy)) sink_->mouseMove(gx, gy);
       return;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -323,7 +386,7 @@ void SdlPlatform::handleInput(const SDL_Event& e) {
       if (idx < 0) return;
       int gx, gy;
       if (e.type == SDL_MOUSEBUTTONDOWN) {
-        if (ui_.wantsMouse() || !toGameArea(gameArea(), e.button.x, e.button.y, gx, gy)) return;
+        if (ui_.wantsMouse() || !toGame(e.button.x, e.button.y, gx, gy)) return;
         mouseInGame_[idx] = true;
         sink_->mouseMove(gx, gy);
         sink_->mouseButton(b, true);
@@ -429,6 +492,10 @@ void SdlPlatform::renderFrame(const std::function<void()>& modalContents) {
   if (haveFrame_ && plan_.drawFrame) {
     SDL_Rect src = toSdl(plan_.source);
     SDL_Rect dst = scaled(plan_.target, area);
+    // Whole multiples keep their pixels sharp; any other size (and the zoom) is smoothed.
+    const bool sharp = wholeMultiple(area) && plan_.source.width == plan_.target.width &&
+                       plan_.source.height == plan_.target.height;
+    SDL_SetTextureScaleMode(texture_, sharp ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
     SDL_RenderCopy(renderer_, texture_, &src, &dst);
   }
   ui_.beginFrame();

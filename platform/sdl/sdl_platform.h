@@ -53,6 +53,9 @@ class SdlPlatform : public Platform {
   void openPopupMenu(MenuItem* root) override;
   void setScreenMode(bool windowed) override;
   DesktopMode desktopMode() override;
+  void setSmoothScaling(bool smooth) override;
+  void setWindowSize(int width, int height) override;
+  bool windowSize(int& width, int& height) override;
   std::vector<int> refreshRates() override;
   void waitForMessages(std::uint32_t ms) override;
   void showDebugForm(DebugFormData& form) override;
@@ -76,8 +79,15 @@ class SdlPlatform : public Platform {
   void setActive(bool active);
   // A noted termination signal ends the run (once) through the input sink.
   void checkTermination();
-  // The game area inside the window now.
+  // The game area inside the window now, in output pixels.
   Rect gameArea() const;
+  // The menu bar's height in output pixels (0 in full screen).
+  int menuBarPixels() const;
+  // A window position in game coordinates; false outside the game area.
+  bool toGame(int x, int y, int& gameX, int& gameY) const;
+  // The default windowed client size: 800x600 below the menu bar, doubled on a HiDPI
+  // display that has room for it.
+  void defaultWindowSize(int& width, int& height) const;
   // One picture: the frame, the menu bar (windowed), the popup and any modal contents.
   void renderFrame(const std::function<void()>& modalContents = {});
   void runPendingClicks();
@@ -118,6 +128,8 @@ class SdlPlatform : public Platform {
   AudioSource* audioSource_ = nullptr;
   bool audioReported_ = false;
   bool terminationSeen_ = false;
+  bool smooth_ = false;
+  int windowW_ = 0, windowH_ = 0;
 };
 
 }  // namespace ml
