@@ -31,6 +31,8 @@ for f in share/mirelune/demo/scr.dat share/applications/mirelune.desktop share/m
          share/metainfo/io.github.mirelune.Mirelune.metainfo.xml; do
   [ -s "$prefix/$f" ] || fail "$f is not installed"
 done
+leftovers=$(find "$prefix/share/mirelune/demo" -name CMakeFiles -o -name '*.cmake' -o -name '.demo-built')
+[ -z "$leftovers" ] || fail "build files installed with the demo: $leftovers"
 for size in 16 22 24 32 48 64 128 256; do
   icon="$prefix/share/icons/hicolor/${size}x${size}/apps/mirelune.png"
   [ -s "$icon" ] || { fail "no ${size}x${size} icon"; continue; }
