@@ -4,6 +4,8 @@
 #include <imgui.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "platform/posix/termination_signals.h"
@@ -15,6 +17,8 @@ namespace {
 
 // Menus and dialogs stay responsive between the engine's own presents.
 constexpr std::uint32_t kUiFrameMs = 16;
+// Pictures drawn after an input event, for ImGui to answer it.
+constexpr int kUiFramesAfterEvent = 3;
 // Focus changes this soon after a screen-mode change belong to the change.
 constexpr std::uint32_t kModeSettleMs = 500;
 
@@ -59,12 +63,45 @@ int buttonIndex(Uint8 sdlButton, MouseButton& b) {
 
 SDL_Rect toSdl(const Rect& r) { return SDL_Rect{r.x, r.y, r.width, r.height}; }
 
+bool sameRect(const Rect& a, const Rect& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+bool samePlan(const PresentPlan& a, const PresentPlan& b) {
+  return a.drawFrame == b.drawFrame && a.hasBand == b.hasBand && sameRect(a.source, b.source) &&
+         sameRect(a.target, b.target) && sameRect(a.band, b.band);
+}
+
+// What the menu bar shows, folded into one number: any change of caption, state or
+// visibility needs a new picture of it.
+std::size_t menuSignature(const MenuItem& item) {
+  std::size_t h = std::hash<std::string>{}(item.caption);
+  h = h * 31 + (item.visible ? 1 : 0) + (item.enabled ? 2 : 0) + (item.checked ? 4 : 0);
+  for (const MenuItem& child : item.items) h = h * 131 + menuSignature(child);
+  return h;
+}
+
 // A rectangle of the 800x600 frame placed into the game area's pixels.
 SDL_Rect scaled(const Rect& r, const Rect& area) {
   auto sx = [&](int x) { return area.x + static_cast<int>(static_cast<long long>(x) * area.width / kGameWidth); };
   auto sy = [&](int y) { return area.y + static_cast<int>(static_cast<long long>(y) * area.height / kGameHeight); };
   int x0 = sx(r.x), y0 = sy(r.y);
   return SDL_Rect{x0, y0, sx(r.right()) - x0, sy(r.bottom()) - y0};
+}
+
+// Whether the renderer just made draws through a GL that runs on the processor
+// (llvmpipe, softpipe, swrast); its context is the current one.
+bool renderedBySoftwareGl() {
+  using GetString = const unsigned char* (*)(unsigned);
+  constexpr unsigned kGlRenderer = 0x1F01;
+  if (SDL_GL_GetCurrentContext() == nullptr) return false;
+  auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  const unsigned char* name = getString != nullptr ? getString(kGlRenderer) : nullptr;
+  if (name == nullptr) return false;
+  const std::string renderer(reinterpret_cast<const char*>(name));
+  for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
+    if (renderer.find(soft) != std::string::npos) return true;
+  return false;
 }
 
 }  // namespace
@@ -159,7 +196,22 @@ bool SdlPlatform::createWindow(std::string& error) {
     return false;
   }
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-  if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (renderer_ != nullptr && renderedBySoftwareGl()) {
+    // A GL emulated on the processor (no graphics driver, a virtual X server) costs far
+    // more per picture than SDL's own software renderer.
+    SDL_DestroyRenderer(renderer_);
+    renderer_ = nullptr;
+  }
+  if (renderer_ == nullptr) {
+    // The software renderer's pictures go to the window as they are, not through GL.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  }
+  if (const char* debug = std::getenv("MIRELUNE_DEBUG_RENDERER"); debug != nullptr && *debug != '\0') {
+    SDL_RendererInfo info;
+    if (renderer_ != nullptr && SDL_GetRendererInfo(renderer_, &info) == 0)
+      std::fprintf(stderr, "mirelune: drawing with SDL's %s renderer\n", info.name);
+  }
   if (renderer_ == nullptr) {
     error = std::string("cannot create a renderer: ") + SDL_GetError();
     return false;
@@ -235,7 +287,7 @@ void SdlPlatform::setScreenMode(bool windowed) {
   } else {
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
-  lastRender_ = 0;  // draw the new layout at the next chance
+  redrawSoon();  // the new layout
   modeChangedAt_ = SDL_GetTicks();
 }
 
@@ -256,7 +308,7 @@ void SdlPlatform::defaultWindowSize(int& width, int& height) const {
 
 void SdlPlatform::setSmoothScaling(bool smooth) {
   smooth_ = smooth;
-  lastRender_ = 0;
+  redrawSoon();
 }
 
 void SdlPlatform::setWindowSize(int width, int height) {
@@ -302,7 +354,7 @@ void SdlPlatform::waitForMessages(std::uint32_t ms) {
   SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
   checkTermination();
   // Menus opened over an idle game still need their pictures.
-  if (SDL_GetTicks() - lastRender_ >= kUiFrameMs) renderFrame();
+  if (SDL_GetTicks() - lastRender_ >= kUiFrameMs && needsRender()) renderFrame();
 }
 
 int SdlPlatform::menuBarPixels() const {
@@ -349,9 +401,9 @@ void SdlPlatform::handleWindowEvent(const SDL_Event& e) {
         windowW_ = e.window.data1;
         windowH_ = e.window.data2;
       }
-      lastRender_ = 0;
+      redrawSoon();
       break;
-    case SDL_WINDOWEVENT_EXPOSED: lastRender_ = 0; break;
+    case SDL_WINDOWEVENT_EXPOSED: redrawSoon(); break;
     default: break;
   }
 }
@@ -411,6 +463,8 @@ void SdlPlatform::pumpEvents(Pump mode) {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     ui_.processEvent(e);
+    // ImGui answers input over a frame or two (hover, clicks, menus opening).
+    uiBusyFrames_ = kUiFramesAfterEvent;
     if (e.type == SDL_WINDOWEVENT) {
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
         if (mode == Pump::Game && sink_ != nullptr) sink_->closeRequested();
@@ -459,7 +513,7 @@ void SdlPlatform::processMessages() {
   if (window_ == nullptr) return;
   pumpEvents(modalDepth_ > 0 ? Pump::Modal : Pump::Game);
   checkTermination();
-  if (SDL_GetTicks() - lastRender_ >= kUiFrameMs) renderFrame();
+  if (SDL_GetTicks() - lastRender_ >= kUiFrameMs && needsRender()) renderFrame();
   runPendingClicks();
 }
 
@@ -475,17 +529,46 @@ void SdlPlatform::present(const PresentRequest& request) {
   if (window_ == nullptr) return;
   PresentPlan plan = planPresent(request);
   if (plan.drawFrame || plan.hasBand) {
-    // Paint suppression keeps the window's picture as it is.
-    if (plan.drawFrame) SDL_UpdateTexture(texture_, nullptr, request.pixels, kGameWidth * 4);
+    // Paint suppression keeps the window's picture as it is. A frame equal to the one
+    // shown (a page waiting for a click) is neither uploaded nor drawn again.
+    if (plan.drawFrame) {
+      const std::size_t n = static_cast<std::size_t>(kGameWidth) * kGameHeight;
+      if (shownPixels_.size() != n || std::memcmp(shownPixels_.data(), request.pixels, n * 4) != 0) {
+        shownPixels_.assign(request.pixels, request.pixels + n);
+        SDL_UpdateTexture(texture_, nullptr, request.pixels, kGameWidth * 4);
+        dirty_ = true;
+      }
+    }
+    if (!haveFrame_ || !samePlan(plan, plan_)) dirty_ = true;
     plan_ = plan;
     haveFrame_ = true;
   }
-  renderFrame();
+  if (needsRender()) renderFrame();
+}
+
+bool SdlPlatform::needsRender() {
+  if (dirty_ || uiBusyFrames_ > 0 || modalDepth_ > 0 || ui_.popupActive() || ui_.anyPopupOpen()) return true;
+  // A caption or check mark of the menu bar changed (skip mode, quick items...).
+  if (windowed_ && menuBar_ != nullptr) {
+    const std::size_t signature = menuSignature(*menuBar_);
+    if (signature != menuSignature_) {
+      menuSignature_ = signature;
+      return true;
+    }
+  }
+  return false;
+}
+
+void SdlPlatform::redrawSoon() {
+  lastRender_ = 0;
+  dirty_ = true;
 }
 
 void SdlPlatform::renderFrame(const std::function<void()>& modalContents) {
   if (window_ == nullptr || ui_.inFrame()) return;
   lastRender_ = SDL_GetTicks();
+  dirty_ = false;
+  if (uiBusyFrames_ > 0) --uiBusyFrames_;
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
   Rect area = gameArea();
@@ -526,7 +609,7 @@ void SdlPlatform::runModal(const std::function<bool()>& drawContents, const std:
     SDL_Delay(10);
   }
   --modalDepth_;
-  lastRender_ = 0;
+  redrawSoon();
 }
 
 }  // namespace ml

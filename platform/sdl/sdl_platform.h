@@ -91,6 +91,10 @@ class SdlPlatform : public Platform {
   // One picture: the frame, the menu bar (windowed), the popup and any modal contents.
   void renderFrame(const std::function<void()>& modalContents = {});
   void runPendingClicks();
+  // Whether a new picture would differ from the one shown: a changed frame or layout,
+  // input ImGui is answering, an open menu, popup or box, a changed menu bar.
+  bool needsRender();
+  void redrawSoon();
   // Runs a modal ImGui window until drawContents answers false; the game is frozen.
   // afterFrame runs between pictures, where it may open a box of its own.
   void runModal(const std::function<bool()>& drawContents, const std::function<void()>& afterFrame = {});
@@ -130,6 +134,10 @@ class SdlPlatform : public Platform {
   bool terminationSeen_ = false;
   bool smooth_ = false;
   int windowW_ = 0, windowH_ = 0;
+  bool dirty_ = true;
+  int uiBusyFrames_ = 0;
+  std::size_t menuSignature_ = 0;
+  std::vector<std::uint32_t> shownPixels_;
 };
 
 }  // namespace ml
