@@ -52,8 +52,9 @@ constexpr const char* kHelp =
     "Settings (mirelune.ini), read marks (SaveXXX.dat) and saves go into the game\n"
     "folder when it is writable, else into $XDG_DATA_HOME/mirelune/ID/ (default\n"
     "~/.local/share/mirelune/ID/; ID is the folder's name and a short hash of its path).\n"
-    "In the window, Alt+Enter switches between window and full screen. SIGTERM, SIGINT\n"
-    "and SIGHUP end the game as a confirmed quit does, its files written.\n"
+    "In the window, Alt+Enter switches between window and full screen, F12 saves a\n"
+    "screenshot into $XDG_PICTURES_DIR/Mirelune/ (default ~/Pictures/Mirelune/).\n"
+    "SIGTERM, SIGINT and SIGHUP end the game as a confirmed quit does, files written.\n"
     "\n"
     "Exit status: 0 normal end; 1 a second copy of the same game, a start-up error or a\n"
     "file that could not be written; 2 a wrong command line.\n";

@@ -10,6 +10,7 @@
 #include "app/headless_runner.h"
 #include "platform/posix/instance_mutex.h"
 #include "platform/posix/termination_signals.h"
+#include "platform/posix/user_dirs.h"
 
 #ifdef MIRELUNE_WITH_SDL
 #include "platform/sdl/sdl_platform.h"
@@ -36,6 +37,7 @@ int runWindowed(int argc, char** argv) {
     std::fprintf(stderr, "mirelune: %s\n", error.c_str());
     return 1;
   }
+  platform.setScreenshotId(ml::gameId(options.gameDir));
   ml::SdlReporter reporter(platform);
   try {
     ml::Application app(platform, reporter, options);

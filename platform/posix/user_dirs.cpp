@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -123,6 +124,19 @@ std::string gameId(const std::string& gameDir) {
   std::snprintf(hex, sizeof hex, "%08llx",
                 static_cast<unsigned long long>(canonicalPathHash(gameDir) & 0xFFFFFFFFull));
   return safe + "-" + hex;
+}
+
+std::string screenshotFileName(const std::string& gameId, std::int64_t unixTime,
+                               const std::function<bool(const std::string&)>& taken) {
+  std::time_t t = static_cast<std::time_t>(unixTime);
+  std::tm local{};
+  localtime_r(&t, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  const std::string base = gameId + "-" + stamp;
+  std::string name = base + ".png";
+  for (int n = 2; taken && taken(name) && n < 1000; ++n) name = base + "-" + std::to_string(n) + ".png";
+  return name;
 }
 
 SaveFolderChoice chooseSaveFolder(const std::string& gameDir, const std::string& saveDirOption,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace ml {
@@ -47,6 +48,11 @@ bool folderWritable(const std::string& folder);
 // Makes a folder and its missing parents (new ones private to the user); false with
 // *error ("PATH: reason") when it cannot be made or is not a folder.
 bool makeFolders(const std::string& folder, std::string* error);
+
+// A screenshot's file name: "<game id>-YYYYMMDD-HHMMSS.png" in local time, with "-2",
+// "-3" ... before ".png" while taken(name) says the name is in use.
+std::string screenshotFileName(const std::string& gameId, std::int64_t unixTime,
+                               const std::function<bool(const std::string&)>& taken);
 
 // The value of one XDG_*_DIR line of a user-dirs.dirs text ("$HOME/..." expanded), or
 // empty when the key is absent or its value unusable.

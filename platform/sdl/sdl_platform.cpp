@@ -3,12 +3,16 @@
 #include <SDL.h>
 #include <imgui.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
+#include "platform/headless/png_writer.h"
 #include "platform/posix/termination_signals.h"
+#include "platform/posix/user_dirs.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -253,7 +257,43 @@ void SdlPlatform::setCaption(std::string_view sjis) {
   std::string utf8 = sjisToUtf8(sjis);
   if (utf8 == captionUtf8_ && window_ != nullptr) return;
   captionUtf8_ = std::move(utf8);
-  if (window_ != nullptr) SDL_SetWindowTitle(window_, captionUtf8_.c_str());
+  showCaption();
+}
+
+void SdlPlatform::showCaption() {
+  if (window_ == nullptr) return;
+  if (captionNote_.empty()) SDL_SetWindowTitle(window_, captionUtf8_.c_str());
+  else SDL_SetWindowTitle(window_, (captionUtf8_ + " — " + captionNote_).c_str());
+}
+
+void SdlPlatform::takeScreenshot() {
+  constexpr std::uint32_t kNoteMs = 3000;
+  std::vector<std::uint32_t> picture;
+  if (shownPixels_.empty()) return;
+  PresentRequest request = shownRequest_;
+  request.pixels = shownPixels_.data();
+  request.suppressed = false;
+  renderPresent(request, picture);
+  std::string folder = UserDirs::fromEnvironment().pictures + "/Mirelune";
+  std::string error;
+  bool ok = makeFolders(folder, &error);
+  std::string path;
+  if (ok) {
+    std::string name = screenshotFileName(screenshotId_, unixTime(), [&](const std::string& n) {
+      return ::access((folder + "/" + n).c_str(), F_OK) == 0;
+    });
+    path = folder + "/" + name;
+    ok = writePng(path, picture.data(), kGameWidth, kGameHeight, &error);
+  }
+  if (ok) {
+    std::fprintf(stderr, "mirelune: screenshot %s\n", path.c_str());
+    captionNote_ = "スクリーンショットを保存しました: " + path;
+  } else {
+    std::fprintf(stderr, "mirelune: cannot write the screenshot: %s\n", error.c_str());
+    captionNote_ = "スクリーンショットを保存できません: " + error;
+  }
+  captionNoteUntil_ = SDL_GetTicks() + kNoteMs;
+  showCaption();
 }
 
 void SdlPlatform::setClipboardText(std::string_view sjis) { SDL_SetClipboardText(sjisToUtf8(sjis).c_str()); }
@@ -413,6 +453,10 @@ void SdlPlatform::handleInput(const SDL_Event& e) {
   switch (e.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+      if (e.key.keysym.sym == SDLK_F12) {
+        if (e.type == SDL_KEYDOWN && !e.key.repeat) takeScreenshot();
+        return;
+      }
       KeyEvent k;
       if (!mapKey(e.key.keysym, k)) return;
       // A key release always reaches the game, so no button stays held behind a menu.
@@ -513,6 +557,10 @@ void SdlPlatform::processMessages() {
   if (window_ == nullptr) return;
   pumpEvents(modalDepth_ > 0 ? Pump::Modal : Pump::Game);
   checkTermination();
+  if (!captionNote_.empty() && static_cast<std::int32_t>(SDL_GetTicks() - captionNoteUntil_) >= 0) {
+    captionNote_.clear();
+    showCaption();
+  }
   if (SDL_GetTicks() - lastRender_ >= kUiFrameMs && needsRender()) renderFrame();
   runPendingClicks();
 }
@@ -540,6 +588,7 @@ void SdlPlatform::present(const PresentRequest& request) {
       }
     }
     if (!haveFrame_ || !samePlan(plan, plan_)) dirty_ = true;
+    shownRequest_ = request;
     plan_ = plan;
     haveFrame_ = true;
   }

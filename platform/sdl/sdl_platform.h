@@ -32,6 +32,9 @@ class SdlPlatform : public Platform {
   // The main window (hidden until the first frame would show); false with a message.
   bool createWindow(std::string& error);
   bool hasWindow() const { return window_ != nullptr; }
+  // F12 writes the shown frame as "<id>-<time>.png" into the pictures folder's
+  // "Mirelune" folder; the id names the game.
+  void setScreenshotId(std::string id) { screenshotId_ = std::move(id); }
 
   std::uint32_t ticks() override;
   void sleep(std::uint32_t ms) override;
@@ -95,6 +98,9 @@ class SdlPlatform : public Platform {
   // input ImGui is answering, an open menu, popup or box, a changed menu bar.
   bool needsRender();
   void redrawSoon();
+  // F12: the frame as shown, as PNG; the caption says where it went for a moment.
+  void takeScreenshot();
+  void showCaption();
   // Runs a modal ImGui window until drawContents answers false; the game is frozen.
   // afterFrame runs between pictures, where it may open a box of its own.
   void runModal(const std::function<bool()>& drawContents, const std::function<void()>& afterFrame = {});
@@ -138,6 +144,10 @@ class SdlPlatform : public Platform {
   int uiBusyFrames_ = 0;
   std::size_t menuSignature_ = 0;
   std::vector<std::uint32_t> shownPixels_;
+  PresentRequest shownRequest_;
+  std::string screenshotId_ = "mirelune";
+  std::string captionNote_;
+  std::uint32_t captionNoteUntil_ = 0;
 };
 
 }  // namespace ml

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <ctime>
+#include <set>
+
 #include "platform/posix/instance_mutex.h"
 #include "platform/posix/user_dirs.h"
 #include "shell_fixture.h"
@@ -67,6 +70,24 @@ TEST(SaveFolder, PicturesFolderFromUserDirsFile) {
   };
   for (const auto& [text, want] : cases)
     EXPECT_EQ(userDirFromConfig(text, "XDG_PICTURES_DIR", "/home/p"), want) << text;
+}
+
+TEST(SaveFolder, ScreenshotNamesNeverReplaceAnEarlierOne) {
+  const char* oldTz = std::getenv("TZ");
+  std::string savedTz = oldTz ? oldTz : "";
+  ::setenv("TZ", "UTC", 1);
+  ::tzset();
+  std::set<std::string> taken;
+  auto isTaken = [&](const std::string& n) { return taken.count(n) != 0; };
+  const std::int64_t t = 1765200000;  // 2025-12-08 13:20:00 UTC
+  EXPECT_EQ(screenshotFileName("demo-1234abcd", t, isTaken), "demo-1234abcd-20251208-132000.png");
+  taken.insert("demo-1234abcd-20251208-132000.png");
+  EXPECT_EQ(screenshotFileName("demo-1234abcd", t, isTaken), "demo-1234abcd-20251208-132000-2.png");
+  taken.insert("demo-1234abcd-20251208-132000-2.png");
+  EXPECT_EQ(screenshotFileName("demo-1234abcd", t, isTaken), "demo-1234abcd-20251208-132000-3.png");
+  if (oldTz) ::setenv("TZ", savedTz.c_str(), 1);
+  else ::unsetenv("TZ");
+  ::tzset();
 }
 
 TEST(SaveFolder, ReadOnlyFolderIsSeenAsSuch) {

@@ -3,7 +3,7 @@
 # first script shows a solid-colour background, waits and runs out. Screenshots of the X
 # screen must show the menu bar above the game area and the picture's colour inside it,
 # then the script-error dialog that reports the end of the script, gone again after
-# Esc; Alt+F4 and "Y" answer the exit question, and the program must end with status 0
+# Esc; F12 must write the shown frame as a PNG; Alt+F4 and "Y" answer the exit question, and the program must end with status 0
 # and leave its settings file behind. Every failed check is listed. Everything is
 # bounded in time; the program is killed if it does not end by itself.
 #
@@ -52,6 +52,7 @@ printf 'N\r\nbg1 test\r\nwait 4\r\n' > "$GAME/scr/open.scr"
 
 export SDL_AUDIODRIVER=dummy
 export XDG_RUNTIME_DIR="$WORK/run"  # the single-instance lock of this run only
+export XDG_PICTURES_DIR="$WORK/pictures"  # F12's screenshots
 "$BIN" --game "$GAME" OpenDebugMode >"$WORK/game.log" 2>&1 &
 PID=$!
 cleanup() {
@@ -127,6 +128,22 @@ for spot in "400 300" "2 2" "797 597"; do
   px=$(pixel picture $((X + gx)) $((Y + MENU + gy)))
   near "$px" 200 40 120 || check "game area at ($gx, $gy) is ($px), expected the picture's (200 40 120)"
 done
+
+# F12 writes the frame as shown into the pictures folder, named after the game.
+xdotool key F12
+for _ in $(seq 1 50); do
+  grep -q "mirelune: screenshot " "$WORK/game.log" && break
+  sleep 0.1
+done
+shots=("$WORK"/pictures/Mirelune/game-*.png)
+if [ -s "${shots[0]}" ]; then
+  px=$(convert "${shots[0]}" -crop "1x1+400+300" -depth 8 \
+    -format '%[fx:int(255*r+.5)] %[fx:int(255*g+.5)] %[fx:int(255*b+.5)]' info:)
+  near "$px" 200 40 120 || check "the F12 screenshot shows ($px), expected the picture's (200 40 120)"
+  grep -q "mirelune: screenshot " "$WORK/game.log" || check "F12 did not say where the screenshot went"
+else
+  check "F12 wrote no screenshot into $WORK/pictures/Mirelune/"
+fi
 
 # The script runs out: the script-error dialog opens in the middle of the window.
 for _ in $(seq 1 100); do
