@@ -133,6 +133,33 @@ void InputHandler::wheel(int steps) {
   else if (steps < 0) app_.runtime().story.input.press(InputLogForward);
 }
 
+std::uint32_t InputHandler::buttonOfPad(PadButton b) {
+  switch (b) {
+    case PadButton::A: return InputDecide;
+    case PadButton::B: return InputCancel;
+    case PadButton::LeftShoulder: return InputLogBack;
+    case PadButton::RightShoulder: return InputLogForward;
+    case PadButton::Up: return InputUp;
+    case PadButton::Down: return InputDown;
+    case PadButton::Left: return InputLeft;
+    case PadButton::Right: return InputRight;
+    default: return 0;
+  }
+}
+
+void InputHandler::padButton(PadButton b, bool down) {
+  InputState& in = app_.runtime().story.input;
+  if (b == PadButton::Start) {
+    // The popup menu opens where a right click would open it; elsewhere nothing.
+    if (down && popupAllowed()) {
+      app_.menus().preparePopup();
+      app_.platform().openPopupMenu(&app_.menus().popupMenu());
+    }
+    return;
+  }
+  if (std::uint32_t bit = buttonOfPad(b)) down ? in.press(bit) : in.release(bit);
+}
+
 void InputHandler::closeRequested() { app_.closeWindow(); }
 
 void InputHandler::activationChanged(bool active) {

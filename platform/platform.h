@@ -23,6 +23,10 @@ enum class Key {
 
 enum class MouseButton { Left, Middle, Right };
 
+// Game-controller buttons (SDL's standard layout: A below, B right, the shoulders, the
+// d-pad, Start). The triggers are not buttons here: held, they count as the Ctrl key.
+enum class PadButton { A, B, X, Y, Start, Back, LeftShoulder, RightShoulder, Up, Down, Left, Right };
+
 struct KeyEvent {
   Key key = Key::Other;
   char letter = 0;  // 'A'..'Z' for letter keys, else 0
@@ -41,6 +45,8 @@ class InputSink {
   virtual void mouseMove(int x, int y) = 0;
   virtual void mouseButton(MouseButton b, bool down) = 0;
   virtual void wheel(int steps) = 0;  // positive: away from the player (up)
+  // A game-controller button went down or up.
+  virtual void padButton(PadButton b, bool down) {}
   virtual void closeRequested() = 0;
   virtual void activationChanged(bool active) = 0;
   // The run is over without a question, as after a confirmed close (headless frame
@@ -106,7 +112,8 @@ class Platform : public Clock {
   // Shows a composed frame.
   virtual void present(const PresentRequest& request) = 0;
   virtual bool windowActive() = 0;
-  // Physical state of the Ctrl key (polled, not taken from key events).
+  // Physical state of the Ctrl key (polled, not taken from key events); a held
+  // controller trigger counts as Ctrl.
   virtual bool ctrlHeld() = 0;
   // Caption text arrives as Shift-JIS bytes.
   virtual void setCaption(std::string_view sjis) = 0;

@@ -127,6 +127,19 @@ bool HeadlessPlatform::runCommand(const InputCommand& c) {
     case K::Ctrl:
       ctrl_ = c.on;
       break;
+    case K::Pad:
+      if (s) {
+        s->padButton(c.pad, true);
+        s->padButton(c.pad, false);
+      }
+      break;
+    case K::PadDown:
+    case K::PadUp:
+      if (s) s->padButton(c.pad, c.kind == K::PadDown);
+      break;
+    case K::Trigger:
+      trigger_ = c.on;
+      break;
     case K::Answer:
       boxAnswers_.push_back(c.answer);
       break;

@@ -56,6 +56,31 @@ bool mapKey(const SDL_Keysym& ks, KeyEvent& e) {
   return false;
 }
 
+bool mapPadButton(Uint8 button, PadButton& b) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_A: b = PadButton::A; return true;
+    case SDL_CONTROLLER_BUTTON_B: b = PadButton::B; return true;
+    case SDL_CONTROLLER_BUTTON_X: b = PadButton::X; return true;
+    case SDL_CONTROLLER_BUTTON_Y: b = PadButton::Y; return true;
+    case SDL_CONTROLLER_BUTTON_START: b = PadButton::Start; return true;
+    case SDL_CONTROLLER_BUTTON_BACK: b = PadButton::Back; return true;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: b = PadButton::LeftShoulder; return true;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: b = PadButton::RightShoulder; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: b = PadButton::Up; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: b = PadButton::Down; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: b = PadButton::Left; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: b = PadButton::Right; return true;
+    default: return false;
+  }
+}
+
+// The key a box takes a controller button for: A is Enter, B is Esc.
+int modalKeyOfPad(Uint8 button) {
+  if (button == SDL_CONTROLLER_BUTTON_A) return SDL_SCANCODE_RETURN;
+  if (button == SDL_CONTROLLER_BUTTON_B) return SDL_SCANCODE_ESCAPE;
+  return 0;
+}
+
 int buttonIndex(Uint8 sdlButton, MouseButton& b) {
   switch (sdlButton) {
     case SDL_BUTTON_LEFT: b = MouseButton::Left; return 0;
@@ -114,6 +139,7 @@ SdlPlatform::SdlPlatform() = default;
 
 SdlPlatform::~SdlPlatform() {
   closeAudio();
+  for (SDL_GameController* pad : pads_) SDL_GameControllerClose(pad);
   ui_.shutdown();
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
@@ -184,6 +210,8 @@ bool SdlPlatform::initVideo(std::string& error) {
     return false;
   }
   videoReady_ = true;
+  // Controllers are welcome, not needed: without the subsystem the game has none.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) padsReady_ = true;
   return true;
 }
 
@@ -249,7 +277,34 @@ std::int64_t SdlPlatform::unixTime() { return static_cast<std::int64_t>(std::tim
 bool SdlPlatform::ctrlHeld() {
   if (!active_) return false;
   const Uint8* keys = SDL_GetKeyboardState(nullptr);
-  return keys[SDL_SCANCODE_LCTRL] || keys[SDL_SCANCODE_RCTRL];
+  if (keys[SDL_SCANCODE_LCTRL] || keys[SDL_SCANCODE_RCTRL]) return true;
+  // A trigger pressed past half way holds skip as Ctrl does.
+  constexpr Sint16 kTriggerHeld = 16384;
+  for (SDL_GameController* pad : pads_) {
+    if (SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT) > kTriggerHeld ||
+        SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) > kTriggerHeld)
+      return true;
+  }
+  return false;
+}
+
+void SdlPlatform::handlePadDevice(const SDL_Event& e) {
+  if (e.type == SDL_CONTROLLERDEVICEADDED) {
+    if (SDL_GameController* pad = SDL_GameControllerOpen(e.cdevice.which)) pads_.push_back(pad);
+    return;
+  }
+  // Removed: the instance id names it. Its held buttons are let go.
+  for (std::size_t i = 0; i < pads_.size(); ++i) {
+    SDL_Joystick* joystick = SDL_GameControllerGetJoystick(pads_[i]);
+    if (joystick == nullptr || SDL_JoystickInstanceID(joystick) != e.cdevice.which) continue;
+    SDL_GameControllerClose(pads_[i]);
+    pads_.erase(pads_.begin() + static_cast<std::ptrdiff_t>(i));
+    if (sink_ != nullptr)
+      for (PadButton b : {PadButton::A, PadButton::B, PadButton::LeftShoulder, PadButton::RightShoulder,
+                          PadButton::Up, PadButton::Down, PadButton::Left, PadButton::Right})
+        sink_->padButton(b, false);
+    return;
+  }
 }
 
 void SdlPlatform::setCaption(std::string_view sjis) {
@@ -495,6 +550,19 @@ void SdlPlatform::handleInput(const SDL_Event& e) {
       }
       return;
     }
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP: {
+      PadButton b;
+      if (!mapPadButton(e.cbutton.button, b)) return;
+      const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
+      // Menus, the popup and boxes are ImGui's while open: a press goes to them.
+      if (down && (ui_.popupActive() || ui_.anyPopupOpen())) {
+        if (b == PadButton::B || b == PadButton::Start) ui_.dismissPopup();
+        return;
+      }
+      sink_->padButton(b, down);
+      return;
+    }
     case SDL_MOUSEWHEEL:
       if (ui_.wantsMouse() || e.wheel.y == 0) return;
       sink_->wheel(e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y);
@@ -531,6 +599,10 @@ void SdlPlatform::pumpEvents(Pump mode) {
       if (!files.empty() && sink_ != nullptr) sink_->filesDropped(files);
       continue;
     }
+    if (e.type == SDL_CONTROLLERDEVICEADDED || e.type == SDL_CONTROLLERDEVICEREMOVED) {
+      handlePadDevice(e);
+      continue;
+    }
     if (e.type == SDL_QUIT) {
       // The close box (or the session asking the program to end): the exit question.
       if (mode == Pump::Game && sink_ != nullptr) sink_->closeRequested();
@@ -540,7 +612,10 @@ void SdlPlatform::pumpEvents(Pump mode) {
       handleInput(e);
     } else if (e.type == SDL_KEYDOWN) {
       if (!e.key.repeat) modalKeys_.push_back(e.key.keysym.scancode);
-    } else if (e.type == SDL_KEYUP || e.type == SDL_MOUSEBUTTONUP) {
+    } else if (e.type == SDL_CONTROLLERBUTTONDOWN && modalKeyOfPad(e.cbutton.button) != 0) {
+      // A box answers the pad as it answers Enter and Esc.
+      modalKeys_.push_back(modalKeyOfPad(e.cbutton.button));
+    } else if (e.type == SDL_KEYUP || e.type == SDL_MOUSEBUTTONUP || e.type == SDL_CONTROLLERBUTTONUP) {
       // Releases still reach the game, so nothing pressed before the box stays held.
       handleInput(e);
     }

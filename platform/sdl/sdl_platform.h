@@ -14,6 +14,7 @@
 #include "platform/sdl/imgui_layer.h"
 
 struct SDL_Window;
+struct _SDL_GameController;
 struct SDL_Renderer;
 struct SDL_Texture;
 union SDL_Event;
@@ -79,6 +80,8 @@ class SdlPlatform : public Platform {
   void pumpEvents(Pump mode);
   void handleInput(const SDL_Event& e);
   void handleWindowEvent(const SDL_Event& e);
+  // Controllers come and go while the game runs.
+  void handlePadDevice(const SDL_Event& e);
   void setActive(bool active);
   // A noted termination signal ends the run (once) through the input sink.
   void checkTermination();
@@ -139,6 +142,8 @@ class SdlPlatform : public Platform {
   bool audioReported_ = false;
   bool terminationSeen_ = false;
   bool smooth_ = false;
+  bool padsReady_ = false;
+  std::vector<_SDL_GameController*> pads_;
   int windowW_ = 0, windowH_ = 0;
   bool dirty_ = true;
   int uiBusyFrames_ = 0;
