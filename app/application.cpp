@@ -104,7 +104,12 @@ Application::~Application() {
 }
 
 void Application::chooseSaveFolder() {
-  saveChoice_ = ml::chooseSaveFolder(options_.gameDir, options_.saveDir, folderWritable(options_.gameDir),
+  // A game folder that is not there stays the place: start-up refuses it anyway, and
+  // nothing is made for it elsewhere.
+  std::error_code ec;
+  const bool usable = std::filesystem::is_directory(options_.gameDir, ec);
+  saveChoice_ = ml::chooseSaveFolder(options_.gameDir, options_.saveDir,
+                                     !usable || folderWritable(options_.gameDir),
                                      UserDirs::fromEnvironment().dataHome);
   if (saveChoice_.kind != SaveFolderKind::GameFolder && !makeFolders(saveChoice_.path, &saveFolderError_)) {
     // Told once the start-up runs; every write there then fails and is told as well.

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <string_view>
 
@@ -76,8 +78,10 @@ InfoRequest findInfoRequest(int argc, char** argv) {
 
 std::string saveFolderLine(const std::string& gameDir, const std::string& saveDirOption) {
   const std::string dir = gameDir.empty() ? std::string(".") : gameDir;
-  SaveFolderChoice c =
-      chooseSaveFolder(dir, saveDirOption, folderWritable(dir), UserDirs::fromEnvironment().dataHome);
+  struct stat st;
+  const bool usable = ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  SaveFolderChoice c = chooseSaveFolder(dir, saveDirOption, !usable || folderWritable(dir),
+                                        UserDirs::fromEnvironment().dataHome);
   const std::string real = realPathOf(c.path);
   if (!real.empty()) c.path = real;
   switch (c.kind) {

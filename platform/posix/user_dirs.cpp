@@ -112,7 +112,8 @@ std::string gameId(const std::string& gameDir) {
               c == '-' || c == '_' || c == '.' || c == '+';
     safe.push_back(ok ? static_cast<char>(c) : '_');
   }
-  while (!safe.empty() && safe.front() == '.') safe.erase(safe.begin());
+  // Neither hidden nor taken for an option.
+  while (!safe.empty() && (safe.front() == '.' || safe.front() == '-')) safe.erase(safe.begin());
   if (safe.size() > 48) {
     safe.resize(48);
     // Not in the middle of a UTF-8 sequence.

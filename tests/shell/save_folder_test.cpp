@@ -48,6 +48,7 @@ TEST(SaveFolder, GameIdNamesTheFolderAndItsRealPath) {
   // Names that could lead elsewhere or hide are made plain.
   EXPECT_EQ(gameId("/").rfind("game-", 0), 0u);
   EXPECT_EQ(gameId("/nonexistent/..hidden").rfind("hidden-", 0), 0u);
+  EXPECT_EQ(gameId("/nonexistent/--help").rfind("help-", 0), 0u);
   EXPECT_EQ(gameId("/nonexistent/ゲーム").rfind("ゲーム-", 0), 0u);
 }
 
