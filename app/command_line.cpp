@@ -34,8 +34,8 @@ constexpr const char* kHelp =
     "\n"
     "  --game DIR            the game folder (scripts, pictures, sounds, archives)\n"
     "  --save-dir DIR        put settings, read marks and saves in DIR\n"
-    "  OpenDebugMode         as the first word: the debug menu, keys and tools\n"
-    "  CloseDebugMode        as the first word: no debug mode (the default)\n"
+    "  OpenDebugMode         (the only word) the debug menu, keys and tools\n"
+    "  CloseDebugMode        (the only word) no debug mode, the default\n"
     "  -h, --help            print this help and exit\n"
     "  --version             print the version and exit\n"
     "\n"
@@ -59,7 +59,8 @@ constexpr const char* kHelp =
     "SIGTERM, SIGINT and SIGHUP end the game as a confirmed quit does, files written.\n"
     "\n"
     "Exit status: 0 normal end; 1 a second copy of the same game, a start-up error or a\n"
-    "file that could not be written; 2 a wrong command line.\n";
+    "file that could not be written; 2 a wrong command line; ended by a signal, the\n"
+    "program dies by that signal once its files are written (128 + N in a shell).\n";
 
 }  // namespace
 
