@@ -220,9 +220,20 @@ bool Application::startUp() {
   setAutoMode(false);
   setSkipMode(false);
 
+  // A read-only game that ships its own settings file starts from it the first time
+  // its player's files go elsewhere; it is only read, never written.
+  std::string settingsSource = settingsPath();
+  bool shippedSettings = false;
+  if (saveChoice_.kind != SaveFolderKind::GameFolder && !std::filesystem::exists(settingsSource, ec)) {
+    std::string shipped = rt_.media.folder.resolve(kSettingsFileName);
+    if (std::filesystem::is_regular_file(shipped, ec)) {
+      settingsSource = shipped;
+      shippedSettings = true;
+    }
+  }
   SettingsFileStatus settingsFile;
-  bool windowed = ReadSettings(settingsPath(), rt_.media.settings, refreshRates_, &refreshEntry_, &settingsFile);
-  settingsRead_ = settingsFile.result != IniFile::LoadResult::Unreadable ||
+  bool windowed = ReadSettings(settingsSource, rt_.media.settings, refreshRates_, &refreshEntry_, &settingsFile);
+  settingsRead_ = shippedSettings || settingsFile.result != IniFile::LoadResult::Unreadable ||
                   keepUnreadable(kSettingsFileName, settingsPath(), settingsFile.reason,
                                  SJ("設定ファイルが読めないため、元のファイルを残して初期設定で始めます"));
   applyPlayerNames(rt_.media.settings, rt_.media.textRules);
@@ -241,7 +252,7 @@ bool Application::startUp() {
   // The window's size and scaling as the player left them (keys of our own, which the
   // settings writer keeps with the other unknown keys).
   IniFile own;
-  if (settingsRead_ && own.load(settingsPath()) == IniFile::LoadResult::Loaded) {
+  if (settingsRead_ && own.load(settingsSource) == IniFile::LoadResult::Loaded) {
     platform_.setWindowSize(own.readInt(kScreenSection, "Width", 0), own.readInt(kScreenSection, "Height", 0));
     menus_.item("MnSmoothScale").checked = own.readBool(kScreenSection, "Smooth", false);
   }
