@@ -12,6 +12,7 @@
 #include "scene/scene_services.h"
 #include "platform/posix/file_handle.h"
 #include "platform/posix/safe_file.h"
+#include "platform/posix/user_dirs.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -19,6 +20,8 @@ namespace ml {
 namespace {
 
 constexpr std::size_t kMaxRefreshModes = 10;
+// The program's own settings: the window's size and how the frame is scaled.
+constexpr std::string_view kScreenSection = "Screen";
 
 }  // namespace
 
@@ -38,20 +41,37 @@ bool parseCommandLine(int argc, char** argv, AppOptions& options, std::string& e
   bool firstWordSeen = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--game") {
-      if (i + 1 >= argc) {
-        error = "--game needs a folder";
+    // "--game=DIR" as well as "--game DIR".
+    std::string value;
+    bool inlineValue = false;
+    if (a.rfind("--", 0) == 0 && a.find('=') != std::string::npos) {
+      value = a.substr(a.find('=') + 1);
+      a.resize(a.find('='));
+      inlineValue = true;
+    }
+    if (a == "--game" || a == "--save-dir") {
+      if (!inlineValue) {
+        if (i + 1 >= argc) {
+          error = a + (a == "--game" ? " needs the game folder" : " needs a folder");
+          return false;
+        }
+        value = argv[++i];
+      }
+      if (value.empty()) {
+        error = a + " needs a folder, not an empty name";
         return false;
       }
-      options.gameDir = argv[++i];
-    } else if (a.rfind("--", 0) == 0) {
-      error = "unknown option " + a;
+      (a == "--game" ? options.gameDir : options.saveDir) = value;
+    } else if (a.size() > 1 && a[0] == '-') {
+      error = "unknown option '" + std::string(argv[i]) + "'";
       return false;
-    } else if (!firstWordSeen) {
-      // Only the first argument that is not an option decides the debug mode; any
-      // other word there leaves it off.
+    } else if (!firstWordSeen && applyDebugWord(a, options)) {
+      // Only the first word may choose the debug mode, exactly spelt.
       firstWordSeen = true;
-      applyDebugWord(a, options);
+    } else {
+      error = firstWordSeen ? "unexpected argument '" + a + "' after the debug word"
+                            : "unexpected argument '" + a + "' (only OpenDebugMode or CloseDebugMode may stand here; the game folder is given with --game)";
+      return false;
     }
   }
   return true;
@@ -64,6 +84,7 @@ Application::Application(Platform& platform, Reporter& reporter, AppOptions opti
       rt_(platform, reporter, options_.gameDir),
       screen_(platform, menus_, rt_.scene.backBuffer),
       input_(*this) {
+  chooseSaveFolder();
   rt_.story.debugMode = options_.debugMode;
   rt_.story.random.seed(static_cast<std::uint32_t>(platform_.unixTime()));
   platform_.setCaption(SJ("Mirelune 体験版"));
@@ -80,6 +101,20 @@ Application::Application(Platform& platform, Reporter& reporter, AppOptions opti
 Application::~Application() {
   platform_.setInputSink(nullptr);
   platform_.setMenuBar(nullptr);
+}
+
+void Application::chooseSaveFolder() {
+  // A game folder that is not there stays the place: start-up refuses it anyway, and
+  // nothing is made for it elsewhere.
+  std::error_code ec;
+  const bool usable = std::filesystem::is_directory(options_.gameDir, ec);
+  saveChoice_ = ml::chooseSaveFolder(options_.gameDir, options_.saveDir,
+                                     !usable || folderWritable(options_.gameDir),
+                                     UserDirs::fromEnvironment().dataHome);
+  if (saveChoice_.kind != SaveFolderKind::GameFolder && !makeFolders(saveChoice_.path, &saveFolderError_)) {
+    // Told once the start-up runs; every write there then fails and is told as well.
+  }
+  rt_.media.saveFolder = GameFolder(saveChoice_.path);
 }
 
 std::string Application::gamePath(std::string_view name) const { return rt_.media.saveFolder.resolve(name); }
@@ -145,8 +180,11 @@ bool Application::startUp() {
   if (!std::filesystem::is_directory(options_.gameDir, ec) ||
       ::access(options_.gameDir.c_str(), R_OK | X_OK) != 0)
     return fatal(SJ("フォルダが変更できません"));
+  if (!saveFolderError_.empty())
+    reportFileProblem(saveChoice_.path, SJ("セーブデータのフォルダを作れません"), saveFolderError_, false);
   // Before anything is written: what killed runs left half-written goes.
   removeStaleTemporaries(options_.gameDir);
+  if (saveChoice_.kind != SaveFolderKind::GameFolder) removeStaleTemporaries(saveChoice_.path);
 
   refreshRates_.clear();
   for (int rate : platform_.refreshRates()) {
@@ -182,9 +220,20 @@ bool Application::startUp() {
   setAutoMode(false);
   setSkipMode(false);
 
+  // A read-only game that ships its own settings file starts from it the first time
+  // its player's files go elsewhere; it is only read, never written.
+  std::string settingsSource = settingsPath();
+  bool shippedSettings = false;
+  if (saveChoice_.kind != SaveFolderKind::GameFolder && !std::filesystem::exists(settingsSource, ec)) {
+    std::string shipped = rt_.media.folder.resolve(kSettingsFileName);
+    if (std::filesystem::is_regular_file(shipped, ec)) {
+      settingsSource = shipped;
+      shippedSettings = true;
+    }
+  }
   SettingsFileStatus settingsFile;
-  bool windowed = ReadSettings(settingsPath(), rt_.media.settings, refreshRates_, &refreshEntry_, &settingsFile);
-  settingsRead_ = settingsFile.result != IniFile::LoadResult::Unreadable ||
+  bool windowed = ReadSettings(settingsSource, rt_.media.settings, refreshRates_, &refreshEntry_, &settingsFile);
+  settingsRead_ = shippedSettings || settingsFile.result != IniFile::LoadResult::Unreadable ||
                   keepUnreadable(kSettingsFileName, settingsPath(), settingsFile.reason,
                                  SJ("設定ファイルが読めないため、元のファイルを残して初期設定で始めます"));
   applyPlayerNames(rt_.media.settings, rt_.media.textRules);
@@ -199,6 +248,15 @@ bool Application::startUp() {
     closed_ = true;  // the window closes at once
     return false;
   }
+
+  // The window's size and scaling as the player left them (keys of our own, which the
+  // settings writer keeps with the other unknown keys).
+  IniFile own;
+  if (settingsRead_ && own.load(settingsSource) == IniFile::LoadResult::Loaded) {
+    platform_.setWindowSize(own.readInt(kScreenSection, "Width", 0), own.readInt(kScreenSection, "Height", 0));
+    menus_.item("MnSmoothScale").checked = own.readBool(kScreenSection, "Smooth", false);
+  }
+  platform_.setSmoothScaling(menus_.item("MnSmoothScale").checked);
 
   screen_.setWindowedFlag(windowed);
   applyScreenMode(windowed, true);
@@ -329,7 +387,16 @@ void Application::shutdown() {
 bool Application::saveSettings() {
   if (!settingsRead_) return false;
   std::string error;
-  if (WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag(), &error)) return true;
+  // The window's own keys travel in the same write as the game's settings.
+  auto screenKeys = [this](IniFile& ini) {
+    ini.writeBool(kScreenSection, "Smooth", menus_.item("MnSmoothScale").checked);
+    int w = 0, h = 0;
+    if (platform_.windowSize(w, h)) {
+      ini.writeInt(kScreenSection, "Width", w);
+      ini.writeInt(kScreenSection, "Height", h);
+    }
+  };
+  if (WriteSettings(settingsPath(), rt_.media.settings, screen_.windowedFlag(), &error, screenKeys)) return true;
   reportFileProblem(kSettingsFileName, SJ("設定を保存できませんでした"), error, true);
   return false;
 }

@@ -15,11 +15,14 @@
 #include "app/menus.h"
 #include "app/screen_mode.h"
 #include "engine/runtime.h"
+#include "platform/posix/user_dirs.h"
 
 namespace ml {
 
 struct AppOptions {
   std::string gameDir = ".";
+  // --save-dir: where settings, read marks and saves go (empty: chosen at start).
+  std::string saveDir;
   bool debugMode = false;
   // No window: a fatal start-up error ends the run instead of leaving an idle window.
   bool headless = false;
@@ -30,8 +33,9 @@ struct AppOptions {
   bool endAtScriptEnd = false;
 };
 
-// The windowed program's command line: "--game DIR" and, as the first other argument,
-// "OpenDebugMode" or "CloseDebugMode" (exact). False with a message for anything else.
+// The windowed program's command line: "--game DIR", "--save-dir DIR" and, as the only
+// other argument, "OpenDebugMode" or "CloseDebugMode" (exact). False with a message for
+// anything else: an unknown option, a missing value, a stray word.
 bool parseCommandLine(int argc, char** argv, AppOptions& options, std::string& error);
 // Applies the debug-mode word to options; true when the word was one of the two.
 bool applyDebugWord(const std::string& word, AppOptions& options);
@@ -120,8 +124,13 @@ class Application {
   // Host paths of the side files in the game folder.
   std::string settingsPath() const;
   std::string gamePath(std::string_view name) const;
+  // Where the player's files go (the game folder, the data folder or --save-dir).
+  const SaveFolderChoice& saveFolder() const { return saveChoice_; }
 
  private:
+  // Roots the runtime's folder for the player's files at the chosen place, made when
+  // needed.
+  void chooseSaveFolder();
   bool fatal(std::string_view messageUtf8);
   void startUpError(std::string_view textSjis);
   bool saveReadStatus();
@@ -155,6 +164,8 @@ class Application {
   std::vector<std::string> refreshRates_;
   int refreshEntry_ = -1;
   FontChoice fontDialog_;
+  SaveFolderChoice saveChoice_;
+  std::string saveFolderError_;
 };
 
 }  // namespace ml

@@ -18,7 +18,7 @@ namespace ml {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: mirelune --headless [--game DIR] [--steps N] [--frames N] [--seed N]\n"
+    "usage: mirelune --headless [--game DIR] [--save-dir DIR] [--steps N] [--frames N] [--seed N]\n"
     "                [--dump-state FILE] [--input FILE] [--autoplay]\n"
     "                [--choose first|last|random] [--screenshot FILE.png]\n"
     "                [--audio-out FILE.wav]\n"
@@ -75,7 +75,7 @@ bool parseRunnerOptions(const std::vector<std::string>& rest, RunnerOptions& o,
     } else if (applyDebugWord(a, app)) {
       // The debug word may follow the options' values.
     } else {
-      error = "unknown argument '" + a + "'";
+      error = (a.rfind("-", 0) == 0 ? "unknown option '" : "unexpected argument '") + a + "'";
       return false;
     }
   }

@@ -33,6 +33,10 @@ bool parseHeadlessShellOptions(int argc, char** argv, HeadlessShellOptions& opti
       const char* v = value("a folder");
       if (v == nullptr) return false;
       options.app.gameDir = v;
+    } else if (a == "--save-dir") {
+      const char* v = value("a folder");
+      if (v == nullptr) return false;
+      options.app.saveDir = v;
     } else if (a == "--steps" || a == "--frames") {
       const char* v = value("a number");
       if (v == nullptr) return false;

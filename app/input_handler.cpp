@@ -80,6 +80,8 @@ void InputHandler::keyDown(const KeyEvent& e) {
     app_.screen().setWindowedFlag(windowed);
     app_.applyScreenMode(windowed, true);
     rt.requests().altEnterUsed = true;
+    // Only the screen mode changes: the Enter does not also advance the text.
+    return;
   }
   if (std::uint32_t bit = buttonOfKey(e.key)) {
     rt.story.input.press(bit);
@@ -129,6 +131,33 @@ void InputHandler::mouseButton(MouseButton b, bool down) {
 void InputHandler::wheel(int steps) {
   if (steps > 0) app_.runtime().story.input.press(InputLogBack);
   else if (steps < 0) app_.runtime().story.input.press(InputLogForward);
+}
+
+std::uint32_t InputHandler::buttonOfPad(PadButton b) {
+  switch (b) {
+    case PadButton::A: return InputDecide;
+    case PadButton::B: return InputCancel;
+    case PadButton::LeftShoulder: return InputLogBack;
+    case PadButton::RightShoulder: return InputLogForward;
+    case PadButton::Up: return InputUp;
+    case PadButton::Down: return InputDown;
+    case PadButton::Left: return InputLeft;
+    case PadButton::Right: return InputRight;
+    default: return 0;
+  }
+}
+
+void InputHandler::padButton(PadButton b, bool down) {
+  InputState& in = app_.runtime().story.input;
+  if (b == PadButton::Start) {
+    // The popup menu opens where a right click would open it; elsewhere nothing.
+    if (down && popupAllowed()) {
+      app_.menus().preparePopup();
+      app_.platform().openPopupMenu(&app_.menus().popupMenu());
+    }
+    return;
+  }
+  if (std::uint32_t bit = buttonOfPad(b)) down ? in.press(bit) : in.release(bit);
 }
 
 void InputHandler::closeRequested() { app_.closeWindow(); }

@@ -22,6 +22,12 @@ class InputHandler : public InputSink {
   void mouseMove(int x, int y) override;
   void mouseButton(MouseButton b, bool down) override;
   void wheel(int steps) override;
+  // A advances and decides, B cancels (and hides the message window), the shoulders
+  // page the backlog, the d-pad moves, Start opens the popup menu where a right click
+  // would.
+  void padButton(PadButton b, bool down) override;
+  // The input button a controller button maps to (0 for none).
+  static std::uint32_t buttonOfPad(PadButton b);
   void closeRequested() override;
   void activationChanged(bool active) override;
   void endRequested() override;

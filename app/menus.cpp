@@ -7,6 +7,7 @@
 #include "app/debug_form.h"
 #include "engine/runtime.h"
 #include "platform/posix/file_handle.h"
+#include "platform/posix/safe_file.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -68,6 +69,13 @@ void Menus::build() {
   MenuItem full32 = makeItem("MnFull32", "全画面 640x480x32");
   full32.onClick = [this] { screenItemClick("MnFull32"); };
   full32.visible = false;
+  // How the frame fills a larger window or the full screen (kept in the settings file).
+  MenuItem smooth = makeItem("MnSmoothScale", "なめらかに拡大(&S)");
+  smooth.onClick = [this] {
+    MenuItem& m = item("MnSmoothScale");
+    m.checked = !m.checked;
+    app_.platform().setSmoothScaling(m.checked);
+  };
 
   MenuItem makeCg = makeItem("MnMakeCg", "仮データを自動作成する(&M)");
   makeCg.onClick = [this] {
@@ -97,7 +105,7 @@ void Menus::build() {
       menu("MnMove", "動作(&M)",
            {makeItem("MnSkip2", "スキップ(&S)", &Menus::skipClick),
             makeItem("MnSkip", "自動再生(&A)", &Menus::autoClick), separator("N9"), next, prev}),
-      menu("MnView", "表示(&V)", {window, full16, full32}),
+      menu("MnView", "表示(&V)", {window, full16, full32, separator("NScale"), smooth}),
       menu("MnSetting", "設定(&O)",
            {makeItem("MnFontNormal", "標準のフォント(&N)", &Menus::fontNormalClick),
             makeItem("MnFont", "フォントの設定(&F)...", &Menus::fontClick), separator("N3"),
@@ -341,7 +349,8 @@ void Menus::fontClick() {
 void Menus::manualClick() {
   // A missing manual fails like the shell would, instead of handing a dead link on.
   std::error_code ec;
-  std::string path = app_.gamePath(kManualFile);
+  // The manual comes with the game, wherever the player's files go.
+  std::string path = rt().media.folder.resolve(kManualFile);
   bool ok = std::filesystem::is_regular_file(path, ec);
   if (ok) {
     std::filesystem::path abs = std::filesystem::absolute(path, ec);
@@ -358,7 +367,8 @@ void Menus::homePageClick() {
 
 void Menus::aboutClick() {
   std::string text = SJ("バージョン情報") + "\n" + SJ("ver 2.40") + "\n" +
-                     SJ("Copyright (C) Orvanta") + "\n" + SJ("All rights reserved.") + "\n\n";
+                     SJ("Copyright (C) Orvanta") + "\n" + SJ("All rights reserved.") + "\n\n" +
+                     SJ("セーブデータの保存先: ") + utf8ToSjis(realPathOf(app_.saveFolder().path));
   app_.platform().messageBox(SJ("ver 2.40"), text, BoxButtons::Ok, BoxIcon::Information, false);
 }
 

@@ -56,7 +56,8 @@ void applyPlayerNames(const Settings& s, TextRules& rules) {
   rules.setFamilyName(s.user.family);
 }
 
-bool WriteSettings(const std::string& path, const Settings& settings, bool windowed, std::string* error) {
+bool WriteSettings(const std::string& path, const Settings& settings, bool windowed, std::string* error,
+                   const std::function<void(IniFile&)>& more) {
   IniFile ini;
   std::string reason;
   IniFile::LoadResult loaded = ini.load(path, &reason);
@@ -86,6 +87,7 @@ bool WriteSettings(const std::string& path, const Settings& settings, bool windo
       case SettingType::Text: ini.writeString(f.section, f.key, f.text(s)); break;
     }
   }
+  if (more) more(ini);
 
   if (loaded == IniFile::LoadResult::Loaded && ini.text() == before) return true;
   return ini.save(path, error);

@@ -4,6 +4,7 @@
 // dialog's default button.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -50,8 +51,9 @@ void applyPlayerNames(const Settings& settings, TextRules& rules);
 // overwritten. Written through the safe write path; false, with *error ("PATH:
 // reason") for the caller to report, when the file could not be written (the old one
 // then stays whole).
+// `more` adds the program's own keys (kept like any other unknown key) in the same write.
 bool WriteSettings(const std::string& path, const Settings& settings, bool windowed,
-                   std::string* error = nullptr);
+                   std::string* error = nullptr, const std::function<void(IniFile&)>& more = {});
 
 // The longest prefix of text of at most maxBytes that does not split a double-byte
 // character (the engine's lead-byte rule); a lead byte without its second byte at the

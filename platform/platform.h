@@ -25,6 +25,10 @@ enum class Key {
 
 enum class MouseButton { Left, Middle, Right };
 
+// Game-controller buttons (SDL's standard layout: A below, B right, the shoulders, the
+// d-pad, Start). The triggers are not buttons here: held, they count as the Ctrl key.
+enum class PadButton { A, B, X, Y, Start, Back, LeftShoulder, RightShoulder, Up, Down, Left, Right };
+
 struct KeyEvent {
   Key key = Key::Other;
   char letter = 0;  // 'A'..'Z' for letter keys, else 0
@@ -43,6 +47,8 @@ class InputSink {
   virtual void mouseMove(int x, int y) = 0;
   virtual void mouseButton(MouseButton b, bool down) = 0;
   virtual void wheel(int steps) = 0;  // positive: away from the player (up)
+  // A game-controller button went down or up.
+  virtual void padButton(PadButton b, bool down) {}
   virtual void closeRequested() = 0;
   virtual void activationChanged(bool active) = 0;
   // The run is over without a question, as after a confirmed close (headless frame
@@ -108,7 +114,8 @@ class Platform : public Clock {
   // Shows a composed frame.
   virtual void present(const PresentRequest& request) = 0;
   virtual bool windowActive() = 0;
-  // Physical state of the Ctrl key (polled, not taken from key events).
+  // Physical state of the Ctrl key (polled, not taken from key events); a held
+  // controller trigger counts as Ctrl.
   virtual bool ctrlHeld() = 0;
   // Caption text arrives as Shift-JIS bytes.
   virtual void setCaption(std::string_view sjis) = 0;
@@ -131,6 +138,14 @@ class Platform : public Clock {
   // scaled with black bars; the display mode itself is never changed.
   virtual void setScreenMode(bool windowed) {}
   virtual DesktopMode desktopMode() { return {}; }
+  // How the frame fills a window larger than 800x600 or the full screen: whole
+  // multiples with sharp pixels when one fits (false), or always as large as the aspect
+  // allows, smoothly (true).
+  virtual void setSmoothScaling(bool smooth) {}
+  // The windowed client size as the player left it (0 x 0: the default); read back at
+  // exit so the next run opens the same size.
+  virtual void setWindowSize(int width, int height) {}
+  virtual bool windowSize(int& width, int& height) { return false; }
   // Refresh rates of the 800x600 modes at the desktop's colour depth, in the order the
   // display lists them.
   virtual std::vector<int> refreshRates() { return {}; }

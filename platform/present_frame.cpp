@@ -91,6 +91,27 @@ Rect fitGameArea(int outW, int outH) {
   return r;
 }
 
+Rect placeGameArea(int outW, int outH, bool smooth) {
+  const int n = outW > 0 && outH > 0 ? std::min(outW / kGameWidth, outH / kGameHeight) : 0;
+  if (smooth || n < 1) return fitGameArea(outW, outH);
+  Rect r{0, 0, kGameWidth * n, kGameHeight * n};
+  r.x = (outW - r.width) / 2;
+  r.y = (outH - r.height) / 2;
+  return r;
+}
+
+bool wholeMultiple(const Rect& area) {
+  return area.width > 0 && area.width % kGameWidth == 0 && area.height == area.width / kGameWidth * kGameHeight;
+}
+
+bool windowToGame(const Rect& area, int x, int y, int winW, int winH, int pixW, int pixH, int& gameX,
+                  int& gameY) {
+  if (winW <= 0 || winH <= 0) return false;
+  const int px = static_cast<int>(static_cast<long long>(x) * pixW / winW);
+  const int py = static_cast<int>(static_cast<long long>(y) * pixH / winH);
+  return toGameArea(area, px, py, gameX, gameY);
+}
+
 bool toGameArea(const Rect& area, int x, int y, int& gameX, int& gameY) {
   if (area.empty() || !area.contains(x, y)) return false;
   gameX = static_cast<int>(static_cast<long long>(x - area.x) * kGameWidth / area.width);

@@ -31,6 +31,18 @@ void renderPresent(const PresentRequest& request, std::vector<std::uint32_t>& ou
 // The largest 4:3 rectangle centred in an outW x outH output (full screen's black bars).
 Rect fitGameArea(int outW, int outH);
 
+// Where the frame goes in an outW x outH output: sharp scaling takes the largest whole
+// multiple of 800x600 that fits (nearest-pixel, no blur), or fitGameArea when not even
+// 1x fits; smooth scaling always fills as much as the aspect allows.
+Rect placeGameArea(int outW, int outH, bool smooth);
+// Whether an area is a whole multiple of the frame (drawn with nearest-pixel sampling).
+bool wholeMultiple(const Rect& area);
+// A window position (in the window system's units) in game coordinates when the window
+// is winW x winH units and its output pixW x pixH pixels (HiDPI: more pixels than
+// units); false outside the game area.
+bool windowToGame(const Rect& area, int x, int y, int winW, int winH, int pixW, int pixH, int& gameX,
+                  int& gameY);
+
 // Maps an output position into game-area coordinates; false when it lies outside the
 // game area (in a bar, or over the menu bar).
 bool toGameArea(const Rect& area, int x, int y, int& gameX, int& gameY);

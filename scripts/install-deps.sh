@@ -1,20 +1,32 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the demo need.
+# Installs the Debian packages Mirelune needs.
+#   scripts/install-deps.sh          what building and playing need (`make run`)
+#   scripts/install-deps.sh --test   that, and the test, benchmark, sanitizer, fuzzer and
+#                                    packaging-check tools (`make test`)
 # Packages that dpkg already knows as installed are skipped, so a second run is quick.
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config git
-  clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config
   libsdl2-dev libimgui-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libvorbis-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libfluidsynth-dev timgm6mb-soundfont
   libpng-dev
+)
+TEST_PACKAGES=(
+  git clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   imagemagick xvfb x11-apps xauth xdotool
+  appstream desktop-file-utils
 )
+
+case "${1:-}" in
+  --test) PACKAGES+=("${TEST_PACKAGES[@]}") ;;
+  "") ;;
+  *) echo "usage: scripts/install-deps.sh [--test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do

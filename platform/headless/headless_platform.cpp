@@ -1,5 +1,7 @@
 #include "platform/headless/headless_platform.h"
 
+#include "platform/posix/termination_signals.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -42,7 +44,8 @@ void HeadlessPlatform::setInputScript(InputScript script) {
 }
 
 void HeadlessPlatform::processMessages() {
-  if (frameLimitReached() && !endSignalled_) {
+  // The frame limit, or SIGTERM, SIGINT, SIGHUP: the run ends as after a confirmed close.
+  if ((frameLimitReached() || terminationSignal() != 0) && !endSignalled_) {
     endSignalled_ = true;
     if (sink_ != nullptr) sink_->endRequested();
   }
@@ -123,6 +126,19 @@ bool HeadlessPlatform::runCommand(const InputCommand& c) {
       break;
     case K::Ctrl:
       ctrl_ = c.on;
+      break;
+    case K::Pad:
+      if (s) {
+        s->padButton(c.pad, true);
+        s->padButton(c.pad, false);
+      }
+      break;
+    case K::PadDown:
+    case K::PadUp:
+      if (s) s->padButton(c.pad, c.kind == K::PadDown);
+      break;
+    case K::Trigger:
+      trigger_ = c.on;
       break;
     case K::Answer:
       boxAnswers_.push_back(c.answer);

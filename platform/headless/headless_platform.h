@@ -43,7 +43,7 @@ class HeadlessPlatform : public Platform, public Reporter {
   void processMessages() override;
   void present(const PresentRequest& request) override;
   bool windowActive() override { return active_; }
-  bool ctrlHeld() override { return ctrl_; }
+  bool ctrlHeld() override { return ctrl_ || trigger_; }
   void setCaption(std::string_view sjis) override { caption_ = std::string(sjis); }
   BoxAnswer messageBox(std::string_view captionSjis, std::string_view textSjis, BoxButtons buttons,
                        BoxIcon icon, bool defaultNo) override;
@@ -154,6 +154,7 @@ class HeadlessPlatform : public Platform, public Reporter {
   bool endSignalled_ = false;
   bool active_ = true;
   bool ctrl_ = false;
+  bool trigger_ = false;  // a controller trigger held
   bool quiet_ = false;
   bool windowed_ = true;
   int screenModeChanges_ = 0;

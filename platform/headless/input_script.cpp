@@ -56,6 +56,22 @@ bool toButton(const std::string& text, MouseButton& b) {
   return true;
 }
 
+bool toPadButton(const std::string& text, PadButton& b) {
+  static const std::pair<const char*, PadButton> kNames[] = {
+      {"a", PadButton::A},       {"b", PadButton::B},         {"x", PadButton::X},
+      {"y", PadButton::Y},       {"start", PadButton::Start}, {"back", PadButton::Back},
+      {"lb", PadButton::LeftShoulder}, {"rb", PadButton::RightShoulder},
+      {"up", PadButton::Up},     {"down", PadButton::Down},   {"left", PadButton::Left},
+      {"right", PadButton::Right}};
+  for (const auto& [name, button] : kNames) {
+    if (text == name) {
+      b = button;
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 bool parseKeySpec(const std::string& spec, KeyEvent& key) {
@@ -163,6 +179,17 @@ bool InputScript::parse(const std::string& text, std::string& error) {
       std::string a = n == 2 ? lower(w[1]) : "";
       if (a != "down" && a != "up") return fail("ctrl needs down or up");
       c.on = a == "down";
+    } else if (verb == "pad" || verb == "paddown" || verb == "padup") {
+      c.kind = verb == "pad" ? InputCommand::Kind::Pad
+               : verb == "paddown" ? InputCommand::Kind::PadDown : InputCommand::Kind::PadUp;
+      std::string a = n == 2 ? lower(w[1]) : "";
+      if (a == "trigger" && verb != "pad") {
+        c.kind = InputCommand::Kind::Trigger;
+        c.on = verb == "paddown";
+      } else if (!toPadButton(a, c.pad)) {
+        return fail(verb + " needs a button: a, b, x, y, start, back, lb, rb, up, down, left, right" +
+                    (verb == "pad" ? std::string() : std::string(" or trigger")));
+      }
     } else if (verb == "answer") {
       c.kind = InputCommand::Kind::Answer;
       std::string a = n == 2 ? lower(w[1]) : "";

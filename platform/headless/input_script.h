@@ -18,6 +18,10 @@
 //   keydown KEY         key down only
 //   keyup KEY           key up only
 //   ctrl down|up        the physical Ctrl key (polled by the engine: held = skip)
+//   pad BUTTON          a controller button pressed and released; BUTTON is a, b, x,
+//                       y, start, back, lb, rb, up, down, left, right
+//   paddown BUTTON, padup BUTTON   one half; "paddown trigger" / "padup trigger"
+//                       hold and let go a trigger (held = skip, as Ctrl)
 //   answer yes|no|ok    answer for the next message box; give it before the input
 //                       that opens the box (unanswered boxes take their default)
 //   font FACE [bold] [italic] [underline] [strikeout]
@@ -50,7 +54,7 @@ namespace ml {
 struct InputCommand {
   enum class Kind {
     Wait, Frames, Move, Click, Press, Release, Wheel, Key, KeyDown, KeyUp, Ctrl, Answer,
-    Font, Name, Menu, Activate, Deactivate, Close, Drop, Comment,
+    Font, Name, Menu, Activate, Deactivate, Close, Drop, Comment, Pad, PadDown, PadUp, Trigger,
   };
   Kind kind = Kind::Wait;
   int line = 0;          // line number in the file, for messages
@@ -59,7 +63,8 @@ struct InputCommand {
   bool hasPosition = false;
   MouseButton button = MouseButton::Left;
   KeyEvent key;
-  bool on = false;  // ctrl down
+  bool on = false;  // ctrl down, trigger held
+  PadButton pad = PadButton::A;
   BoxAnswer answer = BoxAnswer::Ok;
   FontChoice font;
   std::string name;  // menu item; comment text (Shift-JIS)

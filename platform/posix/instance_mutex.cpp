@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "platform/posix/safe_file.h"
+#include "platform/posix/user_dirs.h"
 
 namespace ml {
 
@@ -37,13 +38,7 @@ std::string InstanceMutex::defaultDirectory() {
 }
 
 std::string InstanceMutex::nameForGame(std::string_view name, const std::string& gameDir) {
-  std::string real = realPathOf(gameDir);
-  if (real.empty()) real = gameDir;
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : real) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
+  const std::uint64_t hash = canonicalPathHash(gameDir);
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
   return std::string(name) + "-" + hex;

@@ -14,6 +14,7 @@
 #include "platform/sdl/imgui_layer.h"
 
 struct SDL_Window;
+struct _SDL_GameController;
 struct SDL_Renderer;
 struct SDL_Texture;
 union SDL_Event;
@@ -32,6 +33,9 @@ class SdlPlatform : public Platform {
   // The main window (hidden until the first frame would show); false with a message.
   bool createWindow(std::string& error);
   bool hasWindow() const { return window_ != nullptr; }
+  // F12 writes the shown frame as "<id>-<time>.png" into the pictures folder's
+  // "Mirelune" folder; the id names the game.
+  void setScreenshotId(std::string id) { screenshotId_ = std::move(id); }
 
   std::uint32_t ticks() override;
   void sleep(std::uint32_t ms) override;
@@ -53,6 +57,9 @@ class SdlPlatform : public Platform {
   void openPopupMenu(MenuItem* root) override;
   void setScreenMode(bool windowed) override;
   DesktopMode desktopMode() override;
+  void setSmoothScaling(bool smooth) override;
+  void setWindowSize(int width, int height) override;
+  bool windowSize(int& width, int& height) override;
   std::vector<int> refreshRates() override;
   void waitForMessages(std::uint32_t ms) override;
   void showDebugForm(DebugFormData& form) override;
@@ -75,12 +82,30 @@ class SdlPlatform : public Platform {
   void pumpEvents(Pump mode);
   void handleInput(const SDL_Event& e);
   void handleWindowEvent(const SDL_Event& e);
+  // Controllers come and go while the game runs.
+  void handlePadDevice(const SDL_Event& e);
   void setActive(bool active);
-  // The game area inside the window now.
+  // A noted termination signal ends the run (once) through the input sink.
+  void checkTermination();
+  // The game area inside the window now, in output pixels.
   Rect gameArea() const;
+  // The menu bar's height in output pixels (0 in full screen).
+  int menuBarPixels() const;
+  // A window position in game coordinates; false outside the game area.
+  bool toGame(int x, int y, int& gameX, int& gameY) const;
+  // The default windowed client size: 800x600 below the menu bar, doubled on a HiDPI
+  // display that has room for it.
+  void defaultWindowSize(int& width, int& height) const;
   // One picture: the frame, the menu bar (windowed), the popup and any modal contents.
   void renderFrame(const std::function<void()>& modalContents = {});
   void runPendingClicks();
+  // Whether a new picture would differ from the one shown: a changed frame or layout,
+  // input ImGui is answering, an open menu, popup or box, a changed menu bar.
+  bool needsRender();
+  void redrawSoon();
+  // F12: the frame as shown, as PNG; the caption says where it went for a moment.
+  void takeScreenshot();
+  void showCaption();
   // Runs a modal ImGui window until drawContents answers false; the game is frozen.
   // afterFrame runs between pictures, where it may open a box of its own.
   void runModal(const std::function<bool()>& drawContents, const std::function<void()>& afterFrame = {});
@@ -117,6 +142,19 @@ class SdlPlatform : public Platform {
   std::uint32_t audioDevice_ = 0;
   AudioSource* audioSource_ = nullptr;
   bool audioReported_ = false;
+  bool terminationSeen_ = false;
+  bool smooth_ = false;
+  bool padsReady_ = false;
+  std::vector<_SDL_GameController*> pads_;
+  int windowW_ = 0, windowH_ = 0;
+  bool dirty_ = true;
+  int uiBusyFrames_ = 0;
+  std::size_t menuSignature_ = 0;
+  std::vector<std::uint32_t> shownPixels_;
+  PresentRequest shownRequest_;
+  std::string screenshotId_ = "mirelune";
+  std::string captionNote_;
+  std::uint32_t captionNoteUntil_ = 0;
 };
 
 }  // namespace ml

@@ -40,10 +40,10 @@ TEST(StartUp, CommandLineDebugWordIsExactAndFirst) {
   EXPECT_TRUE(o.debugMode);
   EXPECT_EQ(o.gameDir, "/g");
   AppOptions lower;
-  EXPECT_TRUE(parse({"opendebugmode"}, lower));
+  EXPECT_FALSE(parse({"opendebugmode"}, lower));
   EXPECT_FALSE(lower.debugMode);
   AppOptions second;
-  EXPECT_TRUE(parse({"x", "OpenDebugMode"}, second));
+  EXPECT_FALSE(parse({"x", "OpenDebugMode"}, second));  // a stray word is refused
   EXPECT_FALSE(second.debugMode);
   AppOptions closed;
   EXPECT_TRUE(parse({"CloseDebugMode"}, closed));

@@ -3,7 +3,8 @@
 # first script shows a solid-colour background, waits and runs out. Screenshots of the X
 # screen must show the menu bar above the game area and the picture's colour inside it,
 # then the script-error dialog that reports the end of the script, gone again after
-# Esc; Alt+F4 and "Y" answer the exit question, and the program must end with status 0
+# Esc; F12 must write the shown frame as a PNG; resized to 1600x1200 and 1000x700 the
+# frame must be scaled with its aspect kept; Alt+F4 and "Y" answer the exit question, and the program must end with status 0
 # and leave its settings file behind. Every failed check is listed. Everything is
 # bounded in time; the program is killed if it does not end by itself.
 #
@@ -25,7 +26,7 @@ if [ "${2:-}" != "--inside" ]; then
   WORK=$(mktemp -d)
   trap 'rm -rf "$WORK"' EXIT
   export XVFB_WORK="$WORK"
-  timeout 120 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$HERE" "$BUILD" --inside
+  timeout 120 xvfb-run -a -s "-screen 0 2048x1536x24 -nolisten tcp" bash "$HERE" "$BUILD" --inside
   status=$?
   [ $status -eq 124 ] && fail "the test did not finish within 120 s"
   exit $status
@@ -37,9 +38,9 @@ GAME="$WORK/game"
 mkdir -p "$GAME/scr" "$GAME/cg" "$WORK/run"
 
 # The script file's first byte is its scramble marker ("N": plain text). The picture
-# shows for four seconds; then the script runs out, which debug mode reports in the
+# shows for eight seconds; then the script runs out, which debug mode reports in the
 # script-error dialog.
-printf 'N\r\nbg1 test\r\nwait 4\r\n' > "$GAME/scr/open.scr"
+printf 'N\r\nbg1 test\r\nwait 8\r\n' > "$GAME/scr/open.scr"
 # cg/test.bmp: 800x600, 24 bits, every pixel red 200, green 40, blue 120.
 {
   printf 'BM\x36\xf9\x15\x00\x00\x00\x00\x00\x36\x00\x00\x00'
@@ -52,6 +53,7 @@ printf 'N\r\nbg1 test\r\nwait 4\r\n' > "$GAME/scr/open.scr"
 
 export SDL_AUDIODRIVER=dummy
 export XDG_RUNTIME_DIR="$WORK/run"  # the single-instance lock of this run only
+export XDG_PICTURES_DIR="$WORK/pictures"  # F12's screenshots
 "$BIN" --game "$GAME" OpenDebugMode >"$WORK/game.log" 2>&1 &
 PID=$!
 cleanup() {
@@ -70,7 +72,7 @@ finish() {
     cat "$WORK/game.log"
     exit 1
   fi
-  echo "xvfb: window, menu bar, picture, script-error dialog and exit question checked"
+  echo "xvfb: window, menu bar, picture, F12 screenshot, resized window, script-error dialog and exit question checked"
   exit 0
 }
 fatalCheck() {
@@ -89,7 +91,7 @@ for _ in $(seq 1 200); do
 done
 [ -n "$WID" ] || fatalCheck "no window appeared within 20 s"
 xdotool windowfocus --sync "$WID" 2>/dev/null || xdotool windowfocus "$WID"
-sleep 1  # the picture shows for four seconds from the start
+sleep 1  # the picture shows for eight seconds from the start
 
 eval "$(xdotool getwindowgeometry --shell "$WID")"  # X, Y, WIDTH, HEIGHT
 [ "$WIDTH" = 800 ] || fatalCheck "window width $WIDTH, expected 800"
@@ -127,6 +129,47 @@ for spot in "400 300" "2 2" "797 597"; do
   px=$(pixel picture $((X + gx)) $((Y + MENU + gy)))
   near "$px" 200 40 120 || check "game area at ($gx, $gy) is ($px), expected the picture's (200 40 120)"
 done
+
+# F12 writes the frame as shown into the pictures folder, named after the game.
+xdotool key F12
+for _ in $(seq 1 50); do
+  grep -q "mirelune: screenshot " "$WORK/game.log" && break
+  sleep 0.1
+done
+shots=("$WORK"/pictures/Mirelune/game-*.png)
+if [ -s "${shots[0]}" ]; then
+  px=$(convert "${shots[0]}" -crop "1x1+400+300" -depth 8 \
+    -format '%[fx:int(255*r+.5)] %[fx:int(255*g+.5)] %[fx:int(255*b+.5)]' info:)
+  near "$px" 200 40 120 || check "the F12 screenshot shows ($px), expected the picture's (200 40 120)"
+  grep -q "mirelune: screenshot " "$WORK/game.log" || check "F12 did not say where the screenshot went"
+else
+  check "F12 wrote no screenshot into $WORK/pictures/Mirelune/"
+fi
+
+# Resized, the window shows the frame scaled with its aspect kept: 2x sharp in
+# 1600x1200, 1x centred between black bars in 1000x700; the mouse still hits the game.
+resized() {  # resized W H: the game area's size, then the window's shot
+  xdotool windowmove "$WID" 0 0
+  xdotool windowsize --sync "$WID" "$1" $(($2 + MENU)) 2>/dev/null || xdotool windowsize "$WID" "$1" $(($2 + MENU))
+  sleep 0.7
+  eval "$(xdotool getwindowgeometry --shell "$WID")"
+  shoot "resized-$1" || fatalCheck "xwd or convert failed"
+}
+resized 1600 1200
+for spot in "4 4" "1595 1195" "800 600"; do
+  read -r gx gy <<<"$spot"
+  px=$(pixel resized-1600 $((X + gx)) $((Y + MENU + gy)))
+  near "$px" 200 40 120 || check "1600x1200 window at ($gx, $gy) is ($px), expected the picture"
+done
+resized 1000 700
+bar=$(pixel resized-1000 $((X + 50)) $((Y + MENU + 350)))
+near "$bar" 0 0 0 || check "1000x700 window: no black bar at the left, ($bar)"
+for spot in "102 52" "898 648"; do
+  read -r gx gy <<<"$spot"
+  px=$(pixel resized-1000 $((X + gx)) $((Y + MENU + gy)))
+  near "$px" 200 40 120 || check "1000x700 window at ($gx, $gy) is ($px), expected the picture"
+done
+resized 800 600
 
 # The script runs out: the script-error dialog opens in the middle of the window.
 for _ in $(seq 1 100); do

@@ -47,6 +47,8 @@ void makeSkin(GenContext& ctx, const std::string& title);
 // and closed).
 RgbaImage drawStarterBackground();
 std::vector<RgbaImage> drawStarterCharacter();
+// The program's icon at size x size pixels (for the desktop's icon theme).
+RgbaImage drawAppIcon(int size);
 
 // With --preview: whole screens composed from the pictures made, to judge the look.
 bool writeMockups(const AssetSink& sink);

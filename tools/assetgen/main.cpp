@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "tools/assetgen/generators.h"
@@ -14,11 +15,28 @@ namespace {
 void usage(std::FILE* to) {
   std::fputs(
       "usage: mirelune-assetgen OUTDIR [--preview DIR] [--only pictures|sounds]\n"
+      "       mirelune-assetgen --icons DIR\n"
       "  Writes the demo game's pictures to OUTDIR/cg and its sounds to OUTDIR/wav,\n"
       "  with a list of every file in OUTDIR/assets.txt.\n"
       "  --preview DIR   also write a PNG of every picture (all frames side by side)\n"
-      "  --only KIND     make only the pictures or only the sounds\n",
+      "  --only KIND     make only the pictures or only the sounds\n"
+      "  --icons DIR     write the program's icon as DIR/SIZExSIZE/apps/mirelune.png for\n"
+      "                  the desktop's icon sizes (16 to 256), and nothing else\n",
       to);
+}
+
+int writeIcons(const std::string& dir) {
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    const std::string sub = dir + "/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+    std::error_code ec;
+    std::filesystem::create_directories(sub, ec);
+    std::string error;
+    if (ec || !ml::tools::writePng(sub + "/mirelune.png", ml::tools::drawAppIcon(size), &error)) {
+      std::fprintf(stderr, "mirelune-assetgen: %s\n", ec ? (sub + ": " + ec.message()).c_str() : error.c_str());
+      return 1;
+    }
+  }
+  return 0;
 }
 
 }  // namespace
@@ -29,6 +47,9 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
       usage(stdout);
       return 0;
+    }
+    if (!std::strcmp(argv[i], "--icons") && i + 1 < argc) {
+      return writeIcons(argv[i + 1]);
     }
     if (!std::strcmp(argv[i], "--preview") && i + 1 < argc) {
       preview = argv[++i];
