@@ -7,6 +7,7 @@
 #include "engine/poll.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
+#include "scene/media_control.h"
 #include "scene/scene_commands.h"
 #include "scene/sound_service.h"
 #include "platform/text_encoding.h"
@@ -91,7 +92,9 @@ std::uint8_t cmdMidi(ScriptContext& sc, const CommandRow&) {
     const std::uint32_t code = rt.mediaControl().send(form + name, &returned);
     if (code != 0) {
       reportMci(rt, form[0] == 'o' ? 7868 : 7876, returned);
-      return 0;
+      // A machine without a MIDI synthesiser only loses the tune; a damaged file
+      // stops the script.
+      return code == kMciDriver ? 1 : 0;
     }
   }
   return 1;

@@ -9,6 +9,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -68,6 +69,8 @@ bool MoviePlayer::open(const std::string& hostPath, std::string* why) {
     videoStream_ = audioStream_ = -1;
     return false;
   };
+  // Damaged input makes FFmpeg talk on standard error; the player hears of it from us.
+  av_log_set_level(AV_LOG_QUIET);
   av_ = std::make_unique<Av>();
   int rc = avformat_open_input(&av_->format, hostPath.c_str(), nullptr, nullptr);
   if (rc < 0) return fail("ムービーとして開けません (" + averror(rc) + ")");
