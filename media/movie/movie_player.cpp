@@ -22,6 +22,7 @@ constexpr std::size_t kMaxFrames = 6;                 // decoded pictures ahead
 constexpr std::size_t kAudioAhead = 44100;           // a second of sound ahead
 constexpr std::size_t kMaxPendingPackets = 2048;     // video packets held back for the queue
 constexpr double kMaxLeadSilence = 5.0;               // sound starting late is padded up to this
+constexpr double kMaxTimeJump = 5.0;                  // seconds a frame may lie past the one before
 // How long a consumer on the virtual clock waits for the decoder before it goes on
 // without (only a file whose streams lie far apart in it gets there).
 constexpr auto kVirtualWait = std::chrono::seconds(2);
@@ -184,6 +185,11 @@ void MoviePlayer::decodeLoop() {
         av_->pendingVideo.push_back(nullptr);  // drains the decoder
       }
       if (audioStream_ >= 0) decodeAudioPacket(nullptr);
+      {
+        std::lock_guard<std::mutex> lock(m_);
+        audioEnded_ = true;
+      }
+      changed_.notify_all();
       continue;
     }
     if (packet->stream_index == videoStream_) {
@@ -216,10 +222,13 @@ bool MoviePlayer::decodeVideoPacket(void* p) {
 void MoviePlayer::pushVideoFrame(void* f) {
   AVFrame* frame = static_cast<AVFrame*>(f);
   const AVStream* stream = av_->format->streams[videoStream_];
-  double time = lastVideoTime_ < 0 ? 0 : lastVideoTime_ + av_->frameStep;
+  const double expected = lastVideoTime_ < 0 ? 0 : lastVideoTime_ + av_->frameStep;
+  double time = expected;
   if (frame->best_effort_timestamp != AV_NOPTS_VALUE)
     time = static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream->time_base) - av_->startTime;
-  time = std::max(time, 0.0);
+  // A spoilt time stamp far off would hold the picture (and the movie's end) for
+  // ever: the frame keeps the place the frame rate gives it.
+  if (!(time >= 0) || time > expected + kMaxTimeJump) time = expected;
   lastVideoTime_ = time;
 
   int dw, dh;
@@ -229,15 +238,17 @@ void MoviePlayer::pushVideoFrame(void* f) {
     dh = destHeight_;
   }
   // The picture's shape, with its pixel aspect, fitted into the destination.
-  double aspect = static_cast<double>(frame->width) / frame->height;
+  double aspect = static_cast<double>(frame->width) / std::max(frame->height, 1);
   if (frame->sample_aspect_ratio.num > 0 && frame->sample_aspect_ratio.den > 0)
     aspect *= av_q2d(frame->sample_aspect_ratio);
+  if (!(aspect > 0.01 && aspect < 100)) aspect = 4.0 / 3.0;
   int fw = dw, fh = static_cast<int>(std::lround(dw / aspect));
   if (fh > dh) {
     fh = dh;
     fw = std::max(1, static_cast<int>(std::lround(dh * aspect)));
   }
-  fh = std::max(fh, 1);
+  fw = std::clamp(fw, 1, dw);
+  fh = std::clamp(fh, 1, dh);
   const int ox = (dw - fw) / 2, oy = (dh - fh) / 2;
   if (av_->sws == nullptr || av_->swsSrcW != frame->width || av_->swsSrcH != frame->height ||
       av_->swsSrcFormat != frame->format || av_->swsDstW != fw || av_->swsDstH != fh) {
@@ -284,9 +295,10 @@ void MoviePlayer::decodeAudioPacket(void* p) {
       audioStarted_ = true;
       // Sound that begins after the pictures keeps its place.
       if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
-        const double lead = std::min(kMaxLeadSilence,
-            static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream->time_base) - av_->startTime);
-        if (lead > 0) {
+        const double lead =
+            static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream->time_base) - av_->startTime;
+        // Only a plausible gap; a spoilt stamp starts the sound at once.
+        if (lead > 0 && lead <= kMaxLeadSilence) {
           std::vector<std::int16_t> silence(2 * static_cast<std::size_t>(lead * AudioSource::kRate), 0);
           pushAudio(silence.data(), silence.size() / 2);
         }
@@ -328,9 +340,11 @@ void MoviePlayer::pushAudio(const std::int16_t* samples, std::size_t frames) {
 }
 
 std::size_t MoviePlayer::takeAudio(std::int16_t* out, std::size_t frames, std::unique_lock<std::mutex>& lock) {
-  if (!realTime_ && started_) {
+  if (!realTime_ && started_ && !gaveUp_) {
     // On the virtual clock the sound is waited for, so the run is the same every time.
-    changed_.wait_for(lock, kVirtualWait, [&] { return decoderDone_ || audioBuffered() >= frames; });
+    if (!changed_.wait_for(lock, kVirtualWait,
+                           [&] { return decoderDone_ || audioEnded_ || audioBuffered() >= frames; }))
+      gaveUp_ = true;
   }
   const std::size_t n = std::min(frames, audioBuffered());
   if (out != nullptr) std::copy_n(audio_.data() + audioRead_, 2 * n, out);
@@ -370,7 +384,7 @@ const std::uint32_t* MoviePlayer::frameDue(std::uint32_t elapsedMs) {
   if (soundClock) {
     now = static_cast<double>(audioTaken_) / AudioSource::kRate;
     // Once the sound ran out, the pictures go on by the wall clock.
-    if (decoderDone_ && audioBuffered() == 0) {
+    if ((decoderDone_ || audioEnded_) && audioBuffered() == 0) {
       if (!drainedSeen_) {
         drainedSeen_ = true;
         drainedAtMs_ = elapsedMs;
@@ -378,10 +392,11 @@ const std::uint32_t* MoviePlayer::frameDue(std::uint32_t elapsedMs) {
       now += (elapsedMs - drainedAtMs_) / 1000.0;
     }
   }
-  if (!realTime_) {
-    changed_.wait_for(lock, kVirtualWait, [&] {
-      return decoderDone_ || (!frames_.empty() && frames_.back().time > now) || frames_.size() >= kMaxFrames;
-    });
+  if (!realTime_ && !gaveUp_) {
+    if (!changed_.wait_for(lock, kVirtualWait, [&] {
+          return decoderDone_ || (!frames_.empty() && frames_.back().time > now) || frames_.size() >= kMaxFrames;
+        }))
+      gaveUp_ = true;
   }
   bool fresh = false;
   while (!frames_.empty() && frames_.front().time <= now) {

@@ -91,6 +91,10 @@ class MoviePlayer final : public MixStream {
   std::size_t audioRead_ = 0;
   std::uint64_t audioTaken_ = 0;
   bool audioStarted_ = false;
+  bool audioEnded_ = false;  // no more sound will come
+  // A wait on the virtual clock ran out (a file whose streams lie far apart): from then
+  // on nobody waits, the movie just plays on.
+  bool gaveUp_ = false;
   double lastVideoTime_ = -1;
 
   // Main thread only.

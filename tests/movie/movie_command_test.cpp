@@ -119,6 +119,38 @@ TEST_F(MovieCommand, ClickOrTitleReturnEndsIt) {
   }
 }
 
+// A movie cut short or spoilt inside plays what can be decoded and still ends with
+// its notice; nothing is reported and nothing crashes.
+TEST_F(MovieCommand, DamagedMoviePlaysWhatItCanAndEnds) {
+  for (int damage = 0; damage < 3; ++damage) {
+    SCOPED_TRACE(damage);
+    ASSERT_TRUE(encodeTestMovie(path("op.mpg"), {{230, 20, 20}, {20, 20, 230}}, true));
+    std::ifstream in(path("op.mpg"), std::ios::binary);
+    Bytes bytes((std::istreambuf_iterator<char>(in)), {});
+    in.close();
+    if (damage == 0) bytes.resize(bytes.size() / 2);
+    if (damage == 1)
+      for (std::size_t i = bytes.size() / 3; i < bytes.size() / 3 + 4000 && i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 131);
+    if (damage == 2) bytes.resize(std::min<std::size_t>(bytes.size(), 600));
+    writeFile("op.mpg", bytes);
+    samples_.clear();
+    started_ = false;
+    rt->requests().mciNotified = false;
+    watch();
+    load("movie op\n");
+    EXPECT_NE(sc().step(), 0);
+    EXPECT_LE(lastMs(), 2400u);
+    EXPECT_FALSE(mci().movieOpen());
+    EXPECT_FALSE(rt->scene.paintSuppressed);
+    if (damage < 2) {
+      EXPECT_TRUE(mciErrors().empty());
+      EXPECT_TRUE(rt->requests().mciNotified);
+    }
+    reporter.entries.clear();
+    platform.setMessageHook({});
+  }
+}
+
 TEST_F(MovieCommand, MoviePlayOffOnlyReadsTheName) {
   ASSERT_TRUE(encodeTestMovie(path("op.mpg"), {{230, 20, 20}}, true));
   rt->media.settings.movie.play = false;
