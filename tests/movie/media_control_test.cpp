@@ -62,6 +62,30 @@ INSTANTIATE_TEST_SUITE_P(
         Sequence{"midi_file_as_movie", {{"open a.mid type MPEGVideo", kMciInvalidFile}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// "put" sets where the picture goes: fitted inside the destination with its shape
+// kept, black around and outside.
+TEST_F(MovieTest, PictureFillsItsDestinationKeepingItsShape) {
+  ASSERT_TRUE(encodeTestMovie(path("m.mpg"), {{230, 20, 20}}, false));
+  for (const char* c : {"open m.mpg type MPEGVideo", "window m.mpg handle 1", "play m.mpg",
+                        "put m.mpg destination at 0 0 400 600"})
+    ASSERT_EQ(mci().send(c), 0u) << c;
+  for (int i = 0; i < 20; ++i) {
+    platform.advance(20);
+    mci().service();
+  }
+  const auto& f = platform.lastFrame();
+  ASSERT_EQ(f.size(), 800u * 600u);
+  auto red = [&](int x, int y) { return ((f[static_cast<std::size_t>(y) * 800 + x] >> 16) & 0xFF) > 180; };
+  // 4:3 in 400x600: 400x300, centred at the top half's middle (rows 150-449).
+  EXPECT_TRUE(red(200, 300));
+  EXPECT_TRUE(red(5, 160));
+  EXPECT_TRUE(red(394, 440));
+  EXPECT_FALSE(red(200, 100));
+  EXPECT_FALSE(red(200, 500));
+  EXPECT_FALSE(red(600, 300));
+  EXPECT_EQ(mci().send("close m.mpg"), 0u);
+}
+
 // Bytes of a MIDI file from a header and track bodies.
 Bytes midiFile(int format, int declaredTracks, const std::vector<Bytes>& tracks, int division = 480) {
   Bytes b = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<std::uint8_t>(format), 0,

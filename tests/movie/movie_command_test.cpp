@@ -229,6 +229,19 @@ TEST_F(MovieCommand, MidiPlaysIntoTheMixerToItsEnd) {
   EXPECT_FALSE(rt->requests().mciNotified);
 }
 
+// The tune goes through the music path: with the music switched off it is not heard.
+TEST_F(MovieCommand, MidiFollowsTheMusicSwitch) {
+  writeFile("tune.mid", testMidi(4));
+  rt->media.settings.volume.bgm = 255;
+  rt->media.settings.volume.bgmOn = false;
+  const std::uint64_t before = platform.recordedAudio().size() / 2;
+  load("midi tune\n");
+  EXPECT_NE(sc().step(), 0);
+  platform.advance(1000);
+  EXPECT_EQ(peak(before, before + 44100), 0);
+  EXPECT_TRUE(mci().midi()->active());
+}
+
 TEST_F(MovieCommand, SameRunSoundsTheSame) {
   ASSERT_TRUE(encodeTestMovie(path("op.mpg"), {{230, 20, 20}}, true));
   writeFile("tune.mid", testMidi(2));
