@@ -27,6 +27,7 @@ extern "C" {
 #include "platform/headless/headless_platform.h"
 #include "platform/reporter.h"
 #include "platform/text_encoding.h"
+#include "media/sound/midi_synth.h"
 #include "scene/media_control.h"
 #include "scene/scene_services.h"
 #include "tools/common/midi_writer.h"
@@ -146,6 +147,12 @@ inline Bytes testMidi(int beats = 4) {
   song.programs = {{0, 0}};
   for (int i = 0; i < beats; ++i) song.notes.push_back({static_cast<double>(i), 0.9, 60 + 2 * i, 110, 0});
   return tools::writeMidi(song);
+}
+
+// The MIDI tests need a General MIDI soundfont (Debian timgm6mb-soundfont).
+inline bool haveSoundFont() {
+  MidiSynth probe;
+  return probe.prepare(nullptr);
 }
 
 class MovieTest : public ::testing::Test {
