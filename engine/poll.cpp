@@ -27,6 +27,7 @@ bool poll(ScriptContext& sc) {
   Runtime& rt = sc.rt;
   rt.platform.processMessages();
   rt.sound().serviceChannels();
+  rt.mediaControl().service();
   if (rt.requests().quitRequested) return false;
   bool active = rt.platform.windowActive();
   if (active || rt.media.settings.system.noActive) {

@@ -164,17 +164,30 @@ class NullDialogService : public DialogService {
 };
 
 // Movies and MIDI, driven by command strings ("open %s type MPEGVideo", "play %s
-// notify", "close %s" ...). The answer is 0 on success, else an error number.
+// notify", "close %s" ...). The answer is 0 on success, else an error number; the
+// return text gets the device's answer, or on a failure the error's text (Shift-JIS).
 class MediaControl {
  public:
+  // The main window as "window %s handle %d" names it.
+  static constexpr int kMainWindowHandle = 1;
   virtual ~MediaControl() = default;
-  virtual std::uint32_t send(std::string_view command) = 0;
+  virtual std::uint32_t send(std::string_view command, std::string* returned) = 0;
+  std::uint32_t send(std::string_view command) { return send(command, nullptr); }
+  // The text of an error number (Shift-JIS).
+  virtual std::string errorText(std::uint32_t code) = 0;
+  // Runs with every poll: the pictures of a playing movie, completion notices.
+  virtual void service() {}
 };
 
 class NullMediaControl final : public MediaControl {
  public:
+  using MediaControl::send;
   // Nothing can be played: every command fails as a device that is not there would.
-  std::uint32_t send(std::string_view) override { return 1; }
+  std::uint32_t send(std::string_view, std::string* returned) override {
+    if (returned != nullptr) *returned = errorText(1);
+    return 1;
+  }
+  std::string errorText(std::uint32_t) override { return "no media device"; }
 };
 
 }  // namespace ml

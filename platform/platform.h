@@ -76,6 +76,9 @@ struct PresentRequest {
 class Clock {
  public:
   virtual ~Clock() = default;
+  // False for a virtual clock that moves only when the program sleeps or presents:
+  // work running beside it is waited for, so every run goes the same way.
+  virtual bool realTime() const { return true; }
   // Milliseconds since the program started (virtual in headless runs).
   virtual std::uint32_t ticks() = 0;
   virtual void sleep(std::uint32_t ms) = 0;

@@ -6,6 +6,7 @@
 #include "scene/compose_scene.h"
 #include "scene/game_saves.h"
 #include "scene/game_screens.h"
+#include "scene/media_control.h"
 #include "scene/message_window.h"
 #include "scene/page_display.h"
 #include "scene/picture_layers.h"
@@ -30,7 +31,10 @@ void SceneServices::applyFontChange() { applyMessageFontChange(rt_); }
 void installScene(Runtime& rt) {
   rt.installScenePort(std::make_unique<SceneServices>(rt));
   // Silent until the application opens the device, so tests stay deterministic.
-  rt.installSound(std::make_unique<GameSound>(rt));
+  auto sound = std::make_unique<GameSound>(rt);
+  SoundDevice* device = &sound->device();
+  rt.installSound(std::move(sound));
+  rt.installMediaControl(std::make_unique<GameMediaControl>(rt, device));
   rt.installScreens(std::make_unique<GameScreens>(rt));
   rt.installSaves(std::make_unique<GameSaves>(rt));
   rt.installBacklog(std::make_unique<GameBacklog>(rt));

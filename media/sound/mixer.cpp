@@ -73,6 +73,15 @@ void Mixer::mix(std::int16_t* out, std::size_t frames) {
     const std::size_t n = std::min(frames, kBlock);
     std::fill_n(acc_.begin(), 2 * n, 0);
     for (MixTrack& t : tracks_) mixTrack(t, acc_.data(), n);
+    for (std::size_t k = 0; k < streams_.size(); ++k) {
+      if (streams_[k] == nullptr) continue;
+      streams_[k]->render(streamBlock_.data(), n);
+      const std::int32_t gl = streamGains_[k].left, gr = streamGains_[k].right;
+      for (std::size_t i = 0; i < n; ++i) {
+        acc_[2 * i] += (streamBlock_[2 * i] * gl) >> 15;
+        acc_[2 * i + 1] += (streamBlock_[2 * i + 1] * gr) >> 15;
+      }
+    }
     for (std::size_t i = 0; i < 2 * n; ++i)
       out[i] = static_cast<std::int16_t>(std::clamp(acc_[i], -32768, 32767));
     out += 2 * n;
@@ -80,7 +89,15 @@ void Mixer::mix(std::int16_t* out, std::size_t frames) {
   }
 }
 
+void Mixer::setStream(int slot, MixStream* stream, MixGains gains) {
+  if (slot < 0 || slot >= kStreams) return;
+  streams_[static_cast<std::size_t>(slot)] = stream;
+  streamGains_[static_cast<std::size_t>(slot)] = gains;
+}
+
 void Mixer::skip(std::size_t frames) {
+  for (MixStream* s : streams_)
+    if (s != nullptr) s->skip(frames);
   for (MixTrack& t : tracks_) {
     if (!t.playing || t.samples == nullptr || t.frames == 0) continue;
     const std::uint64_t end = static_cast<std::uint64_t>(t.frames) << 16;

@@ -23,6 +23,7 @@ class HeadlessPlatform : public Platform, public Reporter {
 
   // Clock: virtual milliseconds.
   std::uint32_t ticks() override { return now_; }
+  bool realTime() const override { return false; }
   void sleep(std::uint32_t ms) override { advanceClock(ms); }
   std::int64_t unixTime() override { return epoch_ + now_ / 1000; }
   void setEpoch(std::int64_t seconds) { epoch_ = seconds; }

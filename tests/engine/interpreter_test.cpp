@@ -5,6 +5,7 @@
 
 #include "scene/command_table.h"
 #include "engine_fixture.h"
+#include "tools/common/midi_writer.h"
 #include "tools/common/psd_writer.h"
 #include "tools/common/wave_writer.h"
 
@@ -159,6 +160,11 @@ TEST_F(InterpreterTest, CommandsConsumeExactlyTheirArguments) {
   tone.samples.assign(441, 0.25f);
   const std::vector<std::uint8_t> wave = tools::writePcmWave(tone);
   for (const char* name : {"wav/m.wav", "wav/s.wav"}) writeFile(name, std::string(wave.begin(), wave.end()));
+  // And midi its tune.
+  tools::MidiSong song;
+  song.notes.push_back({0, 1, 60, 100, 0});
+  const std::vector<std::uint8_t> tune = tools::writeMidi(song);
+  writeFile("m.mid", std::string(tune.begin(), tune.end()));
   for (const char* line : lines) {
     reporter.entries.clear();
     state().flags[200] = 0;
