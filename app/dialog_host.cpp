@@ -94,8 +94,20 @@ void DialogHost::showOption() {
   app_->saveSettings();
 }
 
-void DialogHost::showFlag() {}
-void DialogHost::refreshFlag() {}
+void DialogHost::showFlag() {
+  if (app_ == nullptr) return;
+  StoryState& story = app_->runtime().story;
+  flagView_.refresh(story.state);
+  flagView_.lookUp(story.defines, story.state);
+  if (drawnFlag_ == nullptr) return;
+  drawnFlag_(
+      platform_, flagView_, [&] { flagView_.refresh(story.state); },
+      [&] { flagView_.lookUp(story.defines, story.state); });
+}
+
+void DialogHost::refreshFlag() {
+  if (app_ != nullptr) flagView_.refresh(app_->runtime().story.state);
+}
 
 void DialogHost::showKeyHelp() {
   if (drawnText_ != nullptr) drawnText_(platform_, SJ("キーボード説明"), keyHelpLines());

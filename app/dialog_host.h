@@ -3,11 +3,13 @@
 // not built yet do nothing, as the null dialogs do.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/flag_view.h"
 #include "engine/services.h"
 
 namespace ml {
@@ -31,6 +33,9 @@ class DialogHost final : public DialogService {
   using DrawnNameDialog = bool (*)(Platform& platform, std::string& givenSjis);
   // Runs the option dialog until it closes (form.done), confirmed or not.
   using DrawnOptionDialog = bool (*)(Platform& platform, OptionForm& form);
+  // Runs the flag viewer; refresh fills the grids anew, lookUp the macro's fields.
+  using DrawnFlagDialog = bool (*)(Platform& platform, FlagView& view, const std::function<void()>& refresh,
+                                   const std::function<void()>& lookUp);
   // A read-only text window with a "閉じる" button.
   using DrawnTextWindow = bool (*)(Platform& platform, const std::string& captionSjis,
                                    const std::vector<std::string>& linesSjis);
@@ -41,6 +46,7 @@ class DialogHost final : public DialogService {
   void setDrawnNameDialog(DrawnNameDialog dialog) { drawnName_ = dialog; }
   void setDrawnOptionDialog(DrawnOptionDialog dialog) { drawnOption_ = dialog; }
   void setDrawnTextWindow(DrawnTextWindow window) { drawnText_ = window; }
+  void setDrawnFlagDialog(DrawnFlagDialog dialog) { drawnFlag_ = dialog; }
   // The game the option dialog edits the settings of; none: it cannot be shown.
   void setApplication(Application* app) { app_ = app; }
 
@@ -61,6 +67,9 @@ class DialogHost final : public DialogService {
   DrawnNameDialog drawnName_ = nullptr;
   DrawnOptionDialog drawnOption_ = nullptr;
   DrawnTextWindow drawnText_ = nullptr;
+  DrawnFlagDialog drawnFlag_ = nullptr;
+  // The flag viewer keeps its start number between openings.
+  FlagView flagView_;
   Application* app_ = nullptr;
   // The character-voice entry chosen last, kept for the run.
   int optionCharaEntry_ = 0;

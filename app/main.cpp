@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
   dialogs.setDrawnNameDialog(&ml::showNameDialog);
   dialogs.setDrawnOptionDialog(&ml::showOptionDialog);
   dialogs.setDrawnTextWindow(&ml::showTextWindow);
+  dialogs.setDrawnFlagDialog(&ml::showFlagDialog);
   try {
     ml::Application app(platform, reporter, options);
     app.setDialogHost(&dialogs);

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/flag_view.h"
 #include "app/option_form.h"
 #include "platform/platform.h"
 #include "platform/text_encoding.h"
@@ -266,6 +267,81 @@ bool drawOptionDialog(OptionForm& f) {
 
 bool showOptionDialog(Platform& platform, OptionForm& form) {
   return platform.runDialog([&form] { return drawOptionDialog(form); });
+}
+
+bool showFlagDialog(Platform& platform, FlagView& view, const std::function<void()>& refresh,
+                    const std::function<void()>& lookUp) {
+  const char* title = "フラグ###TFlagForm";
+  char start[16];
+  char macro[128];
+  std::snprintf(start, sizeof start, "%s", view.startText.c_str());
+  std::snprintf(macro, sizeof macro, "%s", sjisToUtf8(view.macro).c_str());
+  bool done = false;
+  return platform.runDialog([&] {
+    if (!ImGui::IsPopupOpen(title)) ImGui::OpenPopup(title);
+    centre(338, 445);
+    bool open = true;
+    if (ImGui::BeginPopupModal(title, &open, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize)) {
+      ImGui::TextUnformatted("開始番号 F");
+      ImGui::SameLine();
+      ImGui::SetNextItemWidth(60);
+      if (ImGui::InputText("##EdStart", start, sizeof start)) {
+        view.startText = start;
+        refresh();
+      }
+      ImGui::SameLine();
+      const bool prev = ImGui::Button("-100##BtPrev");
+      ImGui::SameLine();
+      const bool next = ImGui::Button("+100##BtNext");
+      if (prev || next) {
+        if (prev) view.previous();
+        if (next) view.next();
+        std::snprintf(start, sizeof start, "%s", view.startText.c_str());
+        refresh();
+      }
+      if (ImGui::BeginTable("##SgFlag", FlagView::kColumns, ImGuiTableFlags_Borders)) {
+        for (const auto& row : view.flags) {
+          ImGui::TableNextRow();
+          for (const std::string& cell : row) {
+            ImGui::TableNextColumn();
+            ImGui::TextUnformatted(cell.c_str());
+          }
+        }
+        ImGui::EndTable();
+      }
+      // The letters in two lines of thirteen: the window is narrow.
+      for (int half = 0; half < 2; ++half) {
+        if (ImGui::BeginTable(half == 0 ? "##SgSystem1" : "##SgSystem2", 13, ImGuiTableFlags_Borders)) {
+          for (const auto& row : view.system) {
+            ImGui::TableNextRow();
+            for (int l = half * 13; l < half * 13 + 13; ++l) {
+              ImGui::TableNextColumn();
+              ImGui::TextUnformatted(row[static_cast<std::size_t>(l)].c_str());
+            }
+          }
+          ImGui::EndTable();
+        }
+      }
+      ImGui::Spacing();
+      ImGui::TextUnformatted("マクロ");
+      ImGui::Separator();
+      ImGui::SetNextItemWidth(200);
+      if (ImGui::InputText("マクロ##EdMacro", macro, sizeof macro)) {
+        view.macro = utf8ToSjis(macro);
+        lookUp();
+      }
+      const std::string definition = sjisToUtf8(view.definition);
+      ImGui::Text("定義  %s", definition.c_str());
+      ImGui::Text("値    %s", view.value.c_str());
+      if (ImGui::Button("OK", ImVec2(80, 0))) done = true;
+      ImGui::SameLine();
+      if (ImGui::Button("キャンセル", ImVec2(80, 0))) done = true;
+      if (done) ImGui::CloseCurrentPopup();
+      ImGui::EndPopup();
+    }
+    if (!open) done = true;
+    return !done;
+  });
 }
 
 bool showTextWindow(Platform& platform, const std::string& captionSjis, const std::vector<std::string>& linesSjis) {
