@@ -3,6 +3,9 @@
 #include "app/application.h"
 #include "app/name_entry.h"
 #include "app/option_form.h"
+#include "engine/guide_voices.h"
+#include "engine/script_context.h"
+#include "media/sound/sound_channel.h"
 
 #include "platform/platform.h"
 #include "platform/sjis.h"
@@ -75,6 +78,15 @@ void DialogHost::showOption() {
   form.musicTicked = [&](bool on) {
     // The title menu keeps its own music.
     if (!rt.story.switches.titleMenuOpen) rt.sound().setMusicOn(rt.story.state, on);
+  };
+  form.guideTest = [&] {
+    // The row chosen in the list, not yet stored, on the interface channel.
+    const std::string path = guideVoicePath(form.values.voice.guideNo, 1);
+    if (path.empty() || rt.story.script == nullptr || !rt.story.script->fileExists(path, true)) return;
+    SoundChannel* channel = rt.sound().channel(SoundService::kInterfaceChannel);
+    if (channel == nullptr || !channel->loadWhole(path)) return;
+    channel->setVolume(rt.media.settings.volume.se, true);
+    channel->play(false);
   };
   for (;;) {
     form.done = form.confirmed = form.nameRequested = false;

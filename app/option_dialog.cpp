@@ -3,11 +3,11 @@
 #include <imgui.h>
 
 #include <cstdio>
-#include <iterator>
 #include <string>
 
 #include "app/flag_view.h"
 #include "app/option_form.h"
+#include "engine/guide_voices.h"
 #include "platform/platform.h"
 #include "platform/text_encoding.h"
 #include "scene/sound_service.h"
@@ -17,8 +17,6 @@ namespace {
 
 constexpr float kOptionWidth = 423, kOptionHeight = 431;
 constexpr float kHelpWidth = 423, kHelpHeight = 253;
-// The guide voices' names are game data; the list offers their numbers.
-constexpr const char* kGuideNames[] = {"１", "２", "３", "４", "５", "６"};
 
 void centre(float w, float h) {
   ImGuiViewport* vp = ImGui::GetMainViewport();
@@ -122,15 +120,14 @@ void sound2Page(OptionForm& f) {
   check("有効##CbGuide", s.voice.guide);
   ImGui::BeginDisabled(!f.guideEnabled());
   ImGui::SetNextItemWidth(140);
-  const int n = static_cast<int>(std::size(kGuideNames));
-  const int sel = s.voice.guideNo >= 0 && s.voice.guideNo < n ? s.voice.guideNo : 0;
-  if (ImGui::BeginCombo("##CBoxGuide", kGuideNames[sel])) {
-    for (int i = 0; i < n; ++i)
-      if (ImGui::Selectable(kGuideNames[i], i == sel)) s.voice.guideNo = i;
+  const int sel = s.voice.guideNo >= 0 && s.voice.guideNo < kGuideVoiceRows ? s.voice.guideNo : 0;
+  if (ImGui::BeginCombo("##CBoxGuide", sjisToUtf8(guideVoiceRowName(sel)).c_str())) {
+    for (int i = 0; i < kGuideVoiceRows; ++i)
+      if (ImGui::Selectable(sjisToUtf8(guideVoiceRowName(i)).c_str(), i == sel)) s.voice.guideNo = i;
     ImGui::EndCombo();
   }
   ImGui::SameLine();
-  ImGui::Button("テスト再生##BtGuide");
+  if (ImGui::Button("テスト再生##BtGuide") && f.guideTest) f.guideTest();
   ImGui::EndDisabled();
   ImGui::TextUnformatted("※ アイコンの説明の音声はＳＥのチャンネルを使用します");
 }

@@ -58,6 +58,8 @@ class OptionForm {
   // and "音楽" was ticked or unticked.
   std::function<void()> slidersMoved;
   std::function<void(bool on)> musicTicked;
+  // "テスト再生": the selected guide voice.
+  std::function<void()> guideTest;
   // The window's state between pictures.
   bool done = false;
   bool confirmed = false;
