@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/dialog_host.h"
+#include "app/settings_file.h"
+#include "platform/headless/input_script.h"
+#include "shell_fixture.h"
 #include "platform/text_encoding.h"
 
 namespace ml {
@@ -136,6 +140,73 @@ TEST(KeyHelp, HeadingBlankLineAndThirteenKeys) {
   EXPECT_EQ(sjisToUtf8(lines[0]), "キーボード説明");
   EXPECT_EQ(lines[1], "");
   EXPECT_EQ(sjisToUtf8(lines[14]), "[↑] [↓] [←] [→]・・・選択肢やロード画面等の選択位置変更");
+}
+
+// What the drawn dialog does this time: the player's part, run once per showing.
+std::function<void(OptionForm&)> player;
+bool drawn(Platform&, OptionForm& form) {
+  player(form);
+  return true;
+}
+
+TEST(OptionDialog, SlidersActAtOnceAndOnlyOkStoresAndWrites) {
+  test::HeadlessGame g;
+  Application& app = g.start();
+  DialogHost host(g.platform);
+  host.setApplication(&app);
+  host.setDrawnOptionDialog(&drawn);
+  Settings& live = app.runtime().media.settings;
+  const bool cg = live.log.cg;
+
+  // The close box: the moved slider stays, the ticked box does not; nothing is written.
+  player = [&](OptionForm& f) {
+    f.values.volume.voice = 17;
+    f.slidersMoved();
+    f.values.log.cg = !cg;
+    f.selectChara(5);
+    f.done = true;
+  };
+  host.showOption();
+  EXPECT_EQ(live.volume.voice, 17);
+  EXPECT_EQ(live.log.cg, cg);
+  EXPECT_FALSE(g.dir.exists(std::string(kSettingsFileName)));
+
+  // The name button opens the name dialog over it, then the dialog shows again.
+  g.platform.setInputScript([] {
+    InputScript s;
+    std::string error;
+    EXPECT_TRUE(s.parse("name \"ハセリ\" \"ミラ\"\n", error)) << error;
+    return s;
+  }());
+  g.platform.processMessages();
+  int showings = 0;
+  player = [&](OptionForm& f) {
+    if (showings++ == 0) {
+      EXPECT_EQ(f.charaEntry(), 0);  // the close box did not keep the entry
+      f.nameRequested = f.done = true;
+      return;
+    }
+    EXPECT_EQ(sjisToUtf8(f.values.user.name), "ミラ");
+    f.values.log.cg = !cg;
+    f.selectChara(5);
+    f.confirmed = f.done = true;
+  };
+  host.showOption();
+  EXPECT_EQ(showings, 2);
+  EXPECT_EQ(live.log.cg, !cg);
+  EXPECT_EQ(sjisToUtf8(live.user.name), "ミラ");
+  Settings written;
+  ASSERT_TRUE(g.dir.exists(std::string(kSettingsFileName)));
+  ReadSettings(app.settingsPath(), written);
+  EXPECT_EQ(written.log.cg, !cg);
+  EXPECT_EQ(written.volume.voice, 17);
+
+  // OK kept the character entry for the next showing.
+  player = [&](OptionForm& f) {
+    EXPECT_EQ(f.charaEntry(), 5);
+    f.done = true;
+  };
+  host.showOption();
 }
 
 }  // namespace
