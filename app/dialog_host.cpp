@@ -8,6 +8,7 @@
 #include "media/sound/sound_channel.h"
 
 #include "platform/platform.h"
+#include "platform/posix/optical_drives.h"
 #include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
@@ -137,7 +138,15 @@ bool DialogHost::showJump(std::string& text) {
   return true;
 }
 std::vector<std::string> DialogHost::findUnread() { return {}; }
-std::optional<std::string> DialogHost::chooseDrive() { return std::nullopt; }
+std::optional<std::string> DialogHost::chooseDrive() {
+  const std::vector<std::string> roots = opticalDriveRoots();
+  int selected = roots.empty() ? -1 : 0;
+  // Without a window the first disc is taken, as the dialog proposes.
+  if (drawnDrive_ != nullptr) drawnDrive_(platform_, roots, selected);
+  // "Ok" on an empty list names no disc: start-up then reports the missing sounds.
+  if (selected < 0 || selected >= static_cast<int>(roots.size())) return std::nullopt;
+  return roots[static_cast<std::size_t>(selected)];
+}
 bool DialogHost::showName(std::string& family, std::string& given) {
   std::string f = family, g = given;
   if (std::optional<bool> answered = platform_.answerNameDialog(f, g)) {

@@ -36,6 +36,8 @@ class DialogHost final : public DialogService {
   // Runs the flag viewer; refresh fills the grids anew, lookUp the macro's fields.
   using DrawnFlagDialog = bool (*)(Platform& platform, FlagView& view, const std::function<void()>& refresh,
                                    const std::function<void()>& lookUp);
+  // The drive dialog: the list of disc roots with `selected` changed by the player.
+  using DrawnDriveDialog = bool (*)(Platform& platform, const std::vector<std::string>& roots, int& selected);
   // A read-only text window with a "閉じる" button.
   using DrawnTextWindow = bool (*)(Platform& platform, const std::string& captionSjis,
                                    const std::vector<std::string>& linesSjis);
@@ -47,6 +49,7 @@ class DialogHost final : public DialogService {
   void setDrawnOptionDialog(DrawnOptionDialog dialog) { drawnOption_ = dialog; }
   void setDrawnTextWindow(DrawnTextWindow window) { drawnText_ = window; }
   void setDrawnFlagDialog(DrawnFlagDialog dialog) { drawnFlag_ = dialog; }
+  void setDrawnDriveDialog(DrawnDriveDialog dialog) { drawnDrive_ = dialog; }
   // The game the option dialog edits the settings of; none: it cannot be shown.
   void setApplication(Application* app) { app_ = app; }
 
@@ -68,6 +71,7 @@ class DialogHost final : public DialogService {
   DrawnOptionDialog drawnOption_ = nullptr;
   DrawnTextWindow drawnText_ = nullptr;
   DrawnFlagDialog drawnFlag_ = nullptr;
+  DrawnDriveDialog drawnDrive_ = nullptr;
   // The flag viewer keeps its start number between openings.
   FlagView flagView_;
   Application* app_ = nullptr;

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
   dialogs.setDrawnOptionDialog(&ml::showOptionDialog);
   dialogs.setDrawnTextWindow(&ml::showTextWindow);
   dialogs.setDrawnFlagDialog(&ml::showFlagDialog);
+  dialogs.setDrawnDriveDialog(&ml::showDriveDialog);
   try {
     ml::Application app(platform, reporter, options);
     app.setDialogHost(&dialogs);

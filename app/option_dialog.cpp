@@ -341,6 +341,29 @@ bool showFlagDialog(Platform& platform, FlagView& view, const std::function<void
   });
 }
 
+bool showDriveDialog(Platform& platform, const std::vector<std::string>& roots, int& selected) {
+  const char* title = "ドライブの設定###TDrvForm";
+  bool done = false;
+  return platform.runDialog([&] {
+    if (!ImGui::IsPopupOpen(title)) ImGui::OpenPopup(title);
+    centre(216, 127);
+    if (ImGui::BeginPopupModal(title, nullptr, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize)) {
+      ImGui::TextUnformatted("ゲームディスクの場所を指定して下さい");
+      ImGui::SetNextItemWidth(-1);
+      const char* shown = selected >= 0 ? roots[static_cast<std::size_t>(selected)].c_str() : "";
+      if (ImGui::BeginCombo("##CBox", shown)) {
+        for (int i = 0; i < static_cast<int>(roots.size()); ++i)
+          if (ImGui::Selectable(roots[static_cast<std::size_t>(i)].c_str(), i == selected)) selected = i;
+        ImGui::EndCombo();
+      }
+      if (ImGui::Button("Ok", ImVec2(80, 0)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter))) done = true;
+      if (done) ImGui::CloseCurrentPopup();
+      ImGui::EndPopup();
+    }
+    return !done;
+  });
+}
+
 bool showTextWindow(Platform& platform, const std::string& captionSjis, const std::vector<std::string>& linesSjis) {
   std::string text;
   for (const std::string& l : linesSjis) text += sjisToUtf8(l) + "\n";
