@@ -1,8 +1,14 @@
 #include "app/dialog_host.h"
 
+#include "app/application.h"
 #include "app/name_entry.h"
+#include "app/option_form.h"
+#include "engine/guide_voices.h"
+#include "engine/script_context.h"
+#include "media/sound/sound_channel.h"
 
 #include "platform/platform.h"
+#include "platform/posix/optical_drives.h"
 #include "platform/sjis.h"
 #include "platform/text_encoding.h"
 
@@ -31,13 +37,116 @@ std::string filterCommentText(std::string_view sjis) {
   return std::string(sjis::cutAtBoundary(out, kCommentMaxBytes));
 }
 
-void DialogHost::showOption() {}
-void DialogHost::showFlag() {}
-void DialogHost::refreshFlag() {}
-void DialogHost::showKeyHelp() {}
-bool DialogHost::showJump(std::string&) { return false; }
+const std::vector<std::string>& keyHelpLines() {
+  static const std::vector<std::string> lines = {
+      SJ("キーボード説明"),
+      "",
+      SJ("[Ctrl] ・・・・・・・・・メッセージスキップ"),
+      SJ("[Enter]／[スペース]・・・次のメッセージ／決定"),
+      SJ("[Esc]・・・・・・・・・・ログモード終了／セーブ・ロード画面閉じる"),
+      SJ("[Page Up]・・・・・・・・ログモード／ログ１つ前"),
+      SJ("[Page Down]・・・・・・・ログ１つ次／最新ログの時ログ終了"),
+      SJ("[Home] ・・・・・・・・・ログモード時の音声再生"),
+      SJ("[F1] ・・・・・・・・・・ロード画面表示"),
+      SJ("[F2] ・・・・・・・・・・セーブ画面表示"),
+      SJ("[Shift]＋[F1]・・・・・・クイックロード"),
+      SJ("[Shift]＋[F2]・・・・・・クイックセーブ"),
+      SJ("[Shift]＋[↓]・・・・・・次の選択肢へ高速移動"),
+      SJ("[Shift]＋[↑]・・・・・・最後に選択した選択肢へ戻る"),
+      SJ("[↑] [↓] [←] [→]・・・選択肢やロード画面等の選択位置変更"),
+  };
+  return lines;
+}
+
+std::string filterJumpText(std::string_view sjis) {
+  // A line number: anything else typed is dropped, and nine digits stay within an int.
+  std::string out;
+  for (char c : sjis)
+    if (c >= '0' && c <= '9' && out.size() < 9) out += c;
+  return out;
+}
+
+void DialogHost::showOption() {
+  if (app_ == nullptr || drawnOption_ == nullptr) return;
+  Runtime& rt = app_->runtime();
+  OptionForm form;
+  form.load(rt.media.settings, app_->refreshRates(), app_->refreshEntry(), optionCharaEntry_);
+  form.slidersMoved = [&] {
+    form.applySliders(rt.media.settings);
+    rt.sound().applyVolumes();
+    app_->present();
+  };
+  form.musicTicked = [&](bool on) {
+    // The title menu keeps its own music.
+    if (!rt.story.switches.titleMenuOpen) rt.sound().setMusicOn(rt.story.state, on);
+  };
+  form.guideTest = [&] {
+    // The row chosen in the list, not yet stored, on the interface channel.
+    const std::string path = guideVoicePath(form.values.voice.guideNo, 1);
+    if (path.empty() || rt.story.script == nullptr || !rt.story.script->fileExists(path, true)) return;
+    SoundChannel* channel = rt.sound().channel(SoundService::kInterfaceChannel);
+    if (channel == nullptr || !channel->loadWhole(path)) return;
+    channel->setVolume(rt.media.settings.volume.se, true);
+    channel->play(false);
+  };
+  for (;;) {
+    form.done = form.confirmed = form.nameRequested = false;
+    if (!drawnOption_(platform_, form)) return;
+    if (!form.nameRequested) break;
+    // The name dialog is modal over this one: this one waits and shows again.
+    std::string family = form.values.user.family, given = form.values.user.name;
+    if (showName(family, given)) {
+      form.values.user.family = family;
+      form.values.user.name = given;
+    }
+  }
+  if (!form.confirmed) return;  // the close box: the sliders already applied stay
+  form.store(rt.media.settings);
+  rt.sound().applyVolumes();
+  optionCharaEntry_ = form.charaEntry();
+  app_->saveSettings();
+}
+
+void DialogHost::showFlag() {
+  if (app_ == nullptr) return;
+  StoryState& story = app_->runtime().story;
+  flagView_.refresh(story.state);
+  flagView_.lookUp(story.defines, story.state);
+  if (drawnFlag_ == nullptr) return;
+  drawnFlag_(
+      platform_, flagView_, [&] { flagView_.refresh(story.state); },
+      [&] { flagView_.lookUp(story.defines, story.state); });
+}
+
+void DialogHost::refreshFlag() {
+  if (app_ != nullptr) flagView_.refresh(app_->runtime().story.state);
+}
+
+void DialogHost::showKeyHelp() {
+  if (drawnText_ != nullptr) drawnText_(platform_, SJ("キーボード説明"), keyHelpLines());
+}
+
+bool DialogHost::showJump(std::string& text) {
+  TextEntryForm form;
+  form.name = "TJumpForm";
+  form.caption = SJ("スキップ先");
+  form.editName = "EdJump";
+  form.text = filterJumpText(text);
+  form.filter = filterJumpText;
+  if (!platform_.editText(form)) return false;
+  text = filterJumpText(form.text);
+  return true;
+}
 std::vector<std::string> DialogHost::findUnread() { return {}; }
-std::optional<std::string> DialogHost::chooseDrive() { return std::nullopt; }
+std::optional<std::string> DialogHost::chooseDrive() {
+  const std::vector<std::string> roots = opticalDriveRoots();
+  int selected = roots.empty() ? -1 : 0;
+  // Without a window the first disc is taken, as the dialog proposes.
+  if (drawnDrive_ != nullptr) drawnDrive_(platform_, roots, selected);
+  // "Ok" on an empty list names no disc: start-up then reports the missing sounds.
+  if (selected < 0 || selected >= static_cast<int>(roots.size())) return std::nullopt;
+  return roots[static_cast<std::size_t>(selected)];
+}
 bool DialogHost::showName(std::string& family, std::string& given) {
   std::string f = family, g = given;
   if (std::optional<bool> answered = platform_.answerNameDialog(f, g)) {

@@ -118,6 +118,7 @@ int runHeadless(int argc, char** argv) {
   DialogHost dialogs(platform);
   Application app(platform, platform, shell.app);
   app.setDialogHost(&dialogs);
+  dialogs.setApplication(&app);
   Runtime& rt = app.runtime();
   // A fixed seed replaces the time: low 32 bits N, high 32 bits 0.
   if (runner.seeded) rt.story.random.seed(static_cast<std::uint32_t>(runner.seed));

@@ -15,6 +15,7 @@
 
 #ifdef MIRELUNE_WITH_SDL
 #include "app/name_dialog.h"
+#include "app/option_dialog.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_reporter.h"
 #include "platform/text_encoding.h"
@@ -43,9 +44,14 @@ int runWindowed(int argc, char** argv) {
   ml::SdlReporter reporter(platform);
   ml::DialogHost dialogs(platform);
   dialogs.setDrawnNameDialog(&ml::showNameDialog);
+  dialogs.setDrawnOptionDialog(&ml::showOptionDialog);
+  dialogs.setDrawnTextWindow(&ml::showTextWindow);
+  dialogs.setDrawnFlagDialog(&ml::showFlagDialog);
+  dialogs.setDrawnDriveDialog(&ml::showDriveDialog);
   try {
     ml::Application app(platform, reporter, options);
     app.setDialogHost(&dialogs);
+    dialogs.setApplication(&app);
     if (!platform.createWindow(error)) {
       std::fprintf(stderr, "mirelune: %s\n", error.c_str());
       platform.messageBox(SJ("ver 2.40"), ml::utf8ToSjis(error), ml::BoxButtons::Ok, ml::BoxIcon::Error, false);

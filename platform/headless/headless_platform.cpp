@@ -149,6 +149,9 @@ bool HeadlessPlatform::runCommand(const InputCommand& c) {
     case K::Comment:
       queueTextAnswer("TComForm", c.cancel ? std::nullopt : std::optional<std::string>(c.name));
       break;
+    case K::Jump:
+      queueTextAnswer("TJumpForm", c.cancel ? std::nullopt : std::optional<std::string>(c.name));
+      break;
     case K::Name:
       queueNameAnswer(utf8ToSjis(c.paths.at(0)), utf8ToSjis(c.paths.at(1)));
       break;

@@ -215,6 +215,11 @@ bool InputScript::parse(const std::string& text, std::string& error) {
       // Unquoted "cancel" cancels; a quoted one is the text.
       c.cancel = lower(w[1]) == "cancel" && raw.find('"') == std::string::npos;
       if (!c.cancel) c.name = utf8ToSjis(w[1]);
+    } else if (verb == "jump") {
+      c.kind = InputCommand::Kind::Jump;
+      if (!wantArgs(1, 1)) return fail("jump needs one line number (or cancel)");
+      c.cancel = lower(w[1]) == "cancel";
+      if (!c.cancel) c.name = w[1];
     } else if (verb == "name") {
       c.kind = InputCommand::Kind::Name;
       if (!wantArgs(2, 2) || w[1].empty() || w[2].empty())

@@ -54,7 +54,7 @@ namespace ml {
 struct InputCommand {
   enum class Kind {
     Wait, Frames, Move, Click, Press, Release, Wheel, Key, KeyDown, KeyUp, Ctrl, Answer,
-    Font, Name, Menu, Activate, Deactivate, Close, Drop, Comment, Pad, PadDown, PadUp, Trigger,
+    Font, Name, Menu, Activate, Deactivate, Close, Drop, Comment, Jump, Pad, PadDown, PadUp, Trigger,
   };
   Kind kind = Kind::Wait;
   int line = 0;          // line number in the file, for messages

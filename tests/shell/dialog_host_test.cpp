@@ -69,12 +69,31 @@ TEST_F(CommentDialogTest, ScriptedAnswersAndTheUnansweredDefault) {
   EXPECT_EQ(platform.reports().back(), "Dialog: [コメントの入力] \"cancel\" -> OK");
 }
 
+TEST_F(CommentDialogTest, JumpAnswersAreTypedIntoTheDigitsOnlyEdit) {
+  // Unanswered: OK with the empty edit, which the menu reads as no line.
+  std::string text;
+  EXPECT_TRUE(host.showJump(text));
+  EXPECT_EQ(text, "");
+  play("jump 12x3\njump cancel\ncomment later\n");
+  EXPECT_TRUE(host.showJump(text));
+  EXPECT_EQ(text, "123");
+  EXPECT_FALSE(host.showJump(text));
+  // The comment's answer is not the jump's.
+  text.clear();
+  EXPECT_TRUE(host.showJump(text));
+  EXPECT_EQ(text, "");
+  std::string comment = "x";
+  EXPECT_TRUE(host.showComment(comment));
+  EXPECT_EQ(comment, "later");
+}
+
 TEST(InputScriptParse, CommentNeedsOneText) {
   InputScript s;
   std::string error;
   EXPECT_FALSE(s.parse("comment\n", error));
   EXPECT_NE(error.find("line 1"), std::string::npos);
   EXPECT_FALSE(s.parse("comment a b\n", error));
+  EXPECT_FALSE(s.parse("jump\n", error));
   ASSERT_TRUE(s.parse("comment \"two words\"\ncomment cancel\n", error)) << error;
   ASSERT_EQ(s.commands.size(), 2u);
   EXPECT_EQ(s.commands[0].kind, InputCommand::Kind::Comment);

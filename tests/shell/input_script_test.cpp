@@ -100,7 +100,7 @@ TEST(InputScriptParse, ErrorsNameTheLine) {
       {"key shift+q1\n", "line 1: unknown key 'shift+q1'"},
       {"key hyper+a\n", "unknown key"},
       {"answer maybe\n", "answer needs"},
-      {"jump 3\n", "unknown command 'jump'"},
+      {"leap 3\n", "unknown command 'leap'"},
       {"font \"open\n", "unclosed quote"},
       {"wheel 0\n", "non-zero"},
       {"close now\n", "takes no arguments"},
