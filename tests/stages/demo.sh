@@ -139,6 +139,22 @@ for options in "${runs[@]}"; do
     status=1
   fi
 done
+# The extras after a play-through: on the folder of the first autoplay run (its system
+# save holds what the story unlocked), the title's extras button opens the gallery, the
+# recollection of the memory scene and the music room, then the option screen; the run
+# must end without a report.
+if [ -f "$work/run1/Save000.dat" ] && grep -q -- '--input' <<<"$help"; then
+  echo "--- mirelune --headless --game <first run's folder> --input demo/extras.input"
+  timeout "$RUN_SECONDS" "$GAME_BIN" --headless --game "$work/run1" --seed 1 --input demo/extras.input \
+    >"$work/extras.out" 2>"$work/extras.err"
+  rc=$?
+  [ $rc -eq 0 ] || { echo "demo: the extras run ended with status $rc"; tail -5 "$work/extras.err"; status=1; }
+  if grep -E '^(ScriptError|SystemError):' "$work/extras.err" >"$work/extras.bad"; then
+    echo "demo: errors during the extras run:"
+    cat "$work/extras.bad"
+    status=1
+  fi
+fi
 # The backlog by hand (no autoplay): paging back, a voice replayed and the story
 # continued from an earlier page, then left waiting; the run must end without a report.
 if grep -q -- '--input' <<<"$help" && grep -q -- '--autoplay' <<<"$help"; then
