@@ -147,7 +147,7 @@ int runHeadless(int argc, char** argv) {
   } else {
     // Autoplay at the title menu: the first visit of the run starts a new game; every
     // later one (the story came back to the title) presses end and answers the exit
-    // question Yes. Keys, not clicks, so that any game's button pictures work: Down
+    // question Yes once the input script has run out. Keys, not clicks, so that any game's button pictures work: Down
     // (or Up) lights the first (or the last) button, Enter on a later pass presses it.
     int visits = 0;
     int stage = 0;
@@ -160,6 +160,9 @@ int runHeadless(int argc, char** argv) {
       }
       wasWaiting = waiting;
       if (!waiting || sink == nullptr || stage > 1) return;
+      // A later visit belongs to the input script while it still has something to do
+      // there (continue, extras); autoplay only ends the game once it has none.
+      if (visits > 1 && !p.inputScriptDone()) return;
       KeyEvent key;
       if (stage == 0) {
         key.key = visits == 1 ? Key::Down : Key::Up;
