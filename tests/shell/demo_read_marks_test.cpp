@@ -82,9 +82,17 @@ TEST(DemoFirstPlay, NoPageIsDrawnInTheReadColour) {
     auto recorder = std::make_unique<PageRecorder>();
     PageRecorder& pages = *recorder;
     app.runtime().installBacklog(std::move(recorder));
+    // The story ends by going back to the title: there the run ends.
+    Runtime& rt = app.runtime();
+    bool backAtTitle = false;
+    platform.setMessageHook([&](HeadlessPlatform&, InputSink* sink) {
+      if (!rt.story.switches.titleMenuWaiting || pages.pages == 0 || sink == nullptr || backAtTitle) return;
+      backAtTitle = true;
+      sink->endRequested();
+    });
     app.runFrameLoop();
     app.shutdown();
-    EXPECT_EQ(app.end(), RunEnd::ScriptEnded);
+    EXPECT_TRUE(backAtTitle || app.end() == RunEnd::ScriptEnded) << "the story did not reach its end";
     EXPECT_GT(pages.pages, 50) << "the story did not run";
     for (const auto& [page, first] : pages.drawnRead)
       ADD_FAILURE() << page.script << " line " << page.line << " is drawn as read on the first play: it shares mark "
