@@ -87,7 +87,13 @@ int main(int argc, char** argv) {
 #ifdef MIRELUNE_WITH_SDL
     status = runWindowed(argc, argv);
 #else
-    std::fputs("mirelune: built without a window (MIRELUNE_SDL=OFF); use --headless\n", stderr);
+    // Faults in the command line are named first, as the windowed program would.
+    ml::AppOptions options;
+    std::string error;
+    if (!ml::parseCommandLine(argc, argv, options, error))
+      std::fputs(ml::usageError(error).c_str(), stderr);
+    else
+      std::fputs("mirelune: built without a window (MIRELUNE_SDL=OFF); use --headless\n", stderr);
     status = 2;
 #endif
   }

@@ -123,7 +123,8 @@ TEST_F(ConvertMediaTest, TheOutputNameChoosesTheForm) {
   EXPECT_EQ(bytes[0], 'B');
   ASSERT_TRUE(s.loadBmpBytes(bytes, "room.BMP"));
   EXPECT_TRUE(reporter.entries.empty());
-  const std::uint8_t* e = frame(16, 12, 1).at(2, 5);
+  const tools::RgbaImage expected = frame(16, 12, 1);
+  const std::uint8_t* e = expected.at(2, 5);
   EXPECT_EQ((s.pixels(0)[5 * 16 + 2] >> 16) & 0xFF, e[0]);
 
   // Names the engine cannot read, and what a bitmap cannot hold, are refused.
