@@ -87,7 +87,7 @@ Application::Application(Platform& platform, Reporter& reporter, AppOptions opti
   chooseSaveFolder();
   rt_.story.debugMode = options_.debugMode;
   rt_.story.random.seed(static_cast<std::uint32_t>(platform_.unixTime()));
-  platform_.setCaption(SJ("Mirelune 体験版"));
+  platform_.setCaption(rt_.media.content.title);
   // The quick save and the last-choice save last for one run only.
   if (!rt_.story.debugMode) {
     FileHandle::deleteFile(gamePath("Save800.dat"));
@@ -160,7 +160,7 @@ void Application::formCreate() {
 }
 
 void Application::startUpError(std::string_view textSjis) {
-  platform_.messageBox(SJ("ver 2.40"), textSjis, BoxButtons::Ok, BoxIcon::Error, false);
+  platform_.messageBox(rt_.media.content.version, textSjis, BoxButtons::Ok, BoxIcon::Error, false);
 }
 
 bool Application::fatal(std::string_view messageSjis) {
@@ -192,7 +192,7 @@ bool Application::startUp() {
     refreshRates_.push_back(std::to_string(rate));
   }
 
-  platform_.setCaption(SJ("Mirelune 体験版"));
+  platform_.setCaption(rt_.media.content.title);
   // The Vorbis decoder is linked in; there is no codec driver that could be missing.
   menus_.prepareScreenItems();
 
@@ -204,6 +204,10 @@ bool Application::startUp() {
   DriveChooser chooser = [this](Runtime&) { return rt_.dialogs().chooseDrive(); };
   if (openGameArchives(rt_, chooser, !opticalDriveRoots().empty()) == ArchiveStartup::Stop)
     return fatal({});
+  // The game's own title, notices and tables, once its files can be found.
+  loadGameContent(rt_);
+  platform_.setCaption(rt_.media.content.title);
+  menus_.item("MnHP").caption = rt_.media.content.homePageItem;
 
   // A file that could not be read whole is kept (moved aside) before a fresh one is
   // ever written over it; when it cannot be moved, it is not written at all.

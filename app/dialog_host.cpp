@@ -71,6 +71,7 @@ void DialogHost::showOption() {
   Runtime& rt = app_->runtime();
   OptionForm form;
   form.load(rt.media.settings, app_->refreshRates(), app_->refreshEntry(), optionCharaEntry_);
+  form.listNames(rt.media.content);
   form.slidersMoved = [&] {
     form.applySliders(rt.media.settings);
     rt.sound().applyVolumes();
@@ -82,7 +83,7 @@ void DialogHost::showOption() {
   };
   form.guideTest = [&] {
     // The row chosen in the list, not yet stored, on the interface channel.
-    const std::string path = guideVoicePath(form.values.voice.guideNo, 1);
+    const std::string path = guideVoicePath(rt.media.content, form.values.voice.guideNo, 1);
     if (path.empty() || rt.story.script == nullptr || !rt.story.script->fileExists(path, true)) return;
     SoundChannel* channel = rt.sound().channel(SoundService::kInterfaceChannel);
     if (channel == nullptr || !channel->loadWhole(path)) return;

@@ -350,26 +350,30 @@ void Menus::manualClick() {
   // A missing manual fails like the shell would, instead of handing a dead link on.
   std::error_code ec;
   // The manual comes with the game, wherever the player's files go.
-  std::string path = rt().media.folder.resolve(kManualFile);
-  bool ok = std::filesystem::is_regular_file(path, ec);
+  const GameContent& content = rt().media.content;
+  std::string path = content.manual.empty() ? std::string() : rt().media.folder.resolve(content.manual);
+  bool ok = !path.empty() && std::filesystem::is_regular_file(path, ec);
   if (ok) {
     std::filesystem::path abs = std::filesystem::absolute(path, ec);
     ok = !ec && app_.platform().openUrl("file://" + abs.lexically_normal().string());
   }
   if (!ok)
-    app_.platform().messageBox(SJ("ver 2.40"), SJ("起動エラー"), BoxButtons::Ok, BoxIcon::None, false);
+    app_.platform().messageBox(content.version, SJ("起動エラー"), BoxButtons::Ok, BoxIcon::None, false);
 }
 
 void Menus::homePageClick() {
-  if (!app_.platform().openUrl(kHomePageUrl))
-    app_.platform().messageBox(SJ("ver 2.40"), SJ("起動エラー"), BoxButtons::Ok, BoxIcon::None, false);
+  const GameContent& content = rt().media.content;
+  if (content.homePage.empty() || !app_.platform().openUrl(content.homePage))
+    app_.platform().messageBox(content.version, SJ("起動エラー"), BoxButtons::Ok, BoxIcon::None, false);
 }
 
 void Menus::aboutClick() {
-  std::string text = SJ("バージョン情報") + "\n" + SJ("ver 2.40") + "\n" +
-                     SJ("Copyright (C) Orvanta") + "\n" + SJ("All rights reserved.") + "\n\n" +
-                     SJ("セーブデータの保存先: ") + utf8ToSjis(realPathOf(app_.saveFolder().path));
-  app_.platform().messageBox(SJ("ver 2.40"), text, BoxButtons::Ok, BoxIcon::Information, false);
+  const GameContent& content = rt().media.content;
+  std::string text = SJ("バージョン情報") + "\n" + content.version;
+  for (int i = 0; i < GameContent::kNotices; ++i)
+    text += "\n" + (i < static_cast<int>(content.notices.size()) ? content.notices[static_cast<std::size_t>(i)] : "");
+  text += "\n\n" + SJ("セーブデータの保存先: ") + utf8ToSjis(realPathOf(app_.saveFolder().path));
+  app_.platform().messageBox(content.version, text, BoxButtons::Ok, BoxIcon::Information, false);
 }
 
 void Menus::nowLineClick() {

@@ -15,10 +15,6 @@ namespace ml {
 class Application;
 class Runtime;
 
-// The maker's details shown by the help items.
-inline constexpr std::string_view kHomePageUrl = "https://orvanta.example.jp/";
-inline constexpr std::string_view kManualFile = "manual.html";
-
 class Menus : public ShellHooks {
  public:
   explicit Menus(Application& app);

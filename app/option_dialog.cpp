@@ -7,10 +7,8 @@
 
 #include "app/flag_view.h"
 #include "app/option_form.h"
-#include "engine/guide_voices.h"
 #include "platform/platform.h"
 #include "platform/text_encoding.h"
-#include "scene/sound_service.h"
 
 namespace ml {
 namespace {
@@ -98,9 +96,10 @@ void soundPage(OptionForm& f) {
   static const char* const rates[] = {"標準##RbVoNorm", "倍速##RbVo2By", "時短１##RbVoT1", "時短２##RbVoT2"};
   radios(rates, 4, s.voice.rate);
   heading("キャラごとの音声再生");
-  const auto& voices = characterVoices();
   auto entryName = [&](int i) {
-    return i == OptionForm::kOtherEntry ? std::string("その他") : sjisToUtf8(voices[static_cast<std::size_t>(i)].displayName);
+    if (i == OptionForm::kOtherEntry) return std::string("その他");
+    return i < static_cast<int>(f.speakerNames.size()) ? sjisToUtf8(f.speakerNames[static_cast<std::size_t>(i)])
+                                                       : std::string();
   };
   ImGui::SetNextItemWidth(140);
   if (ImGui::BeginCombo("##CBoxChrVoice", entryName(f.charaEntry()).c_str())) {
@@ -120,10 +119,12 @@ void sound2Page(OptionForm& f) {
   check("有効##CbGuide", s.voice.guide);
   ImGui::BeginDisabled(!f.guideEnabled());
   ImGui::SetNextItemWidth(140);
-  const int sel = s.voice.guideNo >= 0 && s.voice.guideNo < kGuideVoiceRows ? s.voice.guideNo : 0;
-  if (ImGui::BeginCombo("##CBoxGuide", sjisToUtf8(guideVoiceRowName(sel)).c_str())) {
-    for (int i = 0; i < kGuideVoiceRows; ++i)
-      if (ImGui::Selectable(sjisToUtf8(guideVoiceRowName(i)).c_str(), i == sel)) s.voice.guideNo = i;
+  const int rows = static_cast<int>(f.guideNames.size());
+  const int sel = s.voice.guideNo >= 0 && s.voice.guideNo < rows ? s.voice.guideNo : 0;
+  auto guideName = [&](int i) { return i < rows ? sjisToUtf8(f.guideNames[static_cast<std::size_t>(i)]) : std::string(); };
+  if (ImGui::BeginCombo("##CBoxGuide", guideName(sel).c_str())) {
+    for (int i = 0; i < rows; ++i)
+      if (ImGui::Selectable(guideName(i).c_str(), i == sel)) s.voice.guideNo = i;
     ImGui::EndCombo();
   }
   ImGui::SameLine();

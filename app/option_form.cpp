@@ -83,4 +83,11 @@ void OptionForm::setCharaTicked(bool on) {
   }
 }
 
+void OptionForm::listNames(const GameContent& content) {
+  speakerNames.clear();
+  for (int i = 0; i < kOtherEntry; ++i) speakerNames.push_back(content.voices[static_cast<std::size_t>(i)].displayName);
+  guideNames.clear();
+  for (const GuideVoiceRow& row : content.guideVoices) guideNames.push_back(row.displayName);
+}
+
 }  // namespace ml

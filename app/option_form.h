@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/game_content.h"
 #include "media/settings.h"
 
 namespace ml {
@@ -50,8 +51,13 @@ class OptionForm {
   bool timePositionEnabled() const { return values.display.time != 0; }
   bool rainEmphasisEnabled() const { return values.niji.rain1; }
 
+  // The speakers and guide voices the lists offer, from the game's content (Shift-JIS).
+  void listNames(const GameContent& content);
+
   Settings values;
   std::vector<std::string> refreshRates;
+  std::vector<std::string> speakerNames;  // the first seven speakers
+  std::vector<std::string> guideNames;
   int refreshEntry = -1;
 
   // Set by the one who shows the dialog: a slider moved (its value is in `values`),

@@ -48,6 +48,18 @@ foreach(source ${DEMO_SCRIPT_SOURCES})
   endif()
 endforeach()
 
+# The game-data file (title, credits, extras tables, speakers, tints) goes into scr.dat
+# beside the scripts, as it is: UTF-8 text.
+set(DEMO_GAME_DATA ${DEMO_STAGE}/scr/gamedata.txt)
+add_custom_command(
+  OUTPUT ${DEMO_GAME_DATA}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${DEMO_STAGE}/scr
+  COMMAND ${CMAKE_COMMAND} -E copy ${DEMO_SOURCE}/gamedata.txt ${DEMO_GAME_DATA}
+  DEPENDS ${DEMO_SOURCE}/gamedata.txt
+  COMMENT "Staging the demo's game data"
+  VERBATIM)
+list(APPEND DEMO_CONVERTED ${DEMO_GAME_DATA})
+
 set(DEMO_STAMP ${DEMO_OUT}/.demo-built)
 add_custom_command(
   OUTPUT ${DEMO_STAMP}

@@ -4,7 +4,7 @@
 #   OUT    the game folder
 #
 # The game folder gets:
-#   scr.dat   every script (scrambled scripts, scrambled index)
+#   scr.dat   every script (scrambled) and the game-data file, scrambled index
 #   cg.dat    every picture but the event pictures (scrambled index and picture heads)
 #   arc2.cg   the event pictures, LZSS-packed: the override archive, asked first
 #   wav.dat   every sound
@@ -43,7 +43,7 @@ function(pack archive)
   endif()
 endfunction()
 
-file(GLOB scripts ${STAGE}/scr/*.scr)
+file(GLOB scripts ${STAGE}/scr/*.scr ${STAGE}/scr/gamedata.txt)
 list(SORT scripts)
 pack(${OUT}/scr.dat ${scripts})
 

@@ -9,7 +9,7 @@ namespace {
 
 void reportUnreadable(Runtime& rt, std::string_view fileName) {
   std::string text = SJ("データファイルが読めません\n") + std::string(fileName);
-  rt.platform.messageBox(SJ("ver 2.40"), text, BoxButtons::Ok, BoxIcon::Error, false);
+  rt.platform.messageBox(rt.media.content.version, text, BoxButtons::Ok, BoxIcon::Error, false);
 }
 
 }  // namespace

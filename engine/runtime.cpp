@@ -8,7 +8,11 @@ MediaServices::MediaServices(Reporter& reporter, std::string gameDir)
     : folder(gameDir),
       saveFolder(std::move(gameDir)),
       context{reporter, folder, pictureArchive, settings, &textRules},
-      pixels(&pixelOpsFromEnvironment()) {}
+      pixels(&pixelOpsFromEnvironment()) {
+  // Every row, unchecked, until the game's own files are known.
+  static const GameContent builtin = builtinGameContent(nullptr);
+  content = builtin;
+}
 
 ScenePart::ScenePart(const MediaContext& media) : backBuffer(media), layers(media) {}
 

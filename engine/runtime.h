@@ -13,6 +13,7 @@
 
 #include "engine/command_table.h"
 #include "engine/define_table.h"
+#include "engine/game_content.h"
 #include "engine/game_state.h"
 #include "engine/input_state.h"
 #include "engine/message_window_state.h"
@@ -60,6 +61,9 @@ struct MediaServices {
   const PixelOps* pixels;
   // Fonts for text sprites and tools.
   FontLibrary fonts;
+  // The game's title, credits, extras tables, speakers and tints (loadGameContent);
+  // the built-in content until the game's own is read.
+  GameContent content;
 };
 
 // What is seen: the layer table, the composed frame, and what the scene keeps between

@@ -249,16 +249,7 @@ void ScriptContext::registerVoiceCommands() {
 }
 
 bool ScriptContext::fileExists(std::string_view path, bool quiet) {
-  FileHandle file;
-  if (rt.media.folder.open(path, file)) return true;
-  DataArchive* archive = nullptr;
-  if (sjis::endsWithFolded(path, ".scr"))
-    archive = &rt.media.scriptArchive;
-  else if (sjis::endsWithFolded(path, ".wav"))
-    archive = &rt.media.soundArchive;
-  else if (sjis::endsWithFolded(path, ".bmp") || sjis::endsWithFolded(path, ".psd"))
-    archive = &rt.media.pictureArchive;
-  if (archive && archiveHas(*archive, path)) return true;
+  if (gameHasFile(rt, path)) return true;
   if (!quiet) scriptError(SJ("ファイルが存在しない"), path);
   return false;
 }

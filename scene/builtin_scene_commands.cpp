@@ -12,7 +12,6 @@
 #include "media/sound/sound_channel.h"
 #include "platform/sjis.h"
 #include "platform/text_encoding.h"
-#include "scene/builtin_scene_data.h"
 #include "scene/builtin_scenes.h"
 #include "scene/effect_wait.h"
 #include "scene/media_control.h"
@@ -136,17 +135,17 @@ bool Ending::fadeCoverOut(int x, int y) {
 }
 
 bool Ending::showRow(const CreditsRow& row) {
-  if (row.text != nullptr) {
+  if (!row.text.empty()) {
     ensureMessageFonts(rt_, *sc_.state);
     Sprite& text = slot(rt_, kCreditsTextSlot);
-    text.setText(utf8ToSjis(row.text), rt_.scene.messageFonts.normal, kWhiteText, 24, kCreditsColumns,
+    text.setText(row.text, rt_.scene.messageFonts.normal, kWhiteText, 24, kCreditsColumns,
                  kCreditsRows, false);
     text.setPosition(row.x, row.y);
     textX_ = row.x;
     textY_ = row.y;
     if (!fadeCoverIn(row.x, row.y)) return false;
   }
-  if (row.picture != nullptr) {
+  if (!row.picture.empty()) {
     std::string name = row.picture;
     sc_.substituteDefine(name);
     const int right = sc_.state->spritePosition(2);
@@ -209,8 +208,8 @@ bool Ending::run() {
     return false;
   if (!frame()) return true;
 
-  const std::string path = soundPath(kEndingMusic);
-  if (music != nullptr && sc_.fileExists(path, false) && music->loadStreaming(path, settings.bgm.allBgm)) {
+  const std::string& path = rt_.media.content.endingMusic;
+  if (music != nullptr && !path.empty() && sc_.fileExists(path, false) && music->loadStreaming(path, settings.bgm.allBgm)) {
     music->setVolume(settings.volume.bgm, true);
     if (settings.volume.bgmOn) music->play(false);
   }
@@ -223,15 +222,14 @@ bool Ending::run() {
   }
 
   bool pressed = false;
-  const std::span<const CreditsRow> rows = creditsRows();
-  for (std::size_t i = 0; i < rows.size() && rows[i].duration != 0; ++i) {
+  const std::vector<CreditsRow>& rows = rt_.media.content.credits;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
     if (!showRow(rows[i])) return true;
     if (!waitRow(rows[i], pressed)) return true;
     if (pressed) break;
-    const bool last = i + 1 >= rows.size() || rows[i + 1].duration == 0;
-    if (last) break;
-    if (rows[i + 1].text != nullptr && !fadeCoverOut(textX_, textY_)) return true;
-    if (rows[i + 1].picture != nullptr) {
+    if (i + 1 >= rows.size()) break;
+    if (!rows[i + 1].text.empty() && !fadeCoverOut(textX_, textY_)) return true;
+    if (!rows[i + 1].picture.empty()) {
       if (!preFade(sc_, false, "FADE_IN")) return false;
       if (!frame()) return true;
     }

@@ -2,24 +2,10 @@
 
 #include "engine/runtime.h"
 #include "engine/script_context.h"
-#include "platform/text_encoding.h"
 #include "scene/extras_screens.h"
 #include "scene/screen_parts.h"
 
 namespace ml {
-
-ExtrasTables loadExtrasTables(Runtime& rt, ScriptContext& sc) {
-  std::vector<std::string> problems;
-  ExtrasTables tables =
-      checkExtrasRows(compiledExtrasRows(), [&sc](const std::string& path) { return sc.fileExists(path, true); },
-                      problems);
-  for (const std::string& p : problems) {
-    const std::size_t colon = p.find(": ");
-    rt.reporter.systemError("EXTRAS", 1, p.substr(0, colon),
-                            colon == std::string::npos ? std::string() : p.substr(colon + 2));
-  }
-  return tables;
-}
 
 bool runExtras(Runtime& rt, ScriptContext& sc, const ExtrasTables& tables) {
   // The game's own slots stay hidden while the extras are open.

@@ -14,8 +14,4 @@ bool runExtras(Runtime& rt, ScriptContext& sc, const ExtrasTables& tables);
 // Replays one scene on a copy of the game state; the real game is left as it was.
 void playRecollection(Runtime& rt, ScriptContext& sc, std::string_view script, int startValue);
 
-// The checked extras tables of the compiled rows, rows with faults reported once
-// (a System Error each) and left out.
-ExtrasTables loadExtrasTables(Runtime& rt, ScriptContext& sc);
-
 }  // namespace ml

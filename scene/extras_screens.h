@@ -3,7 +3,7 @@
 // other end (the same screen is shown again).
 #pragma once
 
-#include "scene/extras_tables.h"
+#include "engine/game_content.h"
 
 namespace ml {
 

@@ -1,5 +1,6 @@
 #include "scene/game_screens.h"
 
+#include "engine/runtime.h"
 #include "scene/backlog_screen.h"
 #include "scene/extras.h"
 #include "scene/option_screen.h"
@@ -13,8 +14,7 @@ bool GameScreens::runBacklog(ScriptContext& sc) { return ml::runBacklog(rt_, sc)
 bool GameScreens::runTitleMenu(ScriptContext& sc) { return ml::runTitleMenu(rt_, sc); }
 bool GameScreens::runOptionScreen(ScriptContext& sc) { return ml::runOptionScreen(rt_, sc, optionPage_); }
 bool GameScreens::runExtras(ScriptContext& sc) {
-  if (!extras_) extras_ = std::make_unique<ExtrasTables>(loadExtrasTables(rt_, sc));
-  return ml::runExtras(rt_, sc, *extras_);
+  return ml::runExtras(rt_, sc, rt_.media.content.extras);
 }
 void GameScreens::playRecollection(ScriptContext& sc, std::string_view script, int startValue) {
   ml::playRecollection(rt_, sc, script, startValue);

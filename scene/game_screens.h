@@ -2,10 +2,7 @@
 // only hands the engine's requests to them.
 #pragma once
 
-#include <memory>
-
 #include "engine/services.h"
-#include "scene/extras_tables.h"
 
 namespace ml {
 
@@ -21,8 +18,6 @@ class GameScreens final : public SystemScreens {
 
  private:
   Runtime& rt_;
-  // The extras tables, checked (and their faults reported) once per run.
-  std::unique_ptr<ExtrasTables> extras_;
   // The option screen's page, kept for the run.
   int optionPage_ = 0;
 };

@@ -9,7 +9,6 @@
 #include "engine/script_context.h"
 #include "media/text/text_renderer.h"
 #include "platform/text_encoding.h"
-#include "scene/background_tints.h"
 #include "scene/compose_scene.h"
 #include "scene/effect_wait.h"
 #include "media/gfx/layer_slots.h"
@@ -270,7 +269,7 @@ bool rebuildSceneFromState(ScriptContext& sc) {
 }
 
 void selectBackgroundTint(ScriptContext& sc, std::string_view backgroundName) {
-  const int preset = backgroundTintPreset(backgroundName);
+  const int preset = backgroundTintPreset(sc.rt.media.content, backgroundName);
   for (int c = 0; c < 3; ++c) {
     const std::int8_t v = preset >= 0 && preset < 3 ? sc.rt.scene.tintPresets[preset][c] : 0;
     sc.state->flags[2037 + c] = static_cast<std::uint8_t>(v);

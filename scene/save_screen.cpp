@@ -45,9 +45,6 @@ constexpr int kCommentY = 558;
 // Our own report site for a thumbnail that could not be written.
 constexpr int kThumbnailWriteSite = 6750;
 
-// Event pictures that would give the story away in a save list: their thumbnails are
-// shown as a mosaic.
-constexpr const char* kMosaicEventPictures[] = {"ev06", "ev07"};
 
 Sprite& slot(Runtime& rt, int index) { return rt.scene.layers[index]; }
 
@@ -135,9 +132,11 @@ void setTextSlot(Runtime& rt, int layerSlot, std::string_view text, int x, int y
   s.setPosition(x, y);
 }
 
-bool isMosaicEventPicture(std::string_view name) {
+// Event pictures that would give the story away in a save list: their thumbnails are
+// shown as a mosaic.
+bool isMosaicEventPicture(const GameContent& content, std::string_view name) {
   if (name.empty() || (name[0] != 'E' && name[0] != 'e')) return false;
-  for (const char* listed : kMosaicEventPictures)
+  for (const std::string& listed : content.mosaicPictures)
     if (sjis::equalsFolded(name, listed)) return true;
   return false;
 }
@@ -501,7 +500,7 @@ bool makeThumbnails(Runtime& rt, int slotNumber, const SceneVisibility& sceneVis
   std::fill(pixels, pixels + kFramePixels, 0u);
   for (int i = 0; i < kSceneLayerEnd; ++i) slot(rt, i).draw(frame, ops);
   const GameState& st = rt.story.state;
-  if (isMosaicEventPicture(std::string_view(st.pictureNames[0], strnlen(st.pictureNames[0], sizeof st.pictureNames[0])))) {
+  if (isMosaicEventPicture(rt.media.content, std::string_view(st.pictureNames[0], strnlen(st.pictureNames[0], sizeof st.pictureNames[0])))) {
     const std::vector<std::uint32_t> copy(pixels, pixels + kFramePixels);
     ops.copyMosaic(pixels, kFrameWidth, copy.data(), kFrameWidth, kFrameWidth, kFrameHeight, kMosaicBlock);
   }

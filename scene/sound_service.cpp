@@ -26,17 +26,6 @@ bool voicesSuppressed(const Runtime& rt) {
 
 }  // namespace
 
-const std::array<CharacterVoice, kCharacterVoiceRows>& characterVoices() {
-  // The demo's speakers; the remaining rows are free for a game's own cast.
-  static const std::array<CharacterVoice, kCharacterVoiceRows> rows = {{
-      {"aoi", SJ("葵").c_str()},
-      {"rin", SJ("凛").c_str()},
-      {"sou", SJ("颯太").c_str()},
-      {"", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""}, {"", ""},
-  }};
-  return rows;
-}
-
 std::string soundPath(std::string_view name) { return "wav\\" + std::string(name) + ".wav"; }
 
 int voicePan(const Runtime& rt, std::string_view voiceName) {
@@ -106,7 +95,7 @@ void GameSound::playPageVoice(ScriptContext& sc, bool fromBacklog, const Backlog
   if (name.empty()) return;
 
   int volume = 255;
-  const auto& rows = characterVoices();
+  const auto& rows = rt_.media.content.voices;
   for (std::size_t n = 0; n < rows.size(); ++n) {
     const std::string_view prefix = rows[n].prefix;
     if (prefix.empty() || name.size() < 3 || name.substr(0, 3) != prefix) continue;

@@ -16,16 +16,6 @@ namespace ml {
 
 class Runtime;
 
-// One row of the per-character voice table: the voice files' three-letter prefix and
-// the name the option dialog shows (Shift-JIS). Its switch and volume are the settings
-// CharaVoice/n and CharaVolume/n of the same row.
-struct CharacterVoice {
-  const char* prefix;
-  const char* displayName;
-};
-inline constexpr int kCharacterVoiceRows = 10;
-const std::array<CharacterVoice, kCharacterVoiceRows>& characterVoices();
-
 // "wav\NAME.wav"
 std::string soundPath(std::string_view name);
 

@@ -10,7 +10,6 @@
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "media/sound/sound_channel.h"
-#include "scene/builtin_scene_data.h"
 #include "scene/effect_wait.h"
 #include "scene/sound_service.h"
 
@@ -49,8 +48,9 @@ void resetSlots(Runtime& rt, int first, int last) {
 }
 
 // The marks are the game's own pictures; a game without them lights the button only.
-void loadMark(ScriptContext& sc, int index, const char* name) {
-  const std::string base = std::string("cg\\") + name;
+void loadMark(ScriptContext& sc, int index, const std::string& name) {
+  if (name.empty()) return;
+  const std::string base = "cg\\" + name;
   for (const char* ext : {".psd", ".bmp"}) {
     const std::string path = base + ext;
     if (!sc.fileExists(path, true)) continue;
@@ -64,7 +64,7 @@ void startTitleMusic(Runtime& rt, ScriptContext& sc) {
   SoundChannel* music = rt.sound().channel(SoundService::kMusicChannel);
   if (music == nullptr) return;
   const Settings& settings = rt.media.settings;
-  const std::string path = kTitleMusic != nullptr ? soundPath(kTitleMusic) : std::string();
+  const std::string& path = rt.media.content.titleMusic;
   if (path.empty() || !sc.fileExists(path, true)) {
     music->startFade(settings.volume.bgm, -5);
     return;
@@ -101,8 +101,8 @@ void drawTitleMenu(Runtime& rt, ScriptContext& sc) {
     button.setPosition(kButtonX, kButtonY);
     button.setFrame(0);
   }
-  loadMark(sc, kMarkLeftSlot, kTitleMarkLeft);
-  loadMark(sc, kMarkRightSlot, kTitleMarkRight);
+  loadMark(sc, kMarkLeftSlot, rt.media.content.titleMarkLeft);
+  loadMark(sc, kMarkRightSlot, rt.media.content.titleMarkRight);
   startTitleMusic(rt, sc);
 }
 

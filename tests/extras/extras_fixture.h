@@ -8,7 +8,7 @@
 #include "message/message_fixture.h"
 #include "scene/extras.h"
 #include "scene/extras_screens.h"
-#include "scene/extras_tables.h"
+#include "engine/game_content.h"
 #include "app/dialog_host.h"
 #include "tools/common/bmp_writer.h"
 #include "tools/common/wave_writer.h"
@@ -89,11 +89,13 @@ class ExtrasTest : public MessageTest {
     writeBytes("cg/" + name + ".bmp", tools::writeBmp24(tools::RgbaImage(w, h, 30, 60, 90, 255)));
   }
 
-  ExtrasTables tables(const ExtrasRows& rows) {
-    std::vector<std::string> problems;
-    ExtrasTables t = checkExtrasRows(rows, [this](const std::string& p) { return sc().fileExists(p, true); }, problems);
-    EXPECT_TRUE(problems.empty()) << problems.front();
-    return t;
+  // The extras of a game-data file, which must have no faults.
+  ExtrasTables tables(std::string_view fileText) {
+    std::vector<ContentProblem> problems;
+    GameContent c =
+        parseGameContent(fileText, [this](const std::string& p) { return sc().fileExists(p, true); }, problems);
+    EXPECT_TRUE(problems.empty()) << problems.front().line;
+    return c.extras;
   }
 
   // Thumbnail i's centre.

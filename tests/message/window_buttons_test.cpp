@@ -159,8 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ActionCase{0, InputVoice, false, kButtonsNothing, "voice;"}));
 
 TEST_F(WindowButtonsTest, ThePointerLightsOneButtonShowsItsCaptionAndSpeaksItsGuideOnce) {
-  EXPECT_EQ(guideVoicePath(2, 16), "wav\\gv_sou_16.wav");
-  EXPECT_EQ(guideVoicePath(6, 1), "");
+  EXPECT_EQ(guideVoicePath(rt->media.content, 2, 16), "wav\\gv_sou_16.wav");
+  EXPECT_EQ(guideVoicePath(rt->media.content, 6, 1), "");
   std::filesystem::create_directories(dir_ / "wav");
   tools::AudioBuffer tone;
   tone.samples.assign(4410, 0.25f);

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "engine/poll.h"
-#include "scene/background_tints.h"
+#include "engine/game_content.h"
 #include "media/gfx/layer_slots.h"
 #include "scene_fixture.h"
 #include "tools/common/bmp_writer.h"
@@ -159,8 +159,8 @@ TEST_F(PlacementTest, FadeInOfNewSceneFirstFadesTheOldOneOut) {
 }
 
 TEST_F(PlacementTest, BackgroundsSelectTheirTintPreset) {
-  ASSERT_EQ(backgroundTintPreset("bg01b"), 1);
-  ASSERT_EQ(backgroundTintPreset("BG01B"), -1);  // names match exactly
+  ASSERT_EQ(backgroundTintPreset(rt->media.content, "bg01b"), 1);
+  ASSERT_EQ(backgroundTintPreset(rt->media.content, "BG01B"), -1);  // names match exactly
   picture("bg01b", 0, 0, 0);
   picture("other", 0, 0, 0);
   character("s1", 100, 100, 0, 0, 100, 100, 100, 100, 100);

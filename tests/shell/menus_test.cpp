@@ -237,10 +237,10 @@ TEST(Menus, HelpItems) {
   a.menus().item("MnManual").onClick();
   EXPECT_TRUE(g.reported("OpenUrl: file://" + g.dir.path() + "/manual.html"));
   a.menus().item("MnHP").onClick();
-  EXPECT_TRUE(g.reported("OpenUrl: " + std::string(kHomePageUrl)));
+  EXPECT_TRUE(g.reported("OpenUrl: " + std::string("https://orvanta.example.jp/")));
   g.platform.setOpenUrlResult(false);
   a.menus().item("MnHP").onClick();
-  EXPECT_TRUE(g.reported("OpenUrl: " + std::string(kHomePageUrl) + " -> failed"));
+  EXPECT_TRUE(g.reported("OpenUrl: " + std::string("https://orvanta.example.jp/") + " -> failed"));
   EXPECT_EQ(g.platform.reports().back(), "MessageBox: [ver 2.40] 起動エラー -> OK");
   a.menus().item("MnAbout").onClick();
   EXPECT_TRUE(g.reported("MessageBox: [ver 2.40] バージョン情報 ver 2.40 "));

@@ -1,7 +1,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "scene/builtin_scene_data.h"
+#include "engine/game_content.h"
 #include "title/title_fixture.h"
 
 namespace ml::test {
@@ -138,7 +138,7 @@ TEST_F(EndingTest, CreditsKeepEachRowItsSecondsAndEndInAnEmptyScene) {
   EXPECT_EQ(musicChecks, 1);
 
   // Row 1 is uncovered (the cover hides), stays 3 s, and the cover returns for row 2.
-  const auto rows = creditsRows();
+  const auto& rows = rt->media.content.credits;
   // The cover shows at each fade-in's start and hides at its end; a row's picture
   // fades in after its text, before the row's time starts.
   ASSERT_GE(changes.size(), 11u);
@@ -148,7 +148,7 @@ TEST_F(EndingTest, CreditsKeepEachRowItsSecondsAndEndInAnEmptyScene) {
     ASSERT_FALSE(changes[2 * r + 1].coverShown);
     const long long held = static_cast<long long>(covered) - uncovered;
     EXPECT_GE(held, rows[r].duration * 1000LL) << "row " << r;
-    EXPECT_LE(held, rows[r].duration * 1000LL + (rows[r].picture ? 400 : 20)) << "row " << r;
+    EXPECT_LE(held, rows[r].duration * 1000LL + (rows[r].picture.empty() ? 20 : 400)) << "row " << r;
   }
   for (int s : {0, 10, 12, 14, 43}) EXPECT_TRUE(layer(s).empty()) << s;
   for (int k = 0; k < 4; ++k) EXPECT_EQ(recordedName(state(), k), "") << k;
