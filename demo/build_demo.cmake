@@ -64,9 +64,10 @@ set(DEMO_STAMP ${DEMO_OUT}/.demo-built)
 add_custom_command(
   OUTPUT ${DEMO_STAMP}
   COMMAND ${CMAKE_COMMAND} -DPACK=$<TARGET_FILE:mirelune-pack> -DSTAGE=${DEMO_STAGE} -DOUT=${DEMO_OUT}
-          -P ${DEMO_SOURCE}/pack_demo.cmake
+          -DMANUAL=${DEMO_SOURCE}/manual.html -P ${DEMO_SOURCE}/pack_demo.cmake
   COMMAND ${CMAKE_COMMAND} -E touch ${DEMO_STAMP}
-  DEPENDS ${DEMO_ASSETS_STAMP} ${DEMO_CONVERTED} ${DEMO_SOURCE}/pack_demo.cmake mirelune-pack
+  DEPENDS ${DEMO_ASSETS_STAMP} ${DEMO_CONVERTED} ${DEMO_SOURCE}/pack_demo.cmake ${DEMO_SOURCE}/manual.html
+          mirelune-pack
   COMMENT "Packing the demo game into ${DEMO_OUT}"
   VERBATIM)
 

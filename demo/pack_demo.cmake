@@ -10,6 +10,7 @@
 #   wav.dat   every sound
 #   scr/hama.scr, cg/ev01b.bmp   loose files, which the engine reads before any archive
 #   *.mid, *.mpg                 MIDI and movie files, which are only ever loose
+#   manual.html                  the manual (MANUAL, when given)
 foreach(var PACK STAGE OUT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "pack_demo.cmake needs -D${var}=...")
@@ -71,6 +72,10 @@ pack(${OUT}/wav.dat ${sounds})
 file(GLOB loose_scripts ${STAGE}/loose/scr/*.scr)
 if(loose_scripts)
   file(COPY ${loose_scripts} DESTINATION ${OUT}/scr)
+endif()
+# The manual the help menu opens, beside the program's files.
+if(DEFINED MANUAL)
+  file(COPY ${MANUAL} DESTINATION ${OUT})
 endif()
 file(GLOB media ${STAGE}/assets/*.mid ${STAGE}/assets/*.mpg)
 if(media)

@@ -51,6 +51,11 @@ constexpr Fault kTooManyRows{"行が多すぎます", "too many rows in this sec
 constexpr Fault kUnmappable{"変換できない文字があります", "character with no Shift-JIS form"};
 constexpr Fault kNotEvent{"イベント絵の名前ではありません", "event picture names begin with E"};
 
+constexpr const Fault* kFaults[] = {&kMalformed, &kUnknownSection, &kUnknownKey, &kNoSection, &kNotNumber,
+                                    &kValueRange, &kPageRange, &kFlagRange, &kTrackRange, &kTrackTwice,
+                                    &kMissingFile, &kLongName, &kBadName, &kLongText, &kPageFull,
+                                    &kTooManyRows, &kUnmappable, &kNotEvent};
+
 enum class Section { None, Unknown, Game, Credits, Gallery, Recollection, Derived, Music, Voices, GuideVoices, Tints, Mosaic };
 
 struct SectionName {
@@ -505,6 +510,12 @@ void loadGameContent(Runtime& rt) {
                        SJ(" 件あります");
     rt.reporter.scriptError(more, "", kGameContentPath, problems[static_cast<std::size_t>(shown)].line, "");
   }
+}
+
+const char* gameContentGloss(std::string_view utf8Message) {
+  for (const Fault* f : kFaults)
+    if (utf8Message == f->message) return f->gloss;
+  return nullptr;
 }
 
 int backgroundTintPreset(const GameContent& content, std::string_view backgroundName) {

@@ -140,6 +140,9 @@ bool gameHasFile(Runtime& rt, std::string_view path);
 // match exactly).
 int backgroundTintPreset(const GameContent& content, std::string_view backgroundName);
 
+// The English gloss of a fault this reader names (message in UTF-8); null for others.
+const char* gameContentGloss(std::string_view utf8Message);
+
 // The derived recollection flags applied to a flag table of 2048 bytes.
 void applyDerivedFlags(const std::vector<DerivedFlagRule>& rules, std::uint8_t* flags);
 

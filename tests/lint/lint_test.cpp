@@ -384,3 +384,33 @@ TEST_F(LintReportTest, JsonForEditors) {
 
 }  // namespace
 }  // namespace ml::test
+
+namespace ml::test {
+namespace {
+
+TEST_F(LintTest, TheGameDataFileIsCheckedRowByRowInBothLanguages) {
+  script("open", "ret\n");
+  file("cg/ev1.bmp");
+  file("wav/m1.wav");
+  file("manual.html");
+  writeBytes("scr/gamedata.txt",
+             "[game]\ntitle = 浜\n[gallery]\n1 ev1:10\n1 ev1:5000\n1 gone:3\n[music]\n1 m1\n1 m1\n[mosaic]\nbg1\n");
+  RunResult r = lint();
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_TRUE(r.has("scr/gamedata.txt:5: フラグ番号が範囲外です (flag number out of range (0-2047))")) << r.out;
+  EXPECT_TRUE(r.has("scr/gamedata.txt:6: ファイルが存在しない (file does not exist): cg\\gone.bmp")) << r.out;
+  EXPECT_TRUE(r.has("scr/gamedata.txt:9: 曲番号が重複しています (track given twice)")) << r.out;
+  EXPECT_TRUE(r.has("scr/gamedata.txt:11: イベント絵の名前ではありません")) << r.out;
+  EXPECT_TRUE(r.has("4 problems")) << r.out;
+
+  // A sound file passes; a game without one is told that the demo's content stands in.
+  writeBytes("scr/gamedata.txt", "[game]\ntitle = 浜\n[gallery]\n1 ev1:10\n");
+  r = lint();
+  EXPECT_EQ(r.status, 0) << r.out;
+  fs::remove(dir_ + "/scr/gamedata.txt");
+  r = lint();
+  EXPECT_TRUE(r.has("scr/gamedata.txt: note: ゲームデータのファイルがありません")) << r.out;
+}
+
+}  // namespace
+}  // namespace ml::test

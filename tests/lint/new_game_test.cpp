@@ -2,6 +2,7 @@
 // passes the checker; what it cannot write is refused before anything is written.
 #include <string>
 
+#include "engine/game_content.h"
 #include "scene/command_table.h"
 #include "tests/lint/lint_fixture.h"
 #include "tools/lint/implied_files.h"
@@ -44,6 +45,16 @@ TEST_F(NewGameTest, TheSkinHasEveryPictureTheEngineLoadsByName) {
   RunResult l = run("mirelune-lint", path("game"));
   EXPECT_EQ(l.status, 0) << l.out;
   EXPECT_TRUE(l.has("0 problems\n")) << l.out;
+  EXPECT_FALSE(l.has("gamedata")) << "the game data is there and sound: " << l.out;
+  // The game's own title, not the demo's.
+  std::vector<std::uint8_t> data;
+  readWholeFile(path("game/scr/gamedata.txt"), data);
+  std::vector<ContentProblem> problems;
+  const GameContent content = parseGameContent({reinterpret_cast<const char*>(data.data()), data.size()}, nullptr,
+                                               problems);
+  EXPECT_TRUE(problems.empty());
+  EXPECT_EQ(content.title, "My Game");
+  EXPECT_EQ(content.credits.size(), 3u);
 }
 
 TEST_F(NewGameTest, RefusesWhatItCannotWrite) {

@@ -18,7 +18,8 @@ fail() { echo "newgame: $*"; exit 1; }
 echo "--- mirelune-new"
 "$BUILD/mirelune-new" "$GAME" --title "はじめての物語" || fail "mirelune-new failed"
 "$BUILD/mirelune-new" "$GAME" >/dev/null 2>&1 && fail "mirelune-new wrote into a folder that is not empty"
-"$BUILD/mirelune-lint" "$GAME" || fail "the new game does not pass mirelune-lint"
+"$BUILD/mirelune-lint" "$GAME" >"$work/lint.out" || { cat "$work/lint.out"; fail "the new game does not pass mirelune-lint"; }
+grep -q 'gamedata' "$work/lint.out" && { cat "$work/lint.out"; fail "the new game's game-data file is missing or faulty"; }
 
 # The title menu waits for a button: after its fade-in, Down and Enter start the game.
 printf 'wait 2000\nkey down\nkey enter\n' >"$work/title.input"
@@ -69,7 +70,8 @@ mkdir -p "$SHIP/scr"
 for f in "$GAME"/src/*.scr; do
   "$BUILD/mirelune-convert" script "$f" "$SHIP/scr/$(basename "$f")" --scramble || fail "convert --scramble"
 done
-"$BUILD/mirelune-pack" create "$SHIP/scr.dat" "$SHIP"/scr/*.scr >/dev/null || fail "pack scr.dat"
+cp "$GAME/scr/gamedata.txt" "$SHIP/scr/" || fail "copy the game data"
+"$BUILD/mirelune-pack" create "$SHIP/scr.dat" "$SHIP"/scr/*.scr "$SHIP/scr/gamedata.txt" >/dev/null || fail "pack scr.dat"
 rm -r "$SHIP/scr"
 "$BUILD/mirelune-pack" create --lzss "$SHIP/cg.dat" "$GAME"/cg/* >/dev/null || fail "pack cg.dat"
 "$BUILD/mirelune-pack" create "$SHIP/wav.dat" "$GAME"/wav/* >/dev/null || fail "pack wav.dat"

@@ -1,5 +1,7 @@
 #include "tools/lint/glosses.h"
 
+#include "engine/game_content.h"
+
 namespace ml::lint {
 namespace {
 
@@ -49,6 +51,8 @@ constexpr Gloss kGlosses[] = {
     {"既読マークが決まっていない", "page before any vo command: its read mark is the number the script before left"},
     {"既読マークが前のページと同じ", "shares the read mark of an earlier page, so it shows as read once that one is"},
     {"引数が足りない", "too few arguments on the line"},
+    {"ゲームデータのファイルがありません", "no game-data file (scr/gamedata.txt)"},
+    {"読み込みできません", "cannot read the file"},
 };
 
 }  // namespace
@@ -56,7 +60,7 @@ constexpr Gloss kGlosses[] = {
 const char* englishGloss(std::string_view utf8Message) {
   for (const Gloss& g : kGlosses)
     if (g.message == utf8Message) return g.english;
-  return nullptr;
+  return gameContentGloss(utf8Message);
 }
 
 }  // namespace ml::lint

@@ -11,6 +11,7 @@
 #include "media/io/archive.h"
 #include "platform/text_encoding.h"
 #include "tools/lint/command_arguments.h"
+#include "tools/lint/content_check.h"
 #include "tools/lint/game_data.h"
 #include "tools/lint/glosses.h"
 #include "tools/lint/script_checker.h"
@@ -36,8 +37,10 @@ constexpr const char* kHelp =
     "  (F2048 and above), malformed numbers and times, keywords a command does not\n"
     "  take, more than ten choices,\n"
     "  pages that overflow the message window, bare LF line ends, pictures whose bytes\n"
-    "  are not what their name says (.bmp, .psd), and unconverted UTF-8 scripts (told\n"
-    "  once; such a script is not checked further).\n"
+    "  are not what their name says (.bmp, .psd), unconverted UTF-8 scripts (told\n"
+    "  once; such a script is not checked further), and every row of the game-data\n"
+    "  file scr/gamedata.txt the engine would leave out (a missing picture, script or\n"
+    "  sound, a flag out of range, a malformed row ...).\n"
     "\n"
     "Output: one line per fault, \"scr/NAME.scr:LINE: MESSAGE (gloss): DETAIL\" (UTF-8),\n"
     "the path relative to the game folder, the engine's own Japanese message followed by\n"
@@ -184,6 +187,8 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < queue.size(); ++i) checkOne(queue[i], true);
   for (const std::string& name : present)
     if (!contains(visited, name)) checkOne(name, false);
+
+  ml::lint::checkGameContent(data, findings);
 
   int problems = 0, warnings = 0;
   std::string jsonFindings;

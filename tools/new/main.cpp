@@ -140,6 +140,7 @@ int main(int argc, char** argv) {
     ok = write(dir + "/src/" + scripts[i].name, scripts[i].text) && ok;
     ok = write(dir + "/scr/" + scripts[i].name, converted[i]) && ok;
   }
+  ok = write(dir + "/scr/gamedata.txt", ml::tools::starterGameData(title)) && ok;
   ok = write(dir + "/README.md", ml::tools::starterReadme(title, baseName(dir))) && ok;
   ok = emptyArchive(dir + "/scr.dat", true) && ok;
   ok = emptyArchive(dir + "/cg.dat", true) && ok;

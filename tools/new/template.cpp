@@ -86,6 +86,58 @@ ret
 ; タイトル画面に戻るなら、ここに title と書く。
 )";
 
+constexpr const char* kGameData = R"(# The game data of {TITLE}: what makes it this game besides its scripts and pictures.
+# UTF-8; "#" starts a comment line. The format: docs/gamedata.md in the Mirelune sources.
+# mirelune-lint checks every row; the engine leaves out a faulty row and says where.
+
+[game]
+title = {TITLE}
+version = ver 1.00
+notice = Copyright (C) {TITLE}
+notice = All rights reserved.
+# The help menu's items; left empty they report a start error.
+homepage =
+homepage_item = ホームページ(&P)...
+manual =
+# Names in wav\ without ".wav"; "-" for none.
+title_music = -
+ending_music = -
+title_mark_left = _MnMarkL
+title_mark_right = _MnMarkR
+
+[credits]
+# The ending's roll, one row a few seconds: frame picture x y seconds text
+# ("-" for no picture or no text; "\n" breaks a line; 13 wide characters, 4 lines).
+-1 -       100 250 3 スタッフ
+-1 chara01 100 250 3 シナリオ\n　あなた
+-1 -       450 250 3 ― おわり ―
+
+[gallery]
+# page(1-6) picture:flag ...  (pictures cg\NAME.bmp, seen when the flag is set)
+
+[recollection]
+# page(1-2) flag script start-value
+
+[derived_flags]
+# flag set-when-this or-this
+
+[music]
+# track(1-14) name
+
+[voices]
+# prefix(3 letters) name: voices named prefix... follow the speaker's options
+
+[guide_voices]
+# prefix name: entry m of a row is wav\PREFIX_mm.wav
+
+[tints]
+# background preset(0-2)
+bg01 0
+
+[mosaic]
+# event pictures (names beginning with E) whose save thumbnails are mosaicked
+)";
+
 constexpr const char* kReadme = R"(# {TITLE}
 
 This folder is a game for the Mirelune engine, made by `mirelune-new`. It plays as it
@@ -101,6 +153,7 @@ The author's guide (`demo/README.md` in the Mirelune sources) goes further.
 | `scr/*.scr` | the same scripts as the engine reads them (Shift-JIS, CR LF): made by `mirelune-convert script`, never edited by hand |
 | `cg/` | pictures: `bg01.bmp` (sample background), `chara01.psd` (sample sprite) and the skin, every picture whose name begins with `_` (message window, name plate, buttons, backlog, choices, title menu, save and load screen, options, extras) |
 | `wav/` | music, effects and voices (Vorbis WAVE files) |
+| `scr/gamedata.txt` | the game's own data, in UTF-8: window title, About notices, home page, manual, title and ending music, the credits of `ending`, the extras' gallery, scenes and music room, the speakers of the voice options, the guide voices, background tints (format: `docs/gamedata.md` in the Mirelune sources) |
 | `assets.txt` | every picture made here with its size and use |
 
 The game starts at `scr/open.scr`, which shows the title menu, defines the message
@@ -162,6 +215,10 @@ std::vector<TemplateFile> starterScripts(const std::string& title) {
 
 std::string starterReadme(const std::string& title, const std::string& folder) {
   return fill(kReadme, title, folder);
+}
+
+std::string starterGameData(const std::string& title) {
+  return fill(kGameData, title);
 }
 
 }  // namespace ml::tools

@@ -14,5 +14,8 @@ struct TemplateFile {
 
 std::vector<TemplateFile> starterScripts(const std::string& title);
 std::string starterReadme(const std::string& title, const std::string& folder);
+// The game-data file (scr/gamedata.txt, UTF-8): the title, notices and short credits;
+// the other tables empty, each with its row format.
+std::string starterGameData(const std::string& title);
 
 }  // namespace ml::tools
