@@ -82,13 +82,7 @@ int runMusicRoom(ScriptContext& sc, const ExtrasTables& tables) {
 
   int code = 0;
   while (!rt.requests().quitRequested) {
-    if (pollWithMenus(sc, false, true)) {
-      if (rt.requests().quitRequested) return 0;
-      rt.requests().titleRequested = false;
-      rt.scene.layers.clearAll();
-      rt.sound().stopAllChannels();
-      return 0;
-    }
+    if (extrasScreenEnds(sc)) return 0;
     bool changed = false;
     if (pointer.moved(sc)) {
       const int now = hovered(sc.mouseX, sc.mouseY);

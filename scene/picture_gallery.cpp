@@ -198,14 +198,7 @@ struct GalleryScreen {
     PointerWatch pointer;
     int hover = kHoverNone;
     while (!rt.requests().quitRequested) {
-      if (pollWithMenus(sc, false, true)) {
-        if (rt.requests().quitRequested) return 0;
-        // A return to the title from the menu: everything stops, the screen starts again.
-        rt.requests().titleRequested = false;
-        rt.scene.layers.clearAll();
-        rt.sound().stopAllChannels();
-        return 0;
-      }
+      if (extrasScreenEnds(sc)) return 0;
       bool changed = false;
       if (pointer.moved(sc)) {
         const int now = hovered(sc.mouseX, sc.mouseY);

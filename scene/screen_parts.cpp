@@ -83,6 +83,16 @@ bool PointerWatch::moved(const ScriptContext& sc) {
   return true;
 }
 
+bool extrasScreenEnds(ScriptContext& sc) {
+  Runtime& rt = sc.rt;
+  if (!pollWithMenus(sc, false, true)) return false;
+  if (rt.requests().quitRequested) return true;
+  rt.requests().titleRequested = false;
+  rt.scene.layers.clearAll();
+  rt.sound().stopAllChannels();
+  return true;
+}
+
 void finishPass(ScriptContext& sc, bool changed, std::uint32_t idleMs) {
   sc.rt.story.switches.screenIdle = !changed;
   if (changed)

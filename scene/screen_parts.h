@@ -62,6 +62,11 @@ struct PointerWatch {
   bool moved(const ScriptContext& sc);
 };
 
+// An extras screen's poll: true when the screen must end. A return to the title asked
+// from the menu is taken here: every slot is cleared and every channel stopped, so
+// that the screen starts again from nothing.
+bool extrasScreenEnds(ScriptContext& sc);
+
 // One idle pass of a screen loop: present when something changed, else sleep.
 void finishPass(ScriptContext& sc, bool changed, std::uint32_t idleMs = 16);
 

@@ -82,6 +82,14 @@ int buttonAt(Runtime& rt, int x, int y) {
   return hit;
 }
 
+bool marksAnimate(Runtime& rt) {
+  for (int s : {kMarkLeftSlot, kMarkRightSlot}) {
+    const Sprite& mark = slot(rt, s);
+    if (mark.visible() && mark.animating() && mark.frameCount() > 1) return true;
+  }
+  return false;
+}
+
 void leaveMenu(Runtime& rt, bool enableTitleItem) {
   rt.story.switches.titleMenuOpen = false;
   rt.story.switches.titleMenuWaiting = false;
@@ -222,16 +230,17 @@ bool runTitleMenu(Runtime& rt, ScriptContext& sc) {
       highlightTitleButton(rt, hovered);
       redraw = true;
     }
-    if (redraw) {
+    // The marks beside the hovered button are animations: they move only when the
+    // menu presents, so it presents every pass while one shows.
+    if (redraw || marksAnimate(rt)) {
       redraw = false;
       if (!present(sc)) {
         leaveMenu(rt, false);
         return false;
       }
-    } else {
-      const std::uint32_t spent = rt.platform.ticks() - frameStart;
-      if (spent < kIdleMs) rt.platform.sleep(kIdleMs - spent);
     }
+    const std::uint32_t spent = rt.platform.ticks() - frameStart;
+    if (spent < kIdleMs) rt.platform.sleep(kIdleMs - spent);
   }
 }
 

@@ -1,3 +1,5 @@
+#include <set>
+
 #include "title/title_fixture.h"
 
 namespace ml::test {
@@ -115,6 +117,25 @@ TEST_F(TitleTest, HoverLightsOneButtonBetweenItsMarksAndPresentsOnlyOnChange) {
   EXPECT_EQ(samples[2].frames, samples[1].frames + 1);
   EXPECT_EQ(samples[3].buttonFrames, (std::vector<int>{0, 0, 0, 0, 0}));
   EXPECT_FALSE(samples[3].marks);
+}
+
+TEST_F(TitleTest, AnimatedMarksMoveWhileTheyShowAndTheMenuRestsWhenNoneDoes) {
+  layered("_MnMarkL", 56, 26, 0, 0, 56, 26, 200, 200, 0, 4);
+  layered("_MnMarkR", 56, 26, 0, 0, 56, 26, 200, 200, 0, 4);
+  std::set<int> markFrames;
+  std::uint64_t restStart = 0, restEnd = 0;
+  onPoll = [&] {
+    const std::uint32_t t = platform.ticks();
+    if (t >= 700 && t < 1300) markFrames.insert(layer(140).currentFrame());
+    if (t >= 1500 && restStart == 0) restStart = platform.presentedFrames();
+    if (t >= 2000 && restEnd == 0) restEnd = platform.presentedFrames();
+  };
+  // Over continue without moving, then off every button.
+  setInput("wait 600\nmove " + at(1) + "\nwait 800\nmove 600 100\nwait 800\nclick " + at(0) + "\n");
+  load("menu\r\n");
+  run();
+  EXPECT_GT(markFrames.size(), 1u) << "the marks kept still while the pointer did";
+  EXPECT_EQ(restEnd, restStart) << "nothing changes on screen, so nothing is presented";
 }
 
 TEST_F(TitleTest, MenuShowsItsPicturesDisablesTheTitleItemAndPlaysTheTitleMusic) {
