@@ -52,6 +52,9 @@ class MoviePlayer final : public MixStream {
   bool hasAudio() const { return audioStream_ >= 0; }
   // Frames of sound the mixer has taken.
   std::uint64_t soundFramesPlayed();
+  // When (seconds from the start) the frame frameDue handed out last is due; main
+  // thread only.
+  double shownFrameTime() const { return shown_.time; }
 
   void render(std::int16_t* out, std::size_t frames) override;
   void skip(std::size_t frames) override;
