@@ -470,35 +470,38 @@ bool gameHasFile(Runtime& rt, std::string_view path) {
   return archive != nullptr && archiveHas(*archive, path);
 }
 
-bool readGameContentFile(Runtime& rt, std::string& bytes) {
+ContentFile readGameContentFile(Runtime& rt, std::string& bytes) {
+  // Far more than any table needs: a larger file is taken for a wrong one.
+  constexpr std::int64_t kMaxBytes = std::int64_t{1} << 24;
   bytes.clear();
   FileHandle file;
   if (rt.media.folder.open(kGameContentPath, file)) {
     const std::int64_t size = file.size();
-    if (size <= 0 || size > (std::int64_t{1} << 24)) return true;
+    if (size < 0 || size > kMaxBytes) return ContentFile::Unreadable;
     bytes.resize(static_cast<std::size_t>(size));
-    bytes.resize(file.read(bytes.data(), bytes.size()));
-    return true;
+    const std::size_t got = file.read(bytes.data(), bytes.size());
+    return got == bytes.size() ? ContentFile::Read : ContentFile::Unreadable;
   }
   ArchivedScript archived = readFromScriptArchive(rt.media.scriptArchive, kGameContentPath);
-  if (!archived.found) return false;
+  if (!archived.found) return ContentFile::Missing;
+  if (archived.outOfMemory || archived.entrySize > kMaxBytes ||
+      static_cast<std::int64_t>(archived.bytes.size()) != archived.entrySize)
+    return ContentFile::Unreadable;
   bytes.assign(archived.bytes.begin(), archived.bytes.end());
-  return true;
+  return ContentFile::Read;
 }
 
 void loadGameContent(Runtime& rt) {
   const GameFileCheck exists = [&rt](const std::string& path) { return gameHasFile(rt, path); };
   std::string bytes;
-  if (!readGameContentFile(rt, bytes)) {
+  const ContentFile file = readGameContentFile(rt, bytes);
+  if (file != ContentFile::Read) {
+    // A file that is there but cannot be read is said; the game still plays.
+    if (file == ContentFile::Unreadable) rt.reporter.scriptError(SJ("読み込みできません"), "", kGameContentPath, 0, "");
     rt.media.content = builtinGameContent(exists);
     return;
   }
   std::vector<ContentProblem> problems;
-  if (bytes.empty()) {
-    rt.reporter.scriptError(SJ("読み込みできません"), "", kGameContentPath, 0, "");
-    rt.media.content = builtinGameContent(exists);
-    return;
-  }
   rt.media.content = parseGameContent(bytes, exists, problems);
   const int shown = std::min<int>(static_cast<int>(problems.size()), kReportedProblems);
   for (int i = 0; i < shown; ++i) {

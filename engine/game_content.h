@@ -126,8 +126,9 @@ GameContent builtinGameContent(const GameFileCheck& exists);
 std::string_view builtinGameContentText();
 
 // The game's file as the program finds it (a loose file first, then the script
-// archive); false when the game has none. `bytes` is empty for an unreadable one.
-bool readGameContentFile(Runtime& rt, std::string& bytes);
+// archive).
+enum class ContentFile { Missing, Read, Unreadable };
+ContentFile readGameContentFile(Runtime& rt, std::string& bytes);
 
 // Reads the game's content into rt.media's place for it and reports the file's faulty
 // rows (file and line, a few at most, then how many more).

@@ -221,6 +221,16 @@ TEST_F(GameContentFile, AScrambledFileInTheArchiveDrivesWhatThePlayerSees) {
   EXPECT_EQ(backgroundTintPreset(rt->media.content, "bg01a"), -1) << "the demo's rows are gone";
 }
 
+TEST_F(GameContentFile, AnEmptyFileIsAGameWithNoTables) {
+  writeFile("cg/ev01a.bmp", "BM");
+  writeFile("cg/ev01b.bmp", "BM");
+  writeFile("scr/gamedata.txt", "");
+  loadGameContent(*rt);
+  EXPECT_TRUE(reporter.entries.empty());
+  EXPECT_EQ(galleryEntries(rt->media.content), 0);
+  EXPECT_TRUE(rt->media.content.credits.empty());
+}
+
 TEST_F(GameContentFile, WithoutAFileTheBuiltInRowsNamingMissingFilesGoQuietly) {
   writeFile("cg/ev01a.bmp", "BM");
   writeFile("cg/ev01b.bmp", "BM");

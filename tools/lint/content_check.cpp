@@ -13,13 +13,14 @@ void checkGameContent(GameData& data, std::vector<Finding>& findings) {
   Runtime& rt = data.runtime();
   const std::string path(kGameContentPath);
   std::string bytes;
-  if (!readGameContentFile(rt, bytes)) {
+  const ContentFile file = readGameContentFile(rt, bytes);
+  if (file == ContentFile::Missing) {
     findings.push_back({path, 0, SJ("ゲームデータのファイルがありません"),
                         SJ("デモの内容が使われる (no game-data file: the demo's built-in title, credits and tables are used)"),
                         true});
     return;
   }
-  if (bytes.empty()) {
+  if (file == ContentFile::Unreadable) {
     findings.push_back({path, 0, SJ("読み込みできません"), "", false, false});
     return;
   }
