@@ -5,6 +5,7 @@
 #include "app/option_form.h"
 #include "engine/guide_voices.h"
 #include "engine/script_context.h"
+#include "engine/unread_search.h"
 #include "media/sound/sound_channel.h"
 
 #include "platform/platform.h"
@@ -137,7 +138,11 @@ bool DialogHost::showJump(std::string& text) {
   text = filterJumpText(form.text);
   return true;
 }
-std::vector<std::string> DialogHost::findUnread() { return {}; }
+std::vector<std::string> DialogHost::findUnread() {
+  if (app_ == nullptr) return {};
+  return findFirstUnread(app_->runtime());
+}
+
 std::optional<std::string> DialogHost::chooseDrive() {
   const std::vector<std::string> roots = opticalDriveRoots();
   int selected = roots.empty() ? -1 : 0;

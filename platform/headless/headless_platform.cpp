@@ -152,6 +152,9 @@ bool HeadlessPlatform::runCommand(const InputCommand& c) {
     case K::Jump:
       queueTextAnswer("TJumpForm", c.cancel ? std::nullopt : std::optional<std::string>(c.name));
       break;
+    case K::Unread:
+      ++unreadSearches_;
+      break;
     case K::Name:
       queueNameAnswer(utf8ToSjis(c.paths.at(0)), utf8ToSjis(c.paths.at(1)));
       break;
@@ -241,6 +244,13 @@ void HeadlessPlatform::showDebugForm(DebugFormData& form) {
   std::string line = "DebugForm: " + sjisToUtf8(form.lineText);
   for (const std::string& m : form.memo) line += " | " + sjisToUtf8(m);
   emit(oneLine(std::move(line)));
+  if (unreadSearches_ > 0 && form.unreadButton && form.findUnread) {
+    --unreadSearches_;
+    form.memo = form.findUnread();
+    std::string found = "Dialog: [デバッグ] 未読位置確認";
+    for (const std::string& m : form.memo) found += " | " + sjisToUtf8(m);
+    emit(oneLine(std::move(found)));
+  }
   lastDebugForm_ = form;
 }
 

@@ -184,6 +184,8 @@ class HeadlessPlatform : public Platform, public Reporter {
   std::vector<std::string> reports_;
   std::vector<std::uint32_t> lastFrame_;
   std::optional<DebugFormData> lastDebugForm_;
+  // `unread`: current-line dialogs still to press the unread search.
+  int unreadSearches_ = 0;
   std::function<void(HeadlessPlatform&, InputSink*)> hook_;
   InputScript script_;
   size_t scriptPos_ = 0;
