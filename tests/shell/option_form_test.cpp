@@ -142,10 +142,12 @@ TEST(KeyHelp, HeadingBlankLineAndThirteenKeys) {
   EXPECT_EQ(sjisToUtf8(lines[14]), "[↑] [↓] [←] [→]・・・選択肢やロード画面等の選択位置変更");
 }
 
-// What the drawn dialog does this time: the player's part, run once per showing.
+// What the drawn dialog does this time: the player's part, run once per showing; the
+// dialog closes at once.
 std::function<void(OptionForm&)> player;
-bool drawn(Platform&, OptionForm& form) {
+bool drawn(Platform&, OptionForm& form, const std::function<void()>& closed) {
   player(form);
+  closed();
   return true;
 }
 
