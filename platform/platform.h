@@ -194,7 +194,7 @@ class Platform : public Clock {
   // show none (no window yet, or none at all).
   virtual bool runDialog(const std::function<bool()>& drawFrame) { return false; }
   // Shows a dialog over the running game until it closes itself; the game goes on.
-  // Keys go to it while it has the focus, clicks while the pointer is over it. An id
+  // Esc and Enter go to it while it has the focus, clicks while the pointer is over it. An id
   // already open is brought to the front instead (the new callbacks are dropped).
   // False when this platform can show none.
   virtual bool openDialog(ModelessDialog dialog) { (void)dialog; return false; }

@@ -518,10 +518,11 @@ void SdlPlatform::handleInput(const SDL_Event& e) {
       if (e.type == SDL_KEYDOWN) {
         if (ui_.popupActive() && k.key == Key::Escape) ui_.dismissPopup();
         if (ui_.wantsKeyboard()) return;
-        // A dialog with the focus takes the keys; a click on the game gives them back.
-        if (OpenDialog* d = focusedDialog()) {
-          d->escape = d->escape || k.key == Key::Escape;
-          d->enter = d->enter || k.key == Key::Enter;
+        // A dialog with the focus takes the keys it answers (Esc, Enter); the game's
+        // other keys and shortcuts still reach it. A click on the game gives them back.
+        if (OpenDialog* d = focusedDialog(); d != nullptr && (k.key == Key::Escape || k.key == Key::Enter) &&
+                                             !k.alt && !k.ctrl && !k.shift) {
+          (k.key == Key::Escape ? d->escape : d->enter) = true;
           return;
         }
         sink_->keyDown(k);
@@ -735,7 +736,9 @@ bool SdlPlatform::modalKey(int scancode) const {
 
 bool SdlPlatform::openDialog(ModelessDialog dialog) {
   if (window_ == nullptr || !shown_ || !ui_.ready()) return false;
+  // ImGui lays a new window out over its first pictures (tab bars, sizes).
   redrawSoon();
+  uiBusyFrames_ = kUiFramesAfterEvent;
   for (OpenDialog& d : dialogs_) {
     if (d.dialog.id != dialog.id) continue;
     d.raise = true;
@@ -745,6 +748,10 @@ bool SdlPlatform::openDialog(ModelessDialog dialog) {
   opened.dialog = std::move(dialog);
   dialogs_.push_back(std::move(opened));
   return true;
+}
+
+void SdlPlatform::dialogsChanged() {
+  if (!dialogs_.empty()) redrawSoon();
 }
 
 bool SdlPlatform::dialogOpen(std::string_view id) const {

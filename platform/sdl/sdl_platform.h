@@ -68,7 +68,7 @@ class SdlPlatform : public Platform {
   bool runDialog(const std::function<bool()>& drawFrame) override;
   bool openDialog(ModelessDialog dialog) override;
   bool dialogOpen(std::string_view id) const override;
-  void dialogsChanged() override { redrawSoon(); }
+  void dialogsChanged() override;
   void acceptDroppedFiles(bool accept) override;
 
   // One device at 44100 Hz, 16-bit stereo; its callback pulls from the source with
