@@ -272,6 +272,39 @@ bool HeadlessPlatform::editText(TextEntryForm& form) {
   return true;
 }
 
+bool HeadlessPlatform::openDialog(ModelessDialog dialog) {
+  if (!keepDialogs_) return false;
+  for (const ModelessDialog& d : dialogs_) {
+    if (d.id != dialog.id) continue;
+    ++dialogRaises_;
+    return true;
+  }
+  dialogs_.push_back(std::move(dialog));
+  return true;
+}
+
+bool HeadlessPlatform::dialogOpen(std::string_view id) const {
+  for (const ModelessDialog& d : dialogs_)
+    if (d.id == id) return true;
+  return false;
+}
+
+void HeadlessPlatform::drawDialogs(const DialogFrame& input) {
+  std::vector<std::function<void()>> closed;
+  for (std::size_t i = 0; i < dialogs_.size();) {
+    DialogFrame frame = input;
+    const std::function<bool(DialogFrame&)> draw = dialogs_[i].draw;
+    if (draw && draw(frame)) {
+      ++i;
+      continue;
+    }
+    closed.push_back(std::move(dialogs_[i].closed));
+    dialogs_.erase(dialogs_.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  for (auto& c : closed)
+    if (c) c();
+}
+
 bool HeadlessPlatform::chooseFont(FontChoice& choice) {
   if (fontChoices_.empty()) return false;
   choice = fontChoices_.front();
