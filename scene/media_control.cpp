@@ -284,6 +284,8 @@ int GameMediaControl::musicAttenuation() const {
 }
 
 void GameMediaControl::followMusicVolume() {
+  // Only while something of ours plays through the device.
+  if (!(movie_ && moviePlaying_) && !midiAttached_) return;
   if (device_ == nullptr || !device_->valid()) return;
   const int attenuation = musicAttenuation();
   if (attenuation == appliedAttenuation_) return;
