@@ -193,7 +193,7 @@ void systemPage(OptionForm& f) {
 
 void pages(OptionForm& f) {
   Settings& s = f.values;
-  if (!ImGui::BeginTabBar("##PageControl", ImGuiTabBarFlags_FittingPolicyResizeDown)) return;
+  if (!ImGui::BeginTabBar("##PageControl", ImGuiTabBarFlags_FittingPolicyScroll)) return;
   if (ImGui::BeginTabItem("メッセージ")) {
     messagePage(f);
     ImGui::EndTabItem();
