@@ -5,6 +5,7 @@
 #include "app/option_form.h"
 #include "engine/guide_voices.h"
 #include "engine/script_context.h"
+#include "engine/unread_search.h"
 #include "media/sound/sound_channel.h"
 
 #include "platform/platform.h"
@@ -66,22 +67,31 @@ std::string filterJumpText(std::string_view sjis) {
   return out;
 }
 
+DialogHost::DialogHost(Platform& platform) : platform_(platform) {}
+DialogHost::~DialogHost() = default;
+
 void DialogHost::showOption() {
   if (app_ == nullptr || drawnOption_ == nullptr) return;
+  // Open already: brought forward as it is.
+  if (option_) {
+    openOption();
+    return;
+  }
   Runtime& rt = app_->runtime();
-  OptionForm form;
+  option_ = std::make_unique<OptionForm>();
+  OptionForm& form = *option_;
   form.load(rt.media.settings, app_->refreshRates(), app_->refreshEntry(), optionCharaEntry_);
   form.listNames(rt.media.content);
-  form.slidersMoved = [&] {
+  form.slidersMoved = [this, &form, &rt] {
     form.applySliders(rt.media.settings);
     rt.sound().applyVolumes();
     app_->present();
   };
-  form.musicTicked = [&](bool on) {
+  form.musicTicked = [&rt](bool on) {
     // The title menu keeps its own music.
     if (!rt.story.switches.titleMenuOpen) rt.sound().setMusicOn(rt.story.state, on);
   };
-  form.guideTest = [&] {
+  form.guideTest = [&form, &rt] {
     // The row chosen in the list, not yet stored, on the interface channel.
     const std::string path = guideVoicePath(rt.media.content, form.values.voice.guideNo, 1);
     if (path.empty() || rt.story.script == nullptr || !rt.story.script->fileExists(path, true)) return;
@@ -90,22 +100,45 @@ void DialogHost::showOption() {
     channel->setVolume(rt.media.settings.volume.se, true);
     channel->play(false);
   };
-  for (;;) {
-    form.done = form.confirmed = form.nameRequested = false;
-    if (!drawnOption_(platform_, form)) return;
-    if (!form.nameRequested) break;
+  if (!openOption()) option_.reset();
+}
+
+bool DialogHost::openOption() {
+  return drawnOption_(platform_, *option_, [this] { optionClosed(); });
+}
+
+void DialogHost::optionClosed() {
+  if (!option_ || app_ == nullptr) return;
+  OptionForm& form = *option_;
+  Runtime& rt = app_->runtime();
+  if (form.nameRequested) {
     // The name dialog is modal over this one: this one waits and shows again.
     std::string family = form.values.user.family, given = form.values.user.name;
     if (showName(family, given)) {
       form.values.user.family = family;
       form.values.user.name = given;
     }
+    form.done = form.confirmed = form.cancelled = form.nameRequested = false;
+    // Shown again (and perhaps answered at once, which finished it already).
+    if (openOption()) return;
   }
-  if (!form.confirmed) return;  // the close box: the sliders already applied stay
-  form.store(rt.media.settings);
-  rt.sound().applyVolumes();
-  optionCharaEntry_ = form.charaEntry();
-  app_->saveSettings();
+  if (form.confirmed) {
+    form.store(rt.media.settings);
+    rt.sound().applyVolumes();
+    optionCharaEntry_ = form.charaEntry();
+    option_.reset();
+    app_->saveSettings();
+    return;
+  }
+  if (form.cancelled) {
+    form.restoreSliders(rt.media.settings);
+    rt.sound().applyVolumes();
+    // The music as the stored switch has it, outside the title menu.
+    if (!rt.story.switches.titleMenuOpen) rt.sound().setMusicOn(rt.story.state, rt.media.settings.volume.bgmOn);
+    app_->present();
+  }
+  // The close box: the sliders already applied stay, the rest is dropped.
+  option_.reset();
 }
 
 void DialogHost::showFlag() {
@@ -114,13 +147,18 @@ void DialogHost::showFlag() {
   flagView_.refresh(story.state);
   flagView_.lookUp(story.defines, story.state);
   if (drawnFlag_ == nullptr) return;
+  // Open already: shown refreshed and brought forward.
+  platform_.dialogsChanged();
   drawnFlag_(
-      platform_, flagView_, [&] { flagView_.refresh(story.state); },
-      [&] { flagView_.lookUp(story.defines, story.state); });
+      platform_, flagView_, [this, &story] { flagView_.refresh(story.state); },
+      [this, &story] { flagView_.lookUp(story.defines, story.state); }, {});
 }
 
 void DialogHost::refreshFlag() {
-  if (app_ != nullptr) flagView_.refresh(app_->runtime().story.state);
+  if (app_ == nullptr) return;
+  flagView_.refresh(app_->runtime().story.state);
+  // An open viewer shows the new values at its next picture.
+  platform_.dialogsChanged();
 }
 
 void DialogHost::showKeyHelp() {
@@ -138,7 +176,11 @@ bool DialogHost::showJump(std::string& text) {
   text = filterJumpText(form.text);
   return true;
 }
-std::vector<std::string> DialogHost::findUnread() { return {}; }
+std::vector<std::string> DialogHost::findUnread() {
+  if (app_ == nullptr) return {};
+  return findFirstUnread(app_->runtime());
+}
+
 std::optional<std::string> DialogHost::chooseDrive() {
   const std::vector<std::string> roots = opticalDriveRoots();
   int selected = roots.empty() ? -1 : 0;

@@ -1,9 +1,11 @@
-// The application's dialogs, shown by the platform as modal windows over the game (or
-// answered from the input script in a headless run). Each dialog is one method; those
-// not built yet do nothing, as the null dialogs do.
+// The application's dialogs, shown by the platform over the game (or answered from the
+// input script in a headless run). The option dialog, the flag viewer and the keyboard
+// help leave the game running and apply their result when they close; the others are
+// modal. Without a window the former are not shown at all.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,18 +33,21 @@ std::string filterJumpText(std::string_view sjis);
 class DialogHost final : public DialogService {
  public:
   using DrawnNameDialog = bool (*)(Platform& platform, std::string& givenSjis);
-  // Runs the option dialog until it closes (form.done), confirmed or not.
-  using DrawnOptionDialog = bool (*)(Platform& platform, OptionForm& form);
-  // Runs the flag viewer; refresh fills the grids anew, lookUp the macro's fields.
+  // Opens the option dialog over the running game; `closed` runs once it closed
+  // (form.done), confirmed or not. Opening it while open brings it forward. False:
+  // it cannot be shown.
+  using DrawnOptionDialog = bool (*)(Platform& platform, OptionForm& form, const std::function<void()>& closed);
+  // Opens the flag viewer; refresh fills the grids anew, lookUp the macro's fields.
   using DrawnFlagDialog = bool (*)(Platform& platform, FlagView& view, const std::function<void()>& refresh,
-                                   const std::function<void()>& lookUp);
+                                   const std::function<void()>& lookUp, const std::function<void()>& closed);
   // The drive dialog: the list of disc roots with `selected` changed by the player.
   using DrawnDriveDialog = bool (*)(Platform& platform, const std::vector<std::string>& roots, int& selected);
-  // A read-only text window with a "閉じる" button.
+  // Opens a read-only text window with a "閉じる" button.
   using DrawnTextWindow = bool (*)(Platform& platform, const std::string& captionSjis,
                                    const std::vector<std::string>& linesSjis);
 
-  explicit DialogHost(Platform& platform) : platform_(platform) {}
+  explicit DialogHost(Platform& platform);
+  ~DialogHost() override;
   // The windowed program's drawn name dialog (app/name_dialog); a platform without a
   // window answers the name dialog itself.
   void setDrawnNameDialog(DrawnNameDialog dialog) { drawnName_ = dialog; }
@@ -66,6 +71,11 @@ class DialogHost final : public DialogService {
   bool showName(std::string& family, std::string& given) override;
 
  private:
+  // The option dialog closed: its result is applied (or the name dialog runs over it
+  // and it shows again).
+  void optionClosed();
+  bool openOption();
+
   Platform& platform_;
   DrawnNameDialog drawnName_ = nullptr;
   DrawnOptionDialog drawnOption_ = nullptr;
@@ -75,6 +85,8 @@ class DialogHost final : public DialogService {
   // The flag viewer keeps its start number between openings.
   FlagView flagView_;
   Application* app_ = nullptr;
+  // The option dialog while it is open.
+  std::unique_ptr<OptionForm> option_;
   // The character-voice entry chosen last, kept for the run.
   int optionCharaEntry_ = 0;
 };

@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "app/flag_view.h"
@@ -21,6 +22,28 @@ void centre(float w, float h) {
   ImGui::SetNextWindowPos(ImVec2(vp->Pos.x + vp->Size.x * 0.5f, vp->Pos.y + vp->Size.y * 0.5f), ImGuiCond_Always,
                           ImVec2(0.5f, 0.5f));
   ImGui::SetNextWindowSize(ImVec2(w, h), ImGuiCond_Always);
+}
+
+// Where a dialog over the running game first appears: in the middle, as the modal
+// ones; the player may move it aside to watch the game.
+void placeDialog(float w, float h) {
+  ImGuiViewport* vp = ImGui::GetMainViewport();
+  ImGui::SetNextWindowPos(ImVec2(vp->Pos.x + vp->Size.x * 0.5f, vp->Pos.y + vp->Size.y * 0.5f), ImGuiCond_Appearing,
+                          ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowSize(ImVec2(w, h), ImGuiCond_Always);
+}
+
+constexpr ImGuiWindowFlags kDialogFlags =
+    ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings;
+
+// Tells the platform, from inside the window, whether it has the keys and where it lies.
+void noteWindow(DialogFrame& frame) {
+  frame.focused = ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows);
+  const ImVec2 pos = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
+  frame.x = pos.x;
+  frame.y = pos.y;
+  frame.width = size.x;
+  frame.height = size.y;
 }
 
 void heading(const char* text) {
@@ -171,7 +194,7 @@ void systemPage(OptionForm& f) {
 
 void pages(OptionForm& f) {
   Settings& s = f.values;
-  if (!ImGui::BeginTabBar("##PageControl", ImGuiTabBarFlags_FittingPolicyResizeDown)) return;
+  if (!ImGui::BeginTabBar("##PageControl", ImGuiTabBarFlags_FittingPolicyScroll)) return;
   if (ImGui::BeginTabItem("メッセージ")) {
     messagePage(f);
     ImGui::EndTabItem();
@@ -243,47 +266,53 @@ void pages(OptionForm& f) {
   ImGui::EndTabBar();
 }
 
-bool drawOptionDialog(OptionForm& f) {
-  const char* title = "設定###TOptionForm";
-  if (!ImGui::IsPopupOpen(title)) ImGui::OpenPopup(title);
-  centre(kOptionWidth, kOptionHeight);
+bool drawOptionDialog(OptionForm& f, DialogFrame& frame) {
+  placeDialog(kOptionWidth, kOptionHeight);
   bool open = true;
-  if (ImGui::BeginPopupModal(title, &open, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize)) {
+  if (ImGui::Begin("設定###TOptionForm", &open, kDialogFlags)) {
+    noteWindow(frame);
     ImGui::BeginChild("##Pages", ImVec2(0, -ImGui::GetFrameHeightWithSpacing() - 4));
     pages(f);
     ImGui::EndChild();
     ImGui::SetCursorPosX(ImGui::GetWindowWidth() - 90);
     if (ImGui::Button("OK##BtOk", ImVec2(80, 0))) f.confirmed = f.done = true;
-    if (f.done) ImGui::CloseCurrentPopup();
-    ImGui::EndPopup();
   }
-  if (!open) f.done = true;
+  ImGui::End();
+  // Esc is the cancel button's: the sliders go back to where they were.
+  if (frame.escape && !f.done) f.cancelled = f.done = true;
+  if (!open) f.done = true;  // the close box keeps what the sliders already did
   return !f.done;
 }
 
 }  // namespace
 
-bool showOptionDialog(Platform& platform, OptionForm& form) {
-  return platform.runDialog([&form] { return drawOptionDialog(form); });
+bool showOptionDialog(Platform& platform, OptionForm& form, const std::function<void()>& closed) {
+  return platform.openDialog({"TOptionForm", [&form](DialogFrame& frame) { return drawOptionDialog(form, frame); },
+                              closed});
 }
 
 bool showFlagDialog(Platform& platform, FlagView& view, const std::function<void()>& refresh,
-                    const std::function<void()>& lookUp) {
-  const char* title = "フラグ###TFlagForm";
-  char start[16];
-  char macro[128];
-  std::snprintf(start, sizeof start, "%s", view.startText.c_str());
-  std::snprintf(macro, sizeof macro, "%s", sjisToUtf8(view.macro).c_str());
-  bool done = false;
-  return platform.runDialog([&] {
-    if (!ImGui::IsPopupOpen(title)) ImGui::OpenPopup(title);
-    centre(338, 445);
+                    const std::function<void()>& lookUp, const std::function<void()>& closed) {
+  // The edits' buffers live as long as the window.
+  struct Edits {
+    char start[16];
+    char macro[128];
+    bool done = false;
+  };
+  auto edits = std::make_shared<Edits>();
+  std::snprintf(edits->start, sizeof edits->start, "%s", view.startText.c_str());
+  std::snprintf(edits->macro, sizeof edits->macro, "%s", sjisToUtf8(view.macro).c_str());
+  auto draw = [&view, refresh, lookUp, edits](DialogFrame& frame) {
+    char* start = edits->start;
+    char* macro = edits->macro;
+    placeDialog(338, 445);
     bool open = true;
-    if (ImGui::BeginPopupModal(title, &open, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize)) {
+    if (ImGui::Begin("フラグ###TFlagForm", &open, kDialogFlags)) {
+      noteWindow(frame);
       ImGui::TextUnformatted("開始番号 F");
       ImGui::SameLine();
       ImGui::SetNextItemWidth(60);
-      if (ImGui::InputText("##EdStart", start, sizeof start)) {
+      if (ImGui::InputText("##EdStart", start, sizeof edits->start)) {
         view.startText = start;
         refresh();
       }
@@ -294,7 +323,7 @@ bool showFlagDialog(Platform& platform, FlagView& view, const std::function<void
       if (prev || next) {
         if (prev) view.previous();
         if (next) view.next();
-        std::snprintf(start, sizeof start, "%s", view.startText.c_str());
+        std::snprintf(start, sizeof edits->start, "%s", view.startText.c_str());
         refresh();
       }
       if (ImGui::BeginTable("##SgFlag", FlagView::kColumns, ImGuiTableFlags_Borders)) {
@@ -324,22 +353,22 @@ bool showFlagDialog(Platform& platform, FlagView& view, const std::function<void
       ImGui::TextUnformatted("マクロ");
       ImGui::Separator();
       ImGui::SetNextItemWidth(200);
-      if (ImGui::InputText("マクロ##EdMacro", macro, sizeof macro)) {
+      if (ImGui::InputText("マクロ##EdMacro", macro, sizeof edits->macro)) {
         view.macro = utf8ToSjis(macro);
         lookUp();
       }
       const std::string definition = sjisToUtf8(view.definition);
       ImGui::Text("定義  %s", definition.c_str());
       ImGui::Text("値    %s", view.value.c_str());
-      if (ImGui::Button("OK", ImVec2(80, 0))) done = true;
+      if (ImGui::Button("OK", ImVec2(80, 0))) edits->done = true;
       ImGui::SameLine();
-      if (ImGui::Button("キャンセル", ImVec2(80, 0))) done = true;
-      if (done) ImGui::CloseCurrentPopup();
-      ImGui::EndPopup();
+      if (ImGui::Button("キャンセル", ImVec2(80, 0))) edits->done = true;
     }
-    if (!open) done = true;
-    return !done;
-  });
+    ImGui::End();
+    if (!open || frame.escape) edits->done = true;
+    return !edits->done;
+  };
+  return platform.openDialog({"TFlagForm", draw, closed});
 }
 
 bool showDriveDialog(Platform& platform, const std::vector<std::string>& roots, int& selected) {
@@ -366,27 +395,24 @@ bool showDriveDialog(Platform& platform, const std::vector<std::string>& roots, 
 }
 
 bool showTextWindow(Platform& platform, const std::string& captionSjis, const std::vector<std::string>& linesSjis) {
-  std::string text;
-  for (const std::string& l : linesSjis) text += sjisToUtf8(l) + "\n";
+  auto text = std::make_shared<std::string>();
+  for (const std::string& l : linesSjis) *text += sjisToUtf8(l) + "\n";
   const std::string title = sjisToUtf8(captionSjis) + "###THelpForm";
-  bool done = false;
-  return platform.runDialog([&] {
-    if (!ImGui::IsPopupOpen(title.c_str())) ImGui::OpenPopup(title.c_str());
-    centre(kHelpWidth, kHelpHeight);
-    bool open = true;
-    if (ImGui::BeginPopupModal(title.c_str(), &open, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize)) {
-      ImGui::InputTextMultiline("##Memo1", text.data(), text.size() + 1,
+  auto draw = [text, title](DialogFrame& frame) {
+    placeDialog(kHelpWidth, kHelpHeight);
+    bool open = true, done = false;
+    if (ImGui::Begin(title.c_str(), &open, kDialogFlags)) {
+      noteWindow(frame);
+      ImGui::InputTextMultiline("##Memo1", text->data(), text->size() + 1,
                                 ImVec2(-1, -ImGui::GetFrameHeightWithSpacing() - 4), ImGuiInputTextFlags_ReadOnly);
       ImGui::SetCursorPosX(ImGui::GetWindowWidth() - 90);
-      if (ImGui::Button("閉じる##BtClose", ImVec2(80, 0)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
-          ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape)))
-        done = true;
-      if (done) ImGui::CloseCurrentPopup();
-      ImGui::EndPopup();
+      if (ImGui::Button("閉じる##BtClose", ImVec2(80, 0))) done = true;
     }
-    if (!open) done = true;
-    return !done;
-  });
+    ImGui::End();
+    // "閉じる" is the default button: Enter closes as Esc does.
+    return open && !done && !frame.escape && !frame.enter;
+  };
+  return platform.openDialog({"THelpForm", draw, {}});
 }
 
 }  // namespace ml

@@ -30,7 +30,8 @@ void OptionForm::load(const Settings& live, const std::vector<std::string>& rate
   refreshEntry = entry >= 0 && entry < static_cast<int>(rates.size()) ? entry : (rates.empty() ? -1 : 0);
   charaVoice_ = live.charaVoice;
   selectChara(chara);
-  done = confirmed = nameRequested = false;
+  done = confirmed = cancelled = nameRequested = false;
+  shown_ = live;
 }
 
 void OptionForm::store(Settings& live) const {
@@ -63,6 +64,17 @@ void OptionForm::applySliders(Settings& live) const {
   live.volume.se = values.volume.se;
   live.volume.voice = values.volume.voice;
   live.message.readedLumi = values.message.readedLumi;
+}
+
+void OptionForm::restoreSliders(Settings& live) const {
+  live.window.red = shown_.window.red;
+  live.window.green = shown_.window.green;
+  live.window.blue = shown_.window.blue;
+  live.window.alpha = shown_.window.alpha;
+  live.volume.bgm = shown_.volume.bgm;
+  live.volume.se = shown_.volume.se;
+  live.volume.voice = shown_.volume.voice;
+  live.message.readedLumi = shown_.message.readedLumi;
 }
 
 int OptionForm::messageSpeedPosition() const { return 4 - std::clamp(values.message.speed, 0, 4); }

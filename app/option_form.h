@@ -30,6 +30,8 @@ class OptionForm {
   // The sliders that take effect while they move: colour, opacity, volumes and the
   // read-text brightness.
   void applySliders(Settings& live) const;
+  // The cancel button: those sliders back to what they were when the dialog showed.
+  void restoreSliders(Settings& live) const;
 
   // "メッセージの速度" 0-4: the fastest on the right.
   int messageSpeedPosition() const;
@@ -69,10 +71,12 @@ class OptionForm {
   // The window's state between pictures.
   bool done = false;
   bool confirmed = false;
+  bool cancelled = false;  // Esc: the cancel button, which the layout keeps hidden
   bool nameRequested = false;
 
  private:
   std::array<bool, 10> charaVoice_{};
+  Settings shown_;  // the settings as the dialog showed, for a cancel
   int charaEntry_ = 0;
 };
 

@@ -99,6 +99,27 @@ class AudioSource {
   virtual void skip(std::size_t frames) { (void)frames; }
 };
 
+// What a dialog drawn over the running game learns and tells at each picture.
+struct DialogFrame {
+  // In: Esc or Enter went to this window (it had the keyboard) since the last picture.
+  bool escape = false;
+  bool enter = false;
+  // Out, set by the window as it draws: it has the keyboard focus, and where it lies
+  // (window coordinates), so that clicks there are not the game's.
+  bool focused = false;
+  float x = 0, y = 0, width = 0, height = 0;
+};
+
+// A dialog that does not hold the game (the option dialog, the flag viewer, the
+// keyboard help): a Dear ImGui window drawn with every picture over the game.
+struct ModelessDialog {
+  std::string id;  // one window per id, e.g. "TOptionForm"
+  // Draws the window (Begin to End) inside the picture's frame; false once it closed.
+  std::function<bool(DialogFrame&)> draw;
+  // Runs after the picture in which it closed, outside the frame (it may ask questions).
+  std::function<void()> closed;
+};
+
 class Platform : public Clock {
  public:
   ~Platform() override = default;
@@ -172,6 +193,14 @@ class Platform : public Clock {
   // picture, inside the frame, until it answers false. False when this platform can
   // show none (no window yet, or none at all).
   virtual bool runDialog(const std::function<bool()>& drawFrame) { return false; }
+  // Shows a dialog over the running game until it closes itself; the game goes on.
+  // Esc and Enter go to it while it has the focus, clicks while the pointer is over it. An id
+  // already open is brought to the front instead (the new callbacks are dropped).
+  // False when this platform can show none.
+  virtual bool openDialog(ModelessDialog dialog) { (void)dialog; return false; }
+  virtual bool dialogOpen(std::string_view id) const { (void)id; return false; }
+  // What an open dialog shows changed outside it (the flag viewer refreshed).
+  virtual void dialogsChanged() {}
 };
 
 }  // namespace ml

@@ -196,7 +196,8 @@ std::uint32_t GameMediaControl::play(const std::vector<std::string>& words) {
       movie_->start(withSound);
       if (withSound) {
         SoundDevice::Lock lock(*device_);
-        device_->mixer().setStream(Mixer::kMovieStream, movie_.get());
+        appliedAttenuation_ = musicAttenuation();
+        device_->mixer().setStream(Mixer::kMovieStream, movie_.get(), gainsFor(appliedAttenuation_, 0));
       }
       movieStartMs_ = rt_.platform.ticks();
       moviePlaying_ = true;
@@ -206,13 +207,13 @@ std::uint32_t GameMediaControl::play(const std::vector<std::string>& words) {
   }
   if (!midiAlias_.empty() && sameWord(alias, midiAlias_)) {
     std::string why;
-    const Settings& s = rt_.media.settings;
-    const int attenuation = s.volume.bgmOn ? attenuationOf(s.volume.bgm) : -10000;
+    const int attenuation = musicAttenuation();
     bool started;
     if (device_ != nullptr && device_->valid()) {
       attachMidi();
       SoundDevice::Lock lock(*device_);
       device_->mixer().setStream(Mixer::kMidiStream, midi_.get(), gainsFor(attenuation, 0));
+      appliedAttenuation_ = attenuation;
       started = midi_->start(midiBytes_, &why);
     } else {
       started = midi_->start(midiBytes_, &why);
@@ -277,7 +278,28 @@ std::uint32_t GameMediaControl::close(const std::vector<std::string>& words) {
   return fail(kMciInvalidDeviceName, sjisToUtf8(alias));
 }
 
+int GameMediaControl::musicAttenuation() const {
+  const Settings& s = rt_.media.settings;
+  return s.volume.bgmOn ? attenuationOf(s.volume.bgm) : -10000;
+}
+
+void GameMediaControl::followMusicVolume() {
+  // Only while something of ours plays through the device.
+  if (!(movie_ && moviePlaying_) && !midiAttached_) return;
+  if (device_ == nullptr || !device_->valid()) return;
+  const int attenuation = musicAttenuation();
+  if (attenuation == appliedAttenuation_) return;
+  appliedAttenuation_ = attenuation;
+  SoundDevice::Lock lock(*device_);
+  Mixer& mixer = device_->mixer();
+  for (int slot : {Mixer::kMovieStream, Mixer::kMidiStream})
+    if (MixStream* stream = mixer.stream(slot)) mixer.setStream(slot, stream, gainsFor(attenuation, 0));
+}
+
 void GameMediaControl::service() {
+  // The option dialog stays open while a movie or a tune plays: its music volume and
+  // switch are heard at once.
+  followMusicVolume();
   if (movie_ && moviePlaying_) {
     if (const std::uint32_t* pixels = movie_->frameDue(rt_.platform.ticks() - movieStartMs_)) {
       PresentRequest frame;

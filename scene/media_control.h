@@ -1,6 +1,6 @@
 // The media control the movie and midi commands talk to: it takes their command
 // strings, plays MPEG movies (FFmpeg, pictures presented in the game area, sound
-// through the mixer) and MIDI files (FluidSynth into the mixer's music path), and sets
+// through the mixer) and MIDI files (FluidSynth into the mixer), both at the music volume, and sets
 // the completion notice when a movie played with "notify" has ended.
 #pragma once
 
@@ -61,6 +61,10 @@ class GameMediaControl final : public MediaControl {
   std::uint32_t close(const std::vector<std::string>& words);
   void closeMovie();
   void attachMidi();
+  // Movies and MIDI tunes are music: Volume/Bgm while Volume/BgmOn, else silent.
+  int musicAttenuation() const;
+  // Brings the playing streams to the music volume when the settings changed.
+  void followMusicVolume();
 
   Runtime& rt_;
   SoundDevice* device_;
@@ -75,6 +79,8 @@ class GameMediaControl final : public MediaControl {
   std::vector<std::uint8_t> midiBytes_;
   bool midiAttached_ = false;
   bool midiNotify_ = false;
+  // The volume the streams were last given (hundredths of a decibel).
+  int appliedAttenuation_ = 1;
   std::uint32_t lastError_ = 0;
   std::string lastDetail_;  // UTF-8
 };

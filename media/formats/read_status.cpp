@@ -115,6 +115,11 @@ bool ReadStatusStore::isRead(std::string_view name, int ordinal, bool mark) {
   return false;
 }
 
+bool ReadStatusStore::wasRead(std::string_view name, int ordinal) const {
+  const int i = findIndex(name);
+  return i >= 0 && validOrdinal(ordinal) && entries_[static_cast<std::size_t>(i)]->flags[ordinal] == 1;
+}
+
 int ReadStatusStore::countRead() const {
   int total = 0;
   for (const auto& e : entries_) {

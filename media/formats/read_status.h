@@ -47,6 +47,9 @@ class ReadStatusStore {
   // Whether the ordinal's flag is set; with mark an unset flag becomes set (this call
   // still answers false). An unknown name gets a new entry and answers false.
   bool isRead(std::string_view name, int ordinal, bool mark);
+  // The same question without side effects: nothing is created or marked (false for a
+  // script the store does not know).
+  bool wasRead(std::string_view name, int ordinal) const;
   // Number of set flags among the counted ones of every entry.
   int countRead() const;
 

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/posix/file_handle.h"
@@ -73,6 +74,31 @@ std::string GameFolder::resolve(std::string_view sjisPath) const {
     path += entry;
   }
   return path;
+}
+
+std::vector<std::string> GameFolder::listFiles(std::string_view sjisFolder, std::string_view suffix) const {
+  std::vector<std::string> names;
+  const std::string dir = resolveForReading(sjisFolder);
+  if (dir.empty()) return names;
+  DIR* d = opendir(dir.c_str());
+  if (!d) return names;
+  while (dirent* e = readdir(d)) {
+    // Names are Shift-JIS inside; a folder made on this system may hold them in UTF-8.
+    const std::string host(e->d_name);
+    std::string sjis = utf8ToSjis(host);
+    if (isAscii(host) || sjisToUtf8(sjis) != host) sjis = host;
+    if (sjis.size() > suffix.size() && sjis::endsWithFolded(sjis, suffix)) names.push_back(std::move(sjis));
+  }
+  closedir(d);
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return sjis::foldAsciiOutsideChars(a) < sjis::foldAsciiOutsideChars(b);
+  });
+  const std::string prefix = std::string(sjisFolder) + "\\";
+  std::erase_if(names, [&](const std::string& name) {
+    FileHandle file;
+    return !open(prefix + name, file);
+  });
+  return names;
 }
 
 bool GameFolder::exists(std::string_view sjisPath) const {

@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ml {
 
@@ -23,6 +24,9 @@ class GameFolder {
   // the path a new file of that name would get (for writing).
   std::string resolve(std::string_view sjisPath) const;
   bool exists(std::string_view sjisPath) const;
+  // The names (Shift-JIS) of the files in a folder of the game whose names end with
+  // suffix (ASCII case ignored), in name order; only files open() would read.
+  std::vector<std::string> listFiles(std::string_view sjisFolder, std::string_view suffix) const;
 
   // Opens a loose file for reading; false (file closed) when it is missing or refused.
   bool open(std::string_view sjisPath, FileHandle& file) const;

@@ -152,6 +152,9 @@ bool HeadlessPlatform::runCommand(const InputCommand& c) {
     case K::Jump:
       queueTextAnswer("TJumpForm", c.cancel ? std::nullopt : std::optional<std::string>(c.name));
       break;
+    case K::Unread:
+      ++unreadSearches_;
+      break;
     case K::Name:
       queueNameAnswer(utf8ToSjis(c.paths.at(0)), utf8ToSjis(c.paths.at(1)));
       break;
@@ -241,6 +244,13 @@ void HeadlessPlatform::showDebugForm(DebugFormData& form) {
   std::string line = "DebugForm: " + sjisToUtf8(form.lineText);
   for (const std::string& m : form.memo) line += " | " + sjisToUtf8(m);
   emit(oneLine(std::move(line)));
+  if (unreadSearches_ > 0 && form.unreadButton && form.findUnread) {
+    --unreadSearches_;
+    form.memo = form.findUnread();
+    std::string found = "Dialog: [デバッグ] 未読位置確認";
+    for (const std::string& m : form.memo) found += " | " + sjisToUtf8(m);
+    emit(oneLine(std::move(found)));
+  }
   lastDebugForm_ = form;
 }
 
@@ -260,6 +270,39 @@ bool HeadlessPlatform::editText(TextEntryForm& form) {
   if (!answer) return false;
   form.text = *answer;
   return true;
+}
+
+bool HeadlessPlatform::openDialog(ModelessDialog dialog) {
+  if (!keepDialogs_) return false;
+  for (const ModelessDialog& d : dialogs_) {
+    if (d.id != dialog.id) continue;
+    ++dialogRaises_;
+    return true;
+  }
+  dialogs_.push_back(std::move(dialog));
+  return true;
+}
+
+bool HeadlessPlatform::dialogOpen(std::string_view id) const {
+  for (const ModelessDialog& d : dialogs_)
+    if (d.id == id) return true;
+  return false;
+}
+
+void HeadlessPlatform::drawDialogs(const DialogFrame& input) {
+  std::vector<std::function<void()>> closed;
+  for (std::size_t i = 0; i < dialogs_.size();) {
+    DialogFrame frame = input;
+    const std::function<bool(DialogFrame&)> draw = dialogs_[i].draw;
+    if (draw && draw(frame)) {
+      ++i;
+      continue;
+    }
+    closed.push_back(std::move(dialogs_[i].closed));
+    dialogs_.erase(dialogs_.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  for (auto& c : closed)
+    if (c) c();
 }
 
 bool HeadlessPlatform::chooseFont(FontChoice& choice) {

@@ -63,6 +63,18 @@ class HeadlessPlatform : public Platform, public Reporter {
   // dialog takes OK with the text it proposed.
   bool editText(TextEntryForm& form) override;
   std::optional<bool> answerNameDialog(std::string& familySjis, std::string& givenSjis) override;
+  // Dialogs over the running game are not shown (a headless run answers them at once),
+  // unless a test keeps them: then they stay open until drawDialogs closes them.
+  bool openDialog(ModelessDialog dialog) override;
+  bool dialogOpen(std::string_view id) const override;
+  void dialogsChanged() override { ++dialogChanges_; }
+  void keepDialogs(bool keep) { keepDialogs_ = keep; }
+  // One picture of the kept dialogs, each told `input` (Esc, Enter); those that close
+  // leave and their results run afterwards.
+  void drawDialogs(const DialogFrame& input = {});
+  std::size_t openDialogs() const { return dialogs_.size(); }
+  int dialogRaises() const { return dialogRaises_; }
+  int dialogChanges() const { return dialogChanges_; }
   void acceptDroppedFiles(bool accept) override { acceptDrops_ = accept; }
   bool acceptsDroppedFiles() const { return acceptDrops_; }
 
@@ -184,6 +196,12 @@ class HeadlessPlatform : public Platform, public Reporter {
   std::vector<std::string> reports_;
   std::vector<std::uint32_t> lastFrame_;
   std::optional<DebugFormData> lastDebugForm_;
+  bool keepDialogs_ = false;
+  std::vector<ModelessDialog> dialogs_;
+  int dialogRaises_ = 0;
+  int dialogChanges_ = 0;
+  // `unread`: current-line dialogs still to press the unread search.
+  int unreadSearches_ = 0;
   std::function<void(HeadlessPlatform&, InputSink*)> hook_;
   InputScript script_;
   size_t scriptPos_ = 0;

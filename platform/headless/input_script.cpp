@@ -220,6 +220,9 @@ bool InputScript::parse(const std::string& text, std::string& error) {
       if (!wantArgs(1, 1)) return fail("jump needs one line number (or cancel)");
       c.cancel = lower(w[1]) == "cancel";
       if (!c.cancel) c.name = w[1];
+    } else if (verb == "unread") {
+      c.kind = InputCommand::Kind::Unread;
+      if (n != 1) return fail("unread takes no arguments");
     } else if (verb == "name") {
       c.kind = InputCommand::Kind::Name;
       if (!wantArgs(2, 2) || w[1].empty() || w[2].empty())

@@ -34,6 +34,8 @@
 //   name FAMILY GIVEN   the answer of the next name dialog: the family and the given
 //                       name (UTF-8, quoted when they hold blanks); else it is
 //                       cancelled
+//   unread              the next current-line dialog presses "未読位置確認" (debug
+//                       mode) and prints the memo it then shows
 //   menu NAME           click the menu item of that component name (MnTitle,
 //                       CmHide ...) if it is visible and enabled; popup items only
 //                       while the popup menu is open
@@ -54,7 +56,7 @@ namespace ml {
 struct InputCommand {
   enum class Kind {
     Wait, Frames, Move, Click, Press, Release, Wheel, Key, KeyDown, KeyUp, Ctrl, Answer,
-    Font, Name, Menu, Activate, Deactivate, Close, Drop, Comment, Jump, Pad, PadDown, PadUp, Trigger,
+    Font, Name, Menu, Activate, Deactivate, Close, Drop, Comment, Jump, Pad, PadDown, PadUp, Trigger, Unread,
   };
   Kind kind = Kind::Wait;
   int line = 0;          // line number in the file, for messages

@@ -518,6 +518,13 @@ void SdlPlatform::handleInput(const SDL_Event& e) {
       if (e.type == SDL_KEYDOWN) {
         if (ui_.popupActive() && k.key == Key::Escape) ui_.dismissPopup();
         if (ui_.wantsKeyboard()) return;
+        // A dialog with the focus takes the keys it answers (Esc, Enter); the game's
+        // other keys and shortcuts still reach it. A click on the game gives them back.
+        if (OpenDialog* d = focusedDialog(); d != nullptr && (k.key == Key::Escape || k.key == Key::Enter) &&
+                                             !k.alt && !k.ctrl && !k.shift) {
+          (k.key == Key::Escape ? d->escape : d->enter) = true;
+          return;
+        }
         sink_->keyDown(k);
       } else {
         sink_->keyUp(k);
@@ -537,7 +544,8 @@ void SdlPlatform::handleInput(const SDL_Event& e) {
       if (idx < 0) return;
       int gx, gy;
       if (e.type == SDL_MOUSEBUTTONDOWN) {
-        if (ui_.wantsMouse() || !toGame(e.button.x, e.button.y, gx, gy)) return;
+        if (ui_.wantsMouse() || overDialog(e.button.x, e.button.y) || !toGame(e.button.x, e.button.y, gx, gy))
+          return;
         mouseInGame_[idx] = true;
         sink_->mouseMove(gx, gy);
         sink_->mouseButton(b, true);
@@ -563,10 +571,14 @@ void SdlPlatform::handleInput(const SDL_Event& e) {
       sink_->padButton(b, down);
       return;
     }
-    case SDL_MOUSEWHEEL:
+    case SDL_MOUSEWHEEL: {
       if (ui_.wantsMouse() || e.wheel.y == 0) return;
+      int mx = 0, my = 0;
+      SDL_GetMouseState(&mx, &my);
+      if (overDialog(mx, my)) return;
       sink_->wheel(e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y);
       return;
+    }
     default: return;
   }
 }
@@ -672,6 +684,8 @@ void SdlPlatform::present(const PresentRequest& request) {
 
 bool SdlPlatform::needsRender() {
   if (dirty_ || uiBusyFrames_ > 0 || modalDepth_ > 0 || ui_.popupActive() || ui_.anyPopupOpen()) return true;
+  // An edit of an open dialog blinks its caret.
+  if (!dialogs_.empty() && ImGui::GetIO().WantTextInput) return true;
   // A caption or check mark of the menu bar changed (skip mode, quick items...).
   if (windowed_ && menuBar_ != nullptr) {
     const std::size_t signature = menuSignature(*menuBar_);
@@ -708,6 +722,7 @@ void SdlPlatform::renderFrame(const std::function<void()>& modalContents) {
   ui_.beginFrame();
   if (windowed_ && menuBar_ != nullptr) ui_.drawMenuBar(*menuBar_, modalDepth_ == 0, pendingClicks_);
   if (modalDepth_ == 0) ui_.drawPopup(pendingClicks_);
+  drawDialogs();
   if (modalContents) modalContents();
   ui_.endFrame(renderer_);
   SDL_RenderPresent(renderer_);
@@ -717,6 +732,71 @@ bool SdlPlatform::modalKey(int scancode) const {
   for (int k : modalKeys_)
     if (k == scancode) return true;
   return false;
+}
+
+bool SdlPlatform::openDialog(ModelessDialog dialog) {
+  if (window_ == nullptr || !shown_ || !ui_.ready()) return false;
+  // ImGui lays a new window out over its first pictures (tab bars, sizes).
+  redrawSoon();
+  uiBusyFrames_ = kUiFramesAfterEvent;
+  for (OpenDialog& d : dialogs_) {
+    if (d.dialog.id != dialog.id) continue;
+    d.raise = true;
+    return true;
+  }
+  OpenDialog opened;
+  opened.dialog = std::move(dialog);
+  dialogs_.push_back(std::move(opened));
+  return true;
+}
+
+void SdlPlatform::dialogsChanged() {
+  if (!dialogs_.empty()) redrawSoon();
+}
+
+bool SdlPlatform::dialogOpen(std::string_view id) const {
+  for (const OpenDialog& d : dialogs_)
+    if (d.dialog.id == id) return true;
+  return false;
+}
+
+SdlPlatform::OpenDialog* SdlPlatform::focusedDialog() {
+  if (modalDepth_ > 0) return nullptr;
+  for (OpenDialog& d : dialogs_)
+    if (d.last.focused) return &d;
+  return nullptr;
+}
+
+bool SdlPlatform::overDialog(int x, int y) const {
+  const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+  for (const OpenDialog& d : dialogs_) {
+    const DialogFrame& f = d.last;
+    if (fx >= f.x && fy >= f.y && fx < f.x + f.width && fy < f.y + f.height) return true;
+  }
+  return false;
+}
+
+void SdlPlatform::drawDialogs() {
+  // By index: a window's drawing may open another one.
+  for (std::size_t i = 0; i < dialogs_.size();) {
+    DialogFrame frame;
+    frame.escape = dialogs_[i].escape;
+    frame.enter = dialogs_[i].enter;
+    dialogs_[i].escape = dialogs_[i].enter = false;
+    if (dialogs_[i].raise) {
+      ImGui::SetNextWindowFocus();
+      dialogs_[i].raise = false;
+    }
+    const std::function<bool(DialogFrame&)> draw = dialogs_[i].dialog.draw;
+    if (draw && draw(frame)) {
+      dialogs_[i].last = frame;
+      ++i;
+      continue;
+    }
+    if (dialogs_[i].dialog.closed) pendingClicks_.push_back(std::move(dialogs_[i].dialog.closed));
+    dialogs_.erase(dialogs_.begin() + static_cast<std::ptrdiff_t>(i));
+    dirty_ = true;  // the next picture shows the game where the window was
+  }
 }
 
 bool SdlPlatform::modalPossible() const { return window_ != nullptr && shown_ && ui_.ready() && !ui_.inFrame(); }

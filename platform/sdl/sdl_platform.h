@@ -66,6 +66,9 @@ class SdlPlatform : public Platform {
   bool chooseFont(FontChoice& choice) override;
   bool editText(TextEntryForm& form) override;
   bool runDialog(const std::function<bool()>& drawFrame) override;
+  bool openDialog(ModelessDialog dialog) override;
+  bool dialogOpen(std::string_view id) const override;
+  void dialogsChanged() override;
   void acceptDroppedFiles(bool accept) override;
 
   // One device at 44100 Hz, 16-bit stereo; its callback pulls from the source with
@@ -110,6 +113,14 @@ class SdlPlatform : public Platform {
   // afterFrame runs between pictures, where it may open a box of its own.
   void runModal(const std::function<bool()>& drawContents, const std::function<void()>& afterFrame = {});
   bool modalPossible() const;
+  // The dialogs over the running game, drawn into the current picture; those that
+  // closed leave it, their results applied after the frame.
+  void drawDialogs();
+  // The open dialog that has the keyboard (as the last picture left it), or null.
+  struct OpenDialog;
+  OpenDialog* focusedDialog();
+  // Whether a window position lies on an open dialog.
+  bool overDialog(int x, int y) const;
  public:
   // A key pressed since the modal's last picture (ImGui 1.86 misses a press and release
   // that arrive between two frames).
@@ -135,6 +146,14 @@ class SdlPlatform : public Platform {
   bool mouseInGame_[3] = {false, false, false};
   std::string captionUtf8_;
   std::vector<std::function<void()>> pendingClicks_;
+  struct OpenDialog {
+    ModelessDialog dialog;
+    DialogFrame last;     // what the last picture drew
+    bool raise = true;    // brought to the front at the next picture
+    bool escape = false;  // keys it had since then
+    bool enter = false;
+  };
+  std::vector<OpenDialog> dialogs_;
   std::vector<int> modalKeys_;
   // Files of one drop, handed on together when the drop is complete.
   bool acceptDrops_ = false;

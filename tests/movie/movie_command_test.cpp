@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "media/sound/midi_synth.h"
 #include "scene/sound_service.h"
@@ -52,6 +53,7 @@ class MovieCommand : public MovieTest {
 TEST_F(MovieCommand, ShowsFramesBySoundClockSoundsAndEndsAtTheNotice) {
   ASSERT_TRUE(encodeTestMovie(path("op.mpg"), {{230, 20, 20}, {20, 20, 230}}, true));
   std::strcpy(rt->story.state.bgmName, "music");
+  rt->media.settings.volume.bgm = 255;
   watch();
   const std::uint64_t before = platform.recordedAudio().size() / 2;
   load("movie op\n");
@@ -78,6 +80,54 @@ TEST_F(MovieCommand, ShowsFramesBySoundClockSoundsAndEndsAtTheNotice) {
   const std::uint64_t after = platform.recordedAudio().size() / 2;
   EXPECT_GT(peak(before, after), 8000);
 }
+
+// A movie's sound is music: it follows Volume/Bgm and the music switch, also when they
+// change while it plays (the option dialog stays open over a running game).
+struct VolumeCase {
+  const char* name;
+  int bgm;
+  bool on;
+  int laterBgm;  // set after half a second; -1 unchanged
+  int minPeak, maxPeak;        // first half second
+  int laterMin, laterMax;      // the second after the change
+};
+class MovieVolume : public MovieCommand, public ::testing::WithParamInterface<VolumeCase> {};
+
+TEST_P(MovieVolume, FollowsTheMusicVolume) {
+  const VolumeCase& c = GetParam();
+  ASSERT_TRUE(encodeTestMovie(path("op.mpg"), {{230, 20, 20}, {20, 20, 230}}, true));
+  rt->media.settings.volume.bgm = c.bgm;
+  rt->media.settings.volume.bgmOn = c.on;
+  std::optional<std::uint64_t> start, changedAt;
+  watch([&](std::uint32_t ms) {
+    const std::uint64_t heard = platform.recordedAudio().size() / 2;
+    if (!start) start = heard;
+    if (ms >= 500 && !changedAt) {
+      changedAt = heard;
+      if (c.laterBgm >= 0) rt->media.settings.volume.bgm = c.laterBgm;
+    }
+  });
+  load("movie op\n");
+  EXPECT_NE(run(), 0);
+  ASSERT_TRUE(start && changedAt);
+  // The tone's own peak is 12000; at level 128 the mixer attenuates by 19.05 dB.
+  const int first = peak(*start + 2205, *changedAt);
+  EXPECT_GE(first, c.minPeak);
+  EXPECT_LE(first, c.maxPeak);
+  const int later = peak(*changedAt + 4410, *changedAt + 44100);
+  EXPECT_GE(later, c.laterMin);
+  EXPECT_LE(later, c.laterMax);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MovieVolume,
+    ::testing::Values(VolumeCase{"full", 255, true, -1, 8000, 14000, 8000, 14000},
+                      VolumeCase{"half", 128, true, -1, 900, 1800, 900, 1800},
+                      VolumeCase{"silent_level", 1, true, -1, 0, 0, 0, 0},
+                      VolumeCase{"music_off", 255, false, -1, 0, 0, 0, 0},
+                      VolumeCase{"raised_while_playing", 128, true, 255, 900, 1800, 8000, 14000},
+                      VolumeCase{"lowered_to_silence", 255, true, 0, 8000, 14000, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MovieCommand, WithoutSoundFollowsTheClock) {
   ASSERT_TRUE(encodeTestMovie(path("op.mpg"), {{230, 20, 20}, {20, 20, 230}}, false));

@@ -104,6 +104,7 @@ TEST(InputScriptParse, ErrorsNameTheLine) {
       {"font \"open\n", "unclosed quote"},
       {"wheel 0\n", "non-zero"},
       {"close now\n", "takes no arguments"},
+      {"unread now\n", "unread takes no arguments"},
   };
   for (const Case& c : cases) {
     InputScript s;

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "shell_fixture.h"
+#include "app/dialog_host.h"
 
 namespace ml::test {
 namespace {
@@ -267,6 +268,28 @@ TEST(Menus, DebugItems) {
   EXPECT_EQ(f.bgm, "m01");
   EXPECT_TRUE(f.unreadButton);
   EXPECT_NE(f.lineText.find(" (1)"), std::string::npos);
+}
+
+// `unread` presses the dialog's search button; the memo it then shows is printed.
+TEST(Menus, CurrentLineDialogSearchesForUnreadLines) {
+  HeadlessGame g(true, "N\r\nbg x\r\nvo v1\r\n" + utf8ToSjis("本文です\r\n"));
+  Application& a = g.start();
+  DialogHost host(g.platform);
+  a.setDialogHost(&host);
+  host.setApplication(&a);
+  InputScript script;
+  std::string error;
+  ASSERT_TRUE(script.parse("unread\n", error)) << error;
+  g.platform.setInputScript(script);
+  g.platform.processMessages();
+  a.menus().item("MnNowLine").onClick();
+  EXPECT_TRUE(g.reported("Dialog: [デバッグ] 未読位置確認 | ここが未読です | scr\\open.scr 0x9 (9) バイト | 本文です"));
+  ASSERT_TRUE(g.platform.lastDebugForm().has_value());
+  EXPECT_EQ(g.platform.lastDebugForm()->memo.size(), 3u);
+  // Without `unread` the dialog only shows itself.
+  const std::size_t before = g.platform.reports().size();
+  a.menus().item("MnNowLine").onClick();
+  EXPECT_EQ(g.platform.reports().size(), before + 1);
 }
 
 TEST(CopyLine, CompleteLinesWithinTheBuffer) {

@@ -142,10 +142,12 @@ TEST(KeyHelp, HeadingBlankLineAndThirteenKeys) {
   EXPECT_EQ(sjisToUtf8(lines[14]), "[↑] [↓] [←] [→]・・・選択肢やロード画面等の選択位置変更");
 }
 
-// What the drawn dialog does this time: the player's part, run once per showing.
+// What the drawn dialog does this time: the player's part, run once per showing; the
+// dialog closes at once.
 std::function<void(OptionForm&)> player;
-bool drawn(Platform&, OptionForm& form) {
+bool drawn(Platform&, OptionForm& form, const std::function<void()>& closed) {
   player(form);
+  closed();
   return true;
 }
 
@@ -207,6 +209,114 @@ TEST(OptionDialog, SlidersActAtOnceAndOnlyOkStoresAndWrites) {
     f.done = true;
   };
   host.showOption();
+}
+
+// Drawn dialogs that stay open over the game until a picture closes them: the test
+// plays the player between pictures.
+OptionForm* shownForm = nullptr;
+FlagView* shownView = nullptr;
+bool keptOption(Platform& p, OptionForm& form, const std::function<void()>& closed) {
+  shownForm = &form;
+  return p.openDialog({"TOptionForm",
+                       [&form](DialogFrame& f) {
+                         if (f.escape) form.cancelled = form.done = true;
+                         return !form.done;
+                       },
+                       closed});
+}
+bool keptFlag(Platform& p, FlagView& view, const std::function<void()>&, const std::function<void()>&,
+              const std::function<void()>& closed) {
+  shownView = &view;
+  return p.openDialog({"TFlagForm", [](DialogFrame& f) { return !f.escape; }, closed});
+}
+bool keptText(Platform& p, const std::string&, const std::vector<std::string>&) {
+  return p.openDialog({"THelpForm", [](DialogFrame& f) { return !f.enter; }, {}});
+}
+
+struct KeptDialogs {
+  explicit KeptDialogs(test::HeadlessGame& g) : host(g.platform) {
+    AppOptions options;
+    options.endAtScriptEnd = true;
+    Application& app = g.start(options);
+    g.platform.keepDialogs(true);
+    host.setApplication(&app);
+    host.setDrawnOptionDialog(&keptOption);
+    host.setDrawnFlagDialog(&keptFlag);
+    host.setDrawnTextWindow(&keptText);
+    app.setDialogHost(&host);
+  }
+  DialogHost host;
+};
+
+TEST(OptionDialog, StaysOpenWhileTheGameRunsAndAppliesItsResultWhenItCloses) {
+  test::HeadlessGame g(false, "N\r\nwait 1\r\nwait 1\r\n");
+  KeptDialogs d(g);
+  Application& app = *g.app;
+  Settings& live = app.runtime().media.settings;
+  const int voice = live.volume.voice;
+  const bool cg = live.log.cg;
+
+  app.menus().item("MnOption").onClick();
+  ASSERT_EQ(g.platform.openDialogs(), 1u);
+  // The game runs on to the end of its script with the dialog open.
+  app.runFrameLoop();
+  EXPECT_EQ(app.end(), RunEnd::ScriptEnded);
+  EXPECT_EQ(g.platform.openDialogs(), 1u);
+  // Opened again: the same window comes forward.
+  d.host.showOption();
+  EXPECT_EQ(g.platform.openDialogs(), 1u);
+  EXPECT_EQ(g.platform.dialogRaises(), 1);
+
+  // A slider acts at once; Esc puts it back and writes nothing.
+  shownForm->values.volume.voice = voice == 17 ? 18 : 17;
+  shownForm->slidersMoved();
+  EXPECT_NE(live.volume.voice, voice);
+  shownForm->values.log.cg = !cg;
+  DialogFrame esc;
+  esc.escape = true;
+  g.platform.drawDialogs(esc);
+  EXPECT_EQ(g.platform.openDialogs(), 0u);
+  EXPECT_EQ(live.volume.voice, voice);
+  EXPECT_EQ(live.log.cg, cg);
+  EXPECT_FALSE(g.dir.exists(std::string(kSettingsFileName)));
+
+  // OK stores everything and writes the settings file, when the window closes.
+  d.host.showOption();
+  shownForm->values.log.cg = !cg;
+  g.platform.drawDialogs();
+  EXPECT_EQ(live.log.cg, cg);
+  shownForm->confirmed = shownForm->done = true;
+  g.platform.drawDialogs();
+  EXPECT_EQ(live.log.cg, !cg);
+  ASSERT_TRUE(g.dir.exists(std::string(kSettingsFileName)));
+  Settings written;
+  ReadSettings(app.settingsPath(), written);
+  EXPECT_EQ(written.log.cg, !cg);
+}
+
+TEST(FlagViewer, AnOpenViewerShowsTheRefreshedFlags) {
+  test::HeadlessGame g(true);
+  KeptDialogs d(g);
+  GameState& state = g.app->runtime().story.state;
+  d.host.showFlag();
+  ASSERT_EQ(g.platform.openDialogs(), 1u);
+  ASSERT_NE(shownView, nullptr);
+  EXPECT_EQ(shownView->flags[1][6], "   0");
+  state.flags[5] = 7;
+  const int changes = g.platform.dialogChanges();
+  d.host.refreshFlag();
+  EXPECT_EQ(shownView->flags[1][6], "   7");
+  EXPECT_GT(g.platform.dialogChanges(), changes);
+  // The keyboard help beside it: one window however often it is asked for; Enter
+  // closes it and leaves the viewer.
+  d.host.showKeyHelp();
+  d.host.showKeyHelp();
+  EXPECT_EQ(g.platform.openDialogs(), 2u);
+  DialogFrame enter;
+  enter.enter = true;
+  g.platform.drawDialogs(enter);
+  EXPECT_EQ(g.platform.openDialogs(), 1u);
+  EXPECT_TRUE(g.platform.dialogOpen("TFlagForm"));
 }
 
 }  // namespace

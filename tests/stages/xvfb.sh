@@ -2,8 +2,8 @@
 # The real-window test: the SDL program under Xvfb (dummy audio) on a small game whose
 # first script shows a solid-colour background, waits and runs out. Screenshots of the X
 # screen must show the menu bar above the game area and the picture's colour inside it,
-# then the script-error dialog that reports the end of the script, gone again after
-# Esc; F12 must write the shown frame as a PNG; resized to 1600x1200 and 1000x700 the
+# the keyboard help over the running game, then the script-error dialog that reports
+# the end of the script while the help is still open, gone again after Esc; F12 must write the shown frame as a PNG; resized to 1600x1200 and 1000x700 the
 # frame must be scaled with its aspect kept; Alt+F4 and "Y" answer the exit question, and the program must end with status 0
 # and leave its settings file behind. Every failed check is listed. Everything is
 # bounded in time; the program is killed if it does not end by itself.
@@ -38,9 +38,9 @@ GAME="$WORK/game"
 mkdir -p "$GAME/scr" "$GAME/cg" "$WORK/run"
 
 # The script file's first byte is its scramble marker ("N": plain text). The picture
-# shows for eight seconds; then the script runs out, which debug mode reports in the
+# shows for twelve seconds; then the script runs out, which debug mode reports in the
 # script-error dialog.
-printf 'N\r\nbg1 test\r\nwait 8\r\n' > "$GAME/scr/open.scr"
+printf 'N\r\nbg1 test\r\nwait 12\r\n' > "$GAME/scr/open.scr"
 # cg/test.bmp: 800x600, 24 bits, every pixel red 200, green 40, blue 120.
 {
   printf 'BM\x36\xf9\x15\x00\x00\x00\x00\x00\x36\x00\x00\x00'
@@ -72,7 +72,7 @@ finish() {
     cat "$WORK/game.log"
     exit 1
   fi
-  echo "xvfb: window, menu bar, picture, F12 screenshot, resized window, script-error dialog and exit question checked"
+  echo "xvfb: window, menu bar, picture, F12 screenshot, resized window, keyboard help over the running game, script-error dialog and exit question checked"
   exit 0
 }
 fatalCheck() {
@@ -91,7 +91,7 @@ for _ in $(seq 1 200); do
 done
 [ -n "$WID" ] || fatalCheck "no window appeared within 20 s"
 xdotool windowfocus --sync "$WID" 2>/dev/null || xdotool windowfocus "$WID"
-sleep 1  # the picture shows for eight seconds from the start
+sleep 1  # the picture shows for twelve seconds from the start
 
 eval "$(xdotool getwindowgeometry --shell "$WID")"  # X, Y, WIDTH, HEIGHT
 [ "$WIDTH" = 800 ] || fatalCheck "window width $WIDTH, expected 800"
@@ -171,21 +171,34 @@ for spot in "102 52" "898 648"; do
 done
 resized 800 600
 
-# The script runs out: the script-error dialog opens in the middle of the window.
-for _ in $(seq 1 100); do
+# The keyboard help (menu "ヘルプ", "キーボード説明") does not hold the game: it shows over
+# the picture, and the script goes on and runs out while it stays open.
+xdotool mousemove $((X + 365)) $((Y + MENU / 2)) click 1
+sleep 0.5
+xdotool mousemove $((X + 400)) $((Y + MENU + 40)) click 1
+sleep 0.7
+shoot help || fatalCheck "xwd or convert failed"
+px=$(pixel help $((X + 400)) $((Y + MENU + 300)))
+light "$px" || check "the keyboard help did not open over the game: its middle is ($px)"
+px=$(pixel help $((X + 100)) $((Y + MENU + 300)))
+near "$px" 200 40 120 || check "beside the keyboard help the game area is ($px), expected the picture"
+
+# The script runs out while the help is open: the script-error dialog opens in the
+# middle of the window, over the help (its lower part lies below the help).
+for _ in $(seq 1 150); do
   grep -q 'ScriptError: 最後まで実行しました' "$WORK/game.log" && break
   sleep 0.1
 done
 grep -q 'ScriptError: 最後まで実行しました' "$WORK/game.log" || check "the end of the script was not reported"
 sleep 0.5
 shoot dialog || fatalCheck "xwd or convert failed"
-dlg=$(pixel dialog $((X + 400)) $((Y + MENU + 380)))
+dlg=$(pixel dialog $((X + 400)) $((Y + MENU + 470)))
 light "$dlg" || check "no script-error dialog in the window: its middle is ($dlg)"
 # Esc closes it; the game goes on.
 xdotool key Escape
 sleep 0.5
 shoot closed || fatalCheck "xwd or convert failed"
-after=$(pixel closed $((X + 400)) $((Y + MENU + 380)))
+after=$(pixel closed $((X + 400)) $((Y + MENU + 470)))
 light "$after" && check "the script-error dialog did not close on Esc"
 
 # Alt+F4 asks the exit question; Y answers it.
