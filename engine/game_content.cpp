@@ -50,11 +50,16 @@ constexpr Fault kPageFull{"ページの項目が多すぎます", "page already 
 constexpr Fault kTooManyRows{"行が多すぎます", "too many rows in this section"};
 constexpr Fault kUnmappable{"変換できない文字があります", "character with no Shift-JIS form"};
 constexpr Fault kNotEvent{"イベント絵の名前ではありません", "event picture names begin with E"};
+constexpr Fault kUnkeptFlag{"システムセーブに残らないフラグです",
+                            "flag not kept in the system save (use 1024-2022): locked again after a restart"};
+// The flags the system save keeps from one game to the next.
+constexpr int kKeptFlagFirst = 1024;
+constexpr int kKeptFlagLast = 2022;
 
 constexpr const Fault* kFaults[] = {&kMalformed, &kUnknownSection, &kUnknownKey, &kNoSection, &kNotNumber,
                                     &kValueRange, &kPageRange, &kFlagRange, &kTrackRange, &kTrackTwice,
                                     &kMissingFile, &kLongName, &kBadName, &kLongText, &kPageFull,
-                                    &kTooManyRows, &kUnmappable, &kNotEvent};
+                                    &kTooManyRows, &kUnmappable, &kNotEvent, &kUnkeptFlag};
 
 enum class Section { None, Unknown, Game, Credits, Gallery, Recollection, Derived, Music, Voices, GuideVoices, Tints, Mosaic };
 
@@ -195,8 +200,13 @@ class Parser {
   }
 
  private:
-  void fault(const Fault& f, std::string detail = {}) {
-    problems_.push_back({line_, utf8ToSjis(f.message), f.gloss, text_, std::move(detail)});
+  void fault(const Fault& f, std::string detail = {}, bool warning = false) {
+    problems_.push_back({line_, utf8ToSjis(f.message), f.gloss, text_, std::move(detail), warning});
+  }
+  // The galleries show what the system save kept; a flag outside it unlocks nothing
+  // once the game is started again.
+  void warnUnkept(int flag) {
+    if (flag < kKeptFlagFirst || flag > kKeptFlagLast) fault(kUnkeptFlag, "F" + std::to_string(flag), true);
   }
 
   // The row in Shift-JIS; false (and said) when a character has no Shift-JIS form.
@@ -354,6 +364,7 @@ class Parser {
       entry.pictures.push_back(std::move(p));
     }
     if (entry.pictures.empty()) return fault(kMalformed);
+    for (const GalleryPicture& p : entry.pictures) warnUnkept(p.flag);
     entries.push_back(std::move(entry));
   }
 
@@ -371,6 +382,7 @@ class Parser {
     if (!present("scr\\" + e.script + ".scr")) return;
     auto& entries = c_.extras.recollection[static_cast<std::size_t>(page - 1)];
     if (static_cast<int>(entries.size()) >= ExtrasTables::kEntriesPerPage) return fault(kPageFull);
+    warnUnkept(e.flag);
     entries.push_back(std::move(e));
   }
 
@@ -503,6 +515,8 @@ void loadGameContent(Runtime& rt) {
   }
   std::vector<ContentProblem> problems;
   rt.media.content = parseGameContent(bytes, exists, problems);
+  // Warnings are for the author's checker; the player hears of faults only.
+  std::erase_if(problems, [](const ContentProblem& p) { return p.warning; });
   const int shown = std::min<int>(static_cast<int>(problems.size()), kReportedProblems);
   for (int i = 0; i < shown; ++i) {
     const ContentProblem& p = problems[static_cast<std::size_t>(i)];

@@ -106,6 +106,8 @@ struct ContentProblem {
   std::string gloss;    // the same in short English, for authors' tools
   std::string text;     // the row as written (Shift-JIS)
   std::string detail;   // the field or file at fault, if one
+  // Kept all the same, but likely not what the author meant (for the checker only).
+  bool warning = false;
 };
 
 inline constexpr std::string_view kGameContentPath = "scr\\gamedata.txt";

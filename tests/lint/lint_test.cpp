@@ -401,7 +401,8 @@ TEST_F(LintTest, TheGameDataFileIsCheckedRowByRowInBothLanguages) {
   EXPECT_TRUE(r.has("scr/gamedata.txt:6: ファイルが存在しない (file does not exist): cg\\gone.bmp")) << r.out;
   EXPECT_TRUE(r.has("scr/gamedata.txt:9: 曲番号が重複しています (track given twice)")) << r.out;
   EXPECT_TRUE(r.has("scr/gamedata.txt:11: イベント絵の名前ではありません")) << r.out;
-  EXPECT_TRUE(r.has("4 problems")) << r.out;
+  EXPECT_TRUE(r.has("4 problems, 1 warning")) << r.out;
+  EXPECT_TRUE(r.has("scr/gamedata.txt:4: warning: システムセーブに残らないフラグです")) << r.out;
 
   // A sound file passes; a game without one is told that the demo's content stands in.
   writeBytes("scr/gamedata.txt", "[game]\ntitle = 浜\n[gallery]\n1 ev1:10\n");

@@ -28,7 +28,7 @@ void checkGameContent(GameData& data, std::vector<Finding>& findings) {
   const GameContent content =
       parseGameContent(bytes, [&rt](const std::string& p) { return gameHasFile(rt, p); }, problems);
   for (const ContentProblem& p : problems)
-    findings.push_back({path, p.line, p.message, p.detail.empty() ? p.text : p.detail, false, false});
+    findings.push_back({path, p.line, p.message, p.detail.empty() ? p.text : p.detail, false, p.warning});
   // The manual is opened from the game folder itself, never from an archive.
   if (!content.manual.empty() && !data.looseExists(content.manual))
     findings.push_back({path, 0, SJ("ファイルが存在しない"), content.manual + SJ("  (マニュアルの項目は起動エラーになる)"),
