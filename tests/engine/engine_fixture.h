@@ -24,17 +24,30 @@ namespace ml::test {
 
 class EngineTest : public ::testing::Test {
  protected:
+  // What a fixture built on this one asks of the runtime: the tag of its temporary
+  // folder, and sound (recorded output, the device open).
+  struct Options {
+    const char* tag = "engine";
+    bool sound = false;
+  };
+  EngineTest() = default;
+  explicit EngineTest(Options options) : options_(options) {}
+
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("mirelune-engine-" + std::to_string(::getpid()) + "-" +
+           ("mirelune-" + std::string(options_.tag) + "-" + std::to_string(::getpid()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_ / "scr");
     platform.setQuiet(true);
+    if (options_.sound) platform.recordAudio(true);
     rt = std::make_unique<Runtime>(platform, reporter, dir_.string());
     installScene(*rt);
     // Start-up makes the frame every presentation composes into.
     ASSERT_TRUE(rt->scene.backBuffer.create());
+    if (options_.sound) {
+      ASSERT_TRUE(rt->sound().openDevice());
+    }
     // The window a window command records: these tests show pages without one.
     rt->story.state.windowColumns = 20;
     rt->story.state.windowRows = 4;
@@ -51,9 +64,22 @@ class EngineTest : public ::testing::Test {
     std::ofstream out(p, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
+  void writeFile(const std::string& relative, const std::vector<std::uint8_t>& bytes) {
+    writeFile(relative, std::string(bytes.begin(), bytes.end()));
+  }
   // "scr/<name>.scr" holding "N" and the script text converted to Shift-JIS.
   void writeScript(const std::string& name, const std::string& utf8) {
     writeFile("scr/" + name + ".scr", "N" + utf8ToSjis(utf8));
+  }
+  // A script as the games write it (lines end in CR LF), loaded into the game's
+  // interpreter; run() then stops at its end-of-script report.
+  ScriptContext& loadCrlf(const std::string& utf8) {
+    std::string crlf;
+    for (char ch : utf8) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    writeFile("scr/test.scr", "N" + utf8ToSjis(crlf));
+    EXPECT_TRUE(sc().load("scr\\test.scr", rt->story.state, true));
+    rt->story.switches.endReportArmed = true;
+    return sc();
   }
   // Writes and loads a script into the game's interpreter.
   ScriptContext& load(const std::string& utf8, const std::string& name = "test") {
@@ -91,6 +117,7 @@ class EngineTest : public ::testing::Test {
   }
   static std::string u(const std::string& sjis) { return sjisToUtf8(sjis); }
 
+  Options options_;
   std::filesystem::path dir_;
   HeadlessPlatform platform;
   RecordingReporter reporter;

@@ -22,6 +22,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 }
 
+#include "engine/engine_fixture.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "platform/headless/headless_platform.h"
@@ -155,53 +156,13 @@ inline bool haveSoundFont() {
   return probe.prepare(nullptr);
 }
 
-class MovieTest : public ::testing::Test {
+class MovieTest : public EngineTest {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("mirelune-movie-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_ / "scr");
-    platform.setQuiet(true);
-    platform.recordAudio(true);
-    rt = std::make_unique<Runtime>(platform, reporter, dir_.string());
-    installScene(*rt);
-    ASSERT_TRUE(rt->scene.backBuffer.create());
-    ASSERT_TRUE(rt->sound().openDevice());
-  }
-  void TearDown() override {
-    rt.reset();
-    std::filesystem::remove_all(dir_);
-  }
+  MovieTest() : EngineTest(Options{"movie", true}) {}
 
   std::string path(const std::string& relative) const { return (dir_ / relative).string(); }
-  void writeFile(const std::string& relative, const Bytes& bytes) {
-    std::filesystem::path p = dir_ / relative;
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  void writeText(const std::string& relative, const std::string& text) { writeFile(relative, Bytes(text.begin(), text.end())); }
-  ScriptContext& load(const std::string& utf8) {
-    std::string crlf;
-    for (char ch : utf8) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    writeText("scr/test.scr", "N" + utf8ToSjis(crlf));
-    EXPECT_TRUE(sc().load("scr\\test.scr", rt->story.state, true));
-    rt->story.switches.endReportArmed = true;
-    return sc();
-  }
-  // Steps until the script ends; the last step's result.
-  int run(int maxSteps = 200) {
-    int r = 1;
-    for (int i = 0; i < maxSteps; ++i) {
-      bool armed = rt->story.switches.endReportArmed;
-      r = sc().step();
-      if (r == 0 || (armed && !rt->story.switches.endReportArmed)) break;
-    }
-    return r;
-  }
-  ScriptContext& sc() { return *rt->story.script; }
+  void writeText(const std::string& relative, const std::string& text) { writeFile(relative, text); }
+  ScriptContext& load(const std::string& utf8) { return loadCrlf(utf8); }
   // The media control the scene installed.
   GameMediaControl& mci() { return dynamic_cast<GameMediaControl&>(rt->mediaControl()); }
   std::vector<RecordingReporter::Entry> mciErrors() const {
@@ -217,11 +178,6 @@ class MovieTest : public ::testing::Test {
     for (std::uint64_t i = 2 * from; i < 2 * to && i < s.size(); ++i) p = std::max(p, std::abs(static_cast<int>(s[i])));
     return p;
   }
-
-  std::filesystem::path dir_;
-  HeadlessPlatform platform;
-  RecordingReporter reporter;
-  std::unique_ptr<Runtime> rt;
 };
 
 }  // namespace ml::test

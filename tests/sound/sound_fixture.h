@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "engine/engine_fixture.h"
 #include "engine/runtime.h"
 #include "engine/script_context.h"
 #include "media/sound/sound_channel.h"
@@ -107,58 +108,12 @@ inline Bytes vorbisWave(double seconds, double hz = 440.0, int channels = 2) {
   return out;
 }
 
-class SoundTest : public ::testing::Test {
+class SoundTest : public EngineTest {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("mirelune-sound-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_ / "scr");
-    platform.setQuiet(true);
-    platform.recordAudio(true);
-    rt = std::make_unique<Runtime>(platform, reporter, dir_.string());
-    installScene(*rt);
-    ASSERT_TRUE(rt->scene.backBuffer.create());
-    ASSERT_TRUE(rt->sound().openDevice());
-    // The window a window command records: these tests show pages without one.
-    rt->story.state.windowColumns = 20;
-    rt->story.state.windowRows = 4;
-  }
-  void TearDown() override {
-    rt.reset();
-    std::filesystem::remove_all(dir_);
-  }
+  SoundTest() : EngineTest(Options{"sound", true}) {}
 
-  void writeFile(const std::string& relative, const Bytes& bytes) {
-    std::filesystem::path p = dir_ / relative;
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
   void writeSound(const std::string& name, const Bytes& bytes) { writeFile("wav/" + name + ".wav", bytes); }
-  // Lines end in CR LF as in the games' scripts.
-  ScriptContext& load(const std::string& utf8) {
-    std::string crlf;
-    for (char ch : utf8) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    std::string sjis = "N" + utf8ToSjis(crlf);
-    writeFile("scr/test.scr", Bytes(sjis.begin(), sjis.end()));
-    EXPECT_TRUE(sc().load("scr\\test.scr", rt->story.state, true));
-    // run() stops at the end-of-script report, which each script makes once.
-    rt->story.switches.endReportArmed = true;
-    return sc();
-  }
-  int run(int maxSteps = 1000) {
-    int r = 1;
-    for (int i = 0; i < maxSteps; ++i) {
-      bool armed = rt->story.switches.endReportArmed;
-      r = sc().step();
-      if (r == 0 || (armed && !rt->story.switches.endReportArmed)) break;
-    }
-    return r;
-  }
-  ScriptContext& sc() { return *rt->story.script; }
-  GameState& state() { return rt->story.state; }
+  ScriptContext& load(const std::string& utf8) { return loadCrlf(utf8); }
   SoundChannel& channel(int i) { return *rt->sound().channel(i); }
   // Moves the virtual clock (and the mixer with it).
   void advanceMs(std::uint32_t ms) { platform.advance(ms); }
@@ -186,11 +141,6 @@ class SoundTest : public ::testing::Test {
       if (e.message != SJ("最後まで実行しました")) out.push_back(sjisToUtf8(e.message) + " " + sjisToUtf8(e.detail));
     return out;
   }
-
-  std::filesystem::path dir_;
-  HeadlessPlatform platform;
-  RecordingReporter reporter;
-  std::unique_ptr<Runtime> rt;
 };
 
 }  // namespace ml::test
