@@ -55,27 +55,25 @@ void OptionForm::store(Settings& live) const {
   live = out;
 }
 
-void OptionForm::applySliders(Settings& live) const {
-  live.window.red = values.window.red;
-  live.window.green = values.window.green;
-  live.window.blue = values.window.blue;
-  live.window.alpha = values.window.alpha;
-  live.volume.bgm = values.volume.bgm;
-  live.volume.se = values.volume.se;
-  live.volume.voice = values.volume.voice;
-  live.message.readedLumi = values.message.readedLumi;
+namespace {
+
+// What the sliders change while they move: colour, opacity, volumes, read-text brightness.
+void copySliders(const Settings& from, Settings& to) {
+  to.window.red = from.window.red;
+  to.window.green = from.window.green;
+  to.window.blue = from.window.blue;
+  to.window.alpha = from.window.alpha;
+  to.volume.bgm = from.volume.bgm;
+  to.volume.se = from.volume.se;
+  to.volume.voice = from.volume.voice;
+  to.message.readedLumi = from.message.readedLumi;
 }
 
-void OptionForm::restoreSliders(Settings& live) const {
-  live.window.red = shown_.window.red;
-  live.window.green = shown_.window.green;
-  live.window.blue = shown_.window.blue;
-  live.window.alpha = shown_.window.alpha;
-  live.volume.bgm = shown_.volume.bgm;
-  live.volume.se = shown_.volume.se;
-  live.volume.voice = shown_.volume.voice;
-  live.message.readedLumi = shown_.message.readedLumi;
-}
+}  // namespace
+
+void OptionForm::applySliders(Settings& live) const { copySliders(values, live); }
+
+void OptionForm::restoreSliders(Settings& live) const { copySliders(shown_, live); }
 
 int OptionForm::messageSpeedPosition() const { return 4 - std::clamp(values.message.speed, 0, 4); }
 void OptionForm::setMessageSpeedPosition(int position) { values.message.speed = 4 - std::clamp(position, 0, 4); }
