@@ -192,7 +192,6 @@ bool Application::startUp() {
     refreshRates_.push_back(std::to_string(rate));
   }
 
-  platform_.setCaption(rt_.media.content.title);
   // The Vorbis decoder is linked in; there is no codec driver that could be missing.
   menus_.prepareScreenItems();
 

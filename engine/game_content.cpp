@@ -75,11 +75,9 @@ constexpr SectionName kSections[] = {
     {"tints", Section::Tints},     {"mosaic", Section::Mosaic},
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 std::string_view trim(std::string_view s) {
-  while (!s.empty() && (isBlank(s.front()) || s.front() == '\r')) s.remove_prefix(1);
-  while (!s.empty() && (isBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (isBlank(static_cast<std::uint8_t>(s.front())) || s.front() == '\r')) s.remove_prefix(1);
+  while (!s.empty() && (isBlank(static_cast<std::uint8_t>(s.back())) || s.back() == '\r')) s.remove_suffix(1);
   return s;
 }
 
@@ -88,7 +86,7 @@ std::string_view trim(std::string_view s) {
 std::string_view nextField(std::string_view& s) {
   s = trim(s);
   std::size_t end = 0;
-  while (end < s.size() && !isBlank(s[end])) ++end;
+  while (end < s.size() && !isBlank(static_cast<std::uint8_t>(s[end]))) ++end;
   std::string_view field = s.substr(0, end);
   s = trim(s.substr(end));
   return field;
@@ -99,20 +97,6 @@ bool toInt(std::string_view s, int& out) {
   const char* end = s.data() + s.size();
   auto [p, ec] = std::from_chars(s.data(), end, out);
   return !s.empty() && ec == std::errc() && p == end;
-}
-
-bool validUtf8(std::string_view s) {
-  for (std::size_t i = 0; i < s.size();) {
-    const auto c = static_cast<std::uint8_t>(s[i]);
-    const std::size_t more = c < 0x80 ? 0 : c >= 0xC2 && c <= 0xDF ? 1 : (c & 0xF0) == 0xE0 ? 2
-                             : c >= 0xF0 && c <= 0xF4                ? 3
-                                                                     : 4;
-    if (more == 4 || i + more >= s.size() + (more == 0 ? 1 : 0)) return false;
-    for (std::size_t k = 1; k <= more; ++k)
-      if ((static_cast<std::uint8_t>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += more + 1;
-  }
-  return true;
 }
 
 // "\n" is a line break and "\\" a backslash; a two-byte character is passed whole,
@@ -164,7 +148,7 @@ class Parser {
       bytes = std::string_view(unscrambled).substr(1);
     }
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    utf8_ = validUtf8(bytes);
+    utf8_ = isUtf8(bytes);
     int number = 0;
     bool noticesGiven = false;
     for (std::size_t start = 0; start < bytes.size();) {

@@ -44,6 +44,20 @@ std::string sjisToUtf8(std::string_view sjis) { return convert("UTF-8", "CP932",
 
 std::string utf8ToSjis(std::string_view utf8) { return convert("CP932", "UTF-8", utf8); }
 
+bool isUtf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<std::uint8_t>(s[i]);
+    const std::size_t more = c < 0x80 ? 0 : c >= 0xC2 && c <= 0xDF ? 1 : (c & 0xF0) == 0xE0 ? 2
+                             : c >= 0xF0 && c <= 0xF4                ? 3
+                                                                     : 4;
+    if (more == 4 || i + more >= s.size() + (more == 0 ? 1 : 0)) return false;
+    for (std::size_t k = 1; k <= more; ++k)
+      if ((static_cast<std::uint8_t>(s[i + k]) & 0xC0) != 0x80) return false;
+    i += more + 1;
+  }
+  return true;
+}
+
 std::uint32_t sjisCharToUnicode(std::uint8_t lead, std::uint8_t trail) {
   char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
   std::string_view sv(in, trail ? 2 : 1);

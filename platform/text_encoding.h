@@ -12,6 +12,9 @@ namespace ml {
 std::string sjisToUtf8(std::string_view sjis);
 std::string utf8ToSjis(std::string_view utf8);
 
+// Whether the bytes are well-formed UTF-8 (plain ASCII is).
+bool isUtf8(std::string_view bytes);
+
 // The Unicode code point of one Shift-JIS character (one or two bytes), 0 when none.
 std::uint32_t sjisCharToUnicode(std::uint8_t lead, std::uint8_t trail);
 

@@ -47,23 +47,15 @@ int glyphSizeOfCode(std::int64_t code) {
 // A script as bytes that are valid UTF-8 with multi-byte characters was most likely
 // never converted to Shift-JIS.
 int firstUtf8Line(const std::vector<std::uint8_t>& t) {
+  if (t.size() < 2) return 0;
+  const std::string_view text(reinterpret_cast<const char*>(t.data()) + 1, t.size() - 1);
+  if (!isUtf8(text)) return 0;
   int line = 1;
-  bool multi = false;
-  int firstMultiLine = 0;
-  for (std::size_t i = 1; i < t.size();) {
-    std::uint8_t b = t[i];
-    if (b == '\n') ++line;
-    int n = b < 0x80 ? 1 : (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3 : (b >= 0xF0 && b <= 0xF4) ? 4 : 0;
-    if (n == 0 || i + static_cast<std::size_t>(n) > t.size()) return 0;
-    for (int k = 1; k < n; ++k)
-      if ((t[i + static_cast<std::size_t>(k)] & 0xC0) != 0x80) return 0;
-    if (n > 1 && !multi) {
-      multi = true;
-      firstMultiLine = line;
-    }
-    i += static_cast<std::size_t>(n);
+  for (char c : text) {
+    if (c == '\n') ++line;
+    if (static_cast<std::uint8_t>(c) >= 0x80) return line;
   }
-  return multi ? firstMultiLine : 0;
+  return 0;
 }
 
 }  // namespace
